@@ -1,0 +1,33 @@
+// Process-wide values several subsystems consult: the saver mode, the
+// draw/present flags the camera and the frame loop share, and whether the
+// application is active.
+#pragma once
+
+#include <cstdint>
+
+namespace tnx::app {
+
+enum class SaverMode : int32_t {
+    Configuration = 0,
+    Preview = 1,
+    FullScreenSaver = 2,
+    InteractiveViewer = 3,
+    PasswordChange = 4,
+};
+
+struct ProcessState {
+    SaverMode saverMode = SaverMode::Configuration;
+    bool renderEnabled = true;    // cleared by the camera while the view is idle
+    bool forceRedraw = false;     // set by parts with new content to show
+    bool presentNeeded = false;   // set by a draw or a paint message
+    bool applicationActive = true;
+    int32_t windowChangeCounter = 0;  // bumped whenever the window mode changes
+};
+
+// The one instance.
+ProcessState& processState();
+
+inline bool isInteractiveViewer() { return processState().saverMode == SaverMode::InteractiveViewer; }
+inline bool isFullScreenSaver() { return processState().saverMode == SaverMode::FullScreenSaver; }
+
+}  // namespace tnx::app

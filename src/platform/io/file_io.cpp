@@ -1,0 +1,43 @@
+#include "platform/io/file_io.h"
+
+#include <cstdio>
+#include <fstream>
+#include <random>
+#include <unistd.h>
+
+namespace tnx::io {
+
+std::optional<std::vector<uint8_t>> readWholeFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    in.seekg(0, std::ios::end);
+    std::streamoff size = in.tellg();
+    if (size < 0) return std::nullopt;
+    in.seekg(0, std::ios::beg);
+    std::vector<uint8_t> data(static_cast<size_t>(size));
+    if (size > 0 && !in.read(reinterpret_cast<char*>(data.data()), size)) return std::nullopt;
+    return data;
+}
+
+bool writeFileAtomically(const std::filesystem::path& path, std::span<const uint8_t> data) {
+    std::random_device rd;
+    std::filesystem::path tmp = path;
+    tmp += ".tmp" + std::to_string(rd() % 100000);
+    FILE* f = std::fopen(tmp.c_str(), "wb");
+    bool ok = f != nullptr;
+    if (ok && !data.empty()) ok = std::fwrite(data.data(), 1, data.size(), f) == data.size();
+    if (ok) ok = std::fflush(f) == 0 && ::fsync(fileno(f)) == 0;
+    if (f && std::fclose(f) != 0) ok = false;
+    std::error_code ec;
+    if (ok) {
+        std::filesystem::rename(tmp, path, ec);
+        ok = !ec;
+    }
+    if (!ok) {
+        std::filesystem::remove(tmp, ec);
+        std::fprintf(stderr, "terranox: warning: could not write %s\n", path.c_str());
+    }
+    return ok;
+}
+
+}  // namespace tnx::io
