@@ -10,6 +10,13 @@ namespace {
 // Entry offsets and lengths are 32-bit.
 constexpr uint64_t kMaxDataBytes = 0xFFFFFFFFull;
 
+std::string lowerCase(std::string_view name) {
+    std::string s(name);
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z') c = char(c + 32);
+    return s;
+}
+
 bool validName(std::string_view name) {
     return !name.empty() && name.size() <= pack::kMaxNameLength &&
            name.find('\0') == std::string_view::npos;
@@ -17,35 +24,28 @@ bool validName(std::string_view name) {
 }  // namespace
 
 PackWriter::File* PackWriter::findFile(std::string_view baseName) {
-    for (File& f : files_)
-        if (pack::sameName(f.name, baseName)) return &f;
-    return nullptr;
+    auto it = index_.find(lowerCase(baseName));
+    return it == index_.end() ? nullptr : &files_[it->second];
 }
 
 bool PackWriter::contains(std::string_view name) const {
-    std::string_view base = pack::baseName(name);
-    for (const File& f : files_)
-        if (pack::sameName(f.name, base)) return true;
-    return false;
-}
-
-uint64_t PackWriter::dataBytes() const {
-    uint64_t n = 0;
-    for (const File& f : files_) n += f.bytes.size();
-    return n;
+    return index_.count(lowerCase(pack::baseName(name))) != 0;
 }
 
 bool PackWriter::add(std::string_view name, std::vector<uint8_t>&& bytes) {
     std::string_view base = pack::baseName(name);
     if (!validName(base)) return false;
     File* existing = findFile(base);
-    uint64_t total = dataBytes() - (existing ? existing->bytes.size() : 0) + bytes.size();
+    uint64_t total = dataBytes_ - (existing ? existing->bytes.size() : 0) + bytes.size();
     if (total > kMaxDataBytes) return false;
     if (existing) {
+        dataBytes_ = total;
         existing->bytes = std::move(bytes);
         return true;
     }
     if (files_.size() >= pack::kMaxEntries) return false;
+    dataBytes_ = total;
+    index_.emplace(lowerCase(base), files_.size());
     files_.push_back({std::string(base), std::move(bytes)});
     return true;
 }
@@ -67,8 +67,7 @@ bool PackWriter::addFile(const std::filesystem::path& path, std::string_view nam
 
 std::vector<uint8_t> PackWriter::serialize() const {
     std::vector<uint8_t> out;
-    uint64_t data = dataBytes();
-    if (files_.size() > pack::kMaxEntries || data > kMaxDataBytes) return out;
+    const uint64_t data = dataBytes_;
     out.reserve(pack::kHeaderBytes + files_.size() * pack::kEntryBytes + size_t(data));
     io::ByteWriter w(out);
     for (uint32_t word : pack::kSignature) w.u32(word);

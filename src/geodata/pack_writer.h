@@ -17,6 +17,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace tnx::geodata {
@@ -37,7 +38,11 @@ public:
 
     size_t count() const { return files_.size(); }
     bool contains(std::string_view name) const;
-    void clear() { files_.clear(); }
+    void clear() {
+        files_.clear();
+        index_.clear();
+        dataBytes_ = 0;
+    }
 
     // The whole archive in memory.
     std::vector<uint8_t> serialize() const;
@@ -50,9 +55,10 @@ private:
         std::vector<uint8_t> bytes;
     };
     File* findFile(std::string_view baseName);
-    uint64_t dataBytes() const;
 
     std::vector<File> files_;
+    std::unordered_map<std::string, size_t> index_;  // lower-case name -> files_ slot
+    uint64_t dataBytes_ = 0;
 };
 
 }  // namespace tnx::geodata
