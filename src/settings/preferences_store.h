@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -29,11 +30,21 @@ public:
     bool write() const;
 
     uint32_t entryCount() const { return uint32_t(entries_.size()); }
+    uint32_t blobLength() const { return uint32_t(blob_.size()); }
+    // The arrays grow in steps: entries by 100, the blob by 64 KiB beyond
+    // what is needed.
+    size_t entryCapacity() const { return entryCapacity_; }
+    size_t blobCapacity() const { return blobCapacity_; }
     const std::filesystem::path& path() const { return path_; }
     // The file image write() would produce.
     std::vector<uint8_t> serialize() const;
 
 private:
+    static constexpr size_t kInitialEntryCapacity = 100;
+    static constexpr size_t kInitialBlobCapacity = 100 * 520;
+    static constexpr size_t kHeadLength = 412;
+    static constexpr size_t kEntryLength = 12;
+
     struct Entry {
         uint32_t keyOffset;
         uint32_t valueLength;
@@ -42,6 +53,14 @@ private:
     std::filesystem::path path_;
     std::vector<Entry> entries_;
     std::vector<uint8_t> blob_;  // size() is the blob length in use
+    size_t entryCapacity_ = kInitialEntryCapacity;
+    size_t blobCapacity_ = kInitialBlobCapacity;
+
+    void reset();
+    bool load(std::span<const uint8_t> image);
+    int find(const char* key) const;
+    void reserveEntries(size_t capacity);
+    void reserveBlob(size_t capacity);
 };
 
 // The process-wide store (opened by the application object).
