@@ -1,0 +1,257 @@
+#include "platform/win/qt_window_system.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QImage>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPixmap>
+#include <QRegion>
+#include <QScreen>
+
+#include "platform/gfx/gl_device.h"
+#include "platform/io/file_io.h"
+#include "platform/win/cursor_file.h"
+#include "platform/win/host_window.h"
+
+namespace tnx::win {
+
+QtWindowSystem::QtWindowSystem() = default;
+QtWindowSystem::~QtWindowSystem() = default;
+
+HostWindow* QtWindowSystem::host(WindowId id) {
+    auto it = windows_.find(id);
+    return it == windows_.end() ? nullptr : it->second.get();
+}
+
+std::vector<MonitorInfo> QtWindowSystem::monitors() {
+    std::vector<MonitorInfo> out;
+    const auto screens = QGuiApplication::screens();
+    QScreen* primary = QGuiApplication::primaryScreen();
+    int n = 0;
+    for (QScreen* s : screens) {
+        MonitorInfo m;
+        m.deviceName = s->name().toStdString();
+        QString desc = (s->manufacturer() + " " + s->model()).trimmed();
+        m.description = desc.isEmpty() ? s->name().toStdString() : desc.toStdString();
+        QRect g = s->geometry();
+        m.rect = {g.left(), g.top(), g.left() + g.width(), g.top() + g.height()};
+        m.primary = s == primary;
+        m.handle = ++n;
+        m.refreshRate = s->refreshRate();
+        m.depth = s->depth();
+        out.push_back(m);
+    }
+    return out;
+}
+
+namespace {
+Qt::WindowFlags flagsFor(uint32_t style, bool topmost) {
+    Qt::WindowFlags f = Qt::Window;
+    if (!(style & kWsCaption)) f |= Qt::FramelessWindowHint;
+    if (topmost) f |= Qt::WindowStaysOnTopHint;
+    return f;
+}
+}  // namespace
+
+WindowId QtWindowSystem::createWindow(const WindowSpec& spec) {
+    WindowId id = nextId_++;
+    auto w = std::make_unique<HostWindow>(id);
+    w->setTitle(QString::fromStdString(spec.title));
+    w->setFlags(flagsFor(spec.style, spec.topmost));
+    if (spec.monitor >= 0) {
+        const auto screens = QGuiApplication::screens();
+        if (spec.monitor < screens.size()) w->setScreen(screens[spec.monitor]);
+    }
+    w->setGeometry(spec.rect.left, spec.rect.top, std::max(1, spec.rect.width()), std::max(1, spec.rect.height()));
+    w->setProperty("tnxStyle", spec.style);
+    w->setProperty("tnxTopmost", spec.topmost);
+    if (spec.visible && !offscreen_) w->show();
+    windows_[id] = std::move(w);
+    return id;
+}
+
+void QtWindowSystem::destroyWindow(WindowId id) { windows_.erase(id); }
+
+void QtWindowSystem::showWindow(WindowId id, bool show) {
+    if (auto* w = host(id)) {
+        if (offscreen_) return;
+        show ? w->show() : w->hide();
+    }
+}
+
+void QtWindowSystem::setWindowRect(WindowId id, const Rect& r) {
+    if (auto* w = host(id)) w->setGeometry(r.left, r.top, std::max(1, r.width()), std::max(1, r.height()));
+}
+
+void QtWindowSystem::setWindowStyle(WindowId id, uint32_t style) {
+    if (auto* w = host(id)) {
+        bool visible = w->isVisible();
+        w->setProperty("tnxStyle", style);
+        w->setFlags(flagsFor(style, w->property("tnxTopmost").toBool()));
+        if (visible && !offscreen_) w->show();
+    }
+}
+
+void QtWindowSystem::setTopmost(WindowId id, bool topmost) {
+    if (auto* w = host(id)) {
+        bool visible = w->isVisible();
+        w->setProperty("tnxTopmost", topmost);
+        w->setFlags(flagsFor(w->property("tnxStyle").toUInt(), topmost));
+        if (visible && !offscreen_) w->show();
+    }
+}
+
+Rect QtWindowSystem::windowRect(WindowId id) {
+    auto* w = host(id);
+    if (!w) return {};
+    QRect g = w->frameGeometry();
+    return {g.left(), g.top(), g.left() + g.width(), g.top() + g.height()};
+}
+
+Rect QtWindowSystem::clientRect(WindowId id) {
+    auto* w = host(id);
+    if (!w) return {};
+    const qreal dpr = w->devicePixelRatio();
+    return {0, 0, int(w->width() * dpr), int(w->height() * dpr)};
+}
+
+void QtWindowSystem::setRegion(WindowId id, const std::optional<Region>& region) {
+    auto* w = host(id);
+    if (!w) return;
+    if (!region) {
+        w->setMask(QRegion());
+        return;
+    }
+    QRegion r;
+    for (const Rect& rc : region->rects) r += QRect(rc.left, rc.top, rc.width(), rc.height());
+    // An empty region hides the whole window: keep one pixel off the client.
+    if (r.isEmpty()) r = QRegion(QRect(-1, -1, 1, 1));
+    w->setMask(r);
+}
+
+void QtWindowSystem::setCursor(WindowId id, CursorShape shape, const std::string& file) {
+    auto* w = host(id);
+    if (!w) return;
+    switch (shape) {
+        case CursorShape::None: w->setCursor(Qt::BlankCursor); return;
+        case CursorShape::Arrow: w->setCursor(Qt::ArrowCursor); return;
+        case CursorShape::SizeAll: w->setCursor(Qt::SizeAllCursor); return;
+        case CursorShape::Wait: w->setCursor(Qt::WaitCursor); return;
+        case CursorShape::FromFile: break;
+    }
+    static std::map<std::string, QCursor> cache;
+    auto it = cache.find(file);
+    if (it == cache.end()) {
+        auto bytes = io::readWholeFile(file);
+        auto img = bytes ? parseCursorFile(*bytes) : std::nullopt;
+        if (!img) {
+            w->setCursor(Qt::ArrowCursor);
+            return;
+        }
+        QImage q(reinterpret_cast<const uchar*>(img->pixels.data()), img->width, img->height,
+                 QImage::Format_ARGB32);
+        it = cache.emplace(file, QCursor(QPixmap::fromImage(q.copy()), img->hotspotX, img->hotspotY)).first;
+    }
+    w->setCursor(it->second);
+}
+
+void QtWindowSystem::setTitle(WindowId id, const std::string& t) {
+    if (auto* w = host(id)) w->setTitle(QString::fromStdString(t));
+}
+
+void QtWindowSystem::maximize(WindowId id) {
+    if (auto* w = host(id)) w->showMaximized();
+}
+
+void QtWindowSystem::clientToScreen(WindowId id, int& x, int& y) {
+    if (auto* w = host(id)) {
+        QPoint p = w->mapToGlobal(QPoint(x, y));
+        x = p.x();
+        y = p.y();
+    }
+}
+
+std::unique_ptr<gfx::Device> QtWindowSystem::createDevice(WindowId id, const gfx::PresentParameters& params) {
+    auto* w = host(id);
+    return gfx::GlDevice::create(offscreen_ ? nullptr : w, params);
+}
+
+void QtWindowSystem::pumpEvents() {
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void QtWindowSystem::messageBox(WindowId, const std::string& text, const std::string& title,
+                                MessageBoxIcon icon) {
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
+        return;
+    }
+    QMessageBox::Icon i = QMessageBox::NoIcon;
+    switch (icon) {
+        case MessageBoxIcon::Information: i = QMessageBox::Information; break;
+        case MessageBoxIcon::Warning: i = QMessageBox::Warning; break;
+        case MessageBoxIcon::Error: i = QMessageBox::Critical; break;
+        case MessageBoxIcon::Question: i = QMessageBox::Question; break;
+        case MessageBoxIcon::None: break;
+    }
+    QMessageBox box(i, QString::fromStdString(title), QString::fromStdString(text), QMessageBox::Ok);
+    box.setObjectName("messageBox");
+    box.exec();
+}
+
+namespace {
+void fillMenu(QMenu* q, const Menu& m) {
+    for (const MenuItem& it : m.items) {
+        switch (it.kind) {
+            case MenuItem::Separator: q->addSeparator(); break;
+            case MenuItem::Popup: {
+                QMenu* sub = q->addMenu(QString::fromStdString(it.text));
+                sub->setEnabled(!it.greyed);
+                if (it.submenu) fillMenu(sub, *it.submenu);
+                break;
+            }
+            case MenuItem::Command: {
+                QAction* a = q->addAction(QString::fromStdString(it.text));
+                a->setData(it.id);
+                a->setCheckable(it.checked);
+                a->setChecked(it.checked);
+                a->setEnabled(!it.greyed);
+                break;
+            }
+        }
+    }
+}
+}  // namespace
+
+uint32_t QtWindowSystem::trackPopupMenu(WindowId, const Menu& menu, int x, int y) {
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return 0;
+    QMenu q;
+    q.setObjectName("contextMenu");
+    fillMenu(&q, menu);
+    QAction* chosen = q.exec(QPoint(x, y));
+    return chosen ? chosen->data().toUInt() : 0;
+}
+
+void QtWindowSystem::paintErrorBox(WindowId id, const Rect& box, const std::string& text) {
+    auto* w = host(id);
+    if (!w) return;
+    const qreal dpr = w->devicePixelRatio();
+    QImage img(int(w->width() * dpr), int(w->height() * dpr), QImage::Format_RGB32);
+    img.fill(Qt::black);
+    QPainter p(&img);
+    QRect r(box.left, box.top, box.width(), box.height());
+    QPalette pal = QGuiApplication::palette();
+    p.fillRect(r, pal.color(QPalette::Window));
+    p.setPen(Qt::black);
+    p.drawRect(r.adjusted(0, 0, -1, -1));
+    p.setPen(pal.color(QPalette::WindowText));
+    p.drawText(r.adjusted(8, 8, -8, -8), Qt::AlignCenter | Qt::TextWordWrap, QString::fromStdString(text));
+    p.end();
+    w->showImage(img);
+}
+
+}  // namespace tnx::win

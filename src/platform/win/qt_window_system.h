@@ -1,0 +1,49 @@
+// The window system on Qt: top-level QWindows whose events become posted
+// messages, QScreen monitors, the OpenGL device, QMessageBox and QMenu.
+#pragma once
+
+#include <map>
+#include <memory>
+
+#include "platform/win/window_system.h"
+
+namespace tnx::win {
+
+class HostWindow;
+
+class QtWindowSystem : public WindowSystem {
+public:
+    QtWindowSystem();
+    ~QtWindowSystem() override;
+
+    std::vector<MonitorInfo> monitors() override;
+    WindowId createWindow(const WindowSpec& spec) override;
+    void destroyWindow(WindowId id) override;
+    void showWindow(WindowId id, bool show) override;
+    void setWindowRect(WindowId id, const Rect& outer) override;
+    void setWindowStyle(WindowId id, uint32_t style) override;
+    void setTopmost(WindowId id, bool topmost) override;
+    Rect windowRect(WindowId id) override;
+    Rect clientRect(WindowId id) override;
+    void setRegion(WindowId id, const std::optional<Region>& region) override;
+    void setCursor(WindowId id, CursorShape shape, const std::string& cursorFile) override;
+    void setTitle(WindowId id, const std::string& title) override;
+    void maximize(WindowId id) override;
+    void clientToScreen(WindowId id, int& x, int& y) override;
+    std::unique_ptr<gfx::Device> createDevice(WindowId id, const gfx::PresentParameters& params) override;
+    void pumpEvents() override;
+    void messageBox(WindowId parent, const std::string& text, const std::string& title, MessageBoxIcon icon) override;
+    uint32_t trackPopupMenu(WindowId owner, const Menu& menu, int screenX, int screenY) override;
+    void paintErrorBox(WindowId id, const Rect& box, const std::string& text) override;
+
+    // Off-screen runs (snapshots) create windows that are never shown.
+    void setOffscreen(bool on) { offscreen_ = on; }
+    HostWindow* host(WindowId id);
+
+private:
+    std::map<WindowId, std::unique_ptr<HostWindow>> windows_;
+    WindowId nextId_ = 1;
+    bool offscreen_ = false;
+};
+
+}  // namespace tnx::win
