@@ -1,0 +1,222 @@
+// The camera's share of the input: drags, key releases and menu commands.
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "app/process_state.h"
+#include "camera/camera.h"
+
+namespace tnx::camera {
+
+using math::Matrix;
+using math::Vec3;
+
+namespace {
+
+enum Command : uint32_t {
+    kCmdSaveLocation = 40040,
+    kCmdDeleteLocation = 40041,
+    kCmdMoveTool = 40042,
+    kCmdRotateTool = 40043,
+    kCmdZoomTool = 40044,
+    kCmdCenter = 40046,
+    kCmdNorthUp = 40047,
+    kCmdUpdateFrame = 40051,
+};
+
+void rotateFrame(CameraFrame& f, const Matrix& m) {
+    f.position = math::transformNormal(f.position, m);
+    f.direction = math::normalize(math::transformNormal(f.direction, m));
+    f.up = math::normalize(math::transformNormal(f.up, m));
+}
+
+}  // namespace
+
+int Camera::handleMessage(const win::Message& msg) {
+    switch (msg.id) {
+    case win::kWmMouseMove:
+        return onMouseMove(msg);
+    case win::kWmLButtonDown:
+    case win::kWmRButtonDown:
+        lastX_ = win::xFromLParam(msg.lParam);
+        lastY_ = win::yFromLParam(msg.lParam);
+        anchorKnown_ = true;
+        pointerValid_ = true;
+        movedSincePress_ = false;
+        return 1;
+    case win::kWmLButtonUp: {
+        // A release with no drag and no movement since the press is a click.
+        lastReleaseWasClick_ = drag_ == 0 && !movedSincePress_;
+        if (lastReleaseWasClick_ && scene_) scene_->onGlobeClick();
+        drag_ &= ~kDragRotate;
+        return 1;
+    }
+    case win::kWmRButtonUp:
+        if (drag_ == 0 && !movedSincePress_ && scene_) scene_->onGlobeContextMenu();
+        drag_ &= ~kDragMove;
+        return 1;
+    case win::kWmKeyUp:
+        return onKeyUp(uint32_t(msg.wParam));
+    case win::kWmCommand:
+        return onCommand(win::loWord(msg.wParam));
+    default:
+        return drag_;
+    }
+}
+
+int Camera::onKeyUp(uint32_t key) {
+    if (key >= '1' && key <= '9') {
+        goToLocation(key - '1');
+        return 1;
+    }
+    switch (key) {
+    case '0':
+        goToLocation(9);
+        return 1;
+    case 'C':
+        center(kGlide);
+        return 1;
+    case 'U':
+        northUp(kGlide);
+        return 1;
+    case 'G':
+        // Start the flight now, or hand control back to the user.
+        countdown_ = countdown_ > 0 ? 0.0f : defaultCountdown_;
+        return 1;
+    default:
+        return drag_;
+    }
+}
+
+int Camera::onCommand(uint32_t id) {
+    switch (id) {
+    case kCmdSaveLocation: {
+        std::string name;
+        if (host_.askLocationName(name)) saveCurrentLocation(name);
+        break;
+    }
+    case kCmdDeleteLocation:
+        host_.editLocations(locations_);
+        break;
+    case kCmdMoveTool:
+    case kCmdRotateTool:
+    case kCmdZoomTool:
+        host_.setPointerTool(id == kCmdMoveTool     ? PointerTool::Move
+                             : id == kCmdRotateTool ? PointerTool::Rotate
+                                                    : PointerTool::Zoom);
+        host_.setPointerCursor(pointerCursor());
+        break;
+    case kCmdCenter:
+        center(kGlide);
+        break;
+    case kCmdNorthUp:
+        northUp(kGlide);
+        break;
+    case kCmdUpdateFrame:
+        idleTimer_ = 0;
+        break;
+    default:
+        if (id >= SavedLocations::kMenuIdBase && id - SavedLocations::kMenuIdBase < locations_.count())
+            goToLocation(id - SavedLocations::kMenuIdBase);
+        break;
+    }
+    return drag_;
+}
+
+int Camera::onMouseMove(const win::Message& msg) {
+    const int32_t x = win::xFromLParam(msg.lParam);
+    const int32_t y = win::yFromLParam(msg.lParam);
+    const bool left = (msg.wParam & win::kMkLButton) != 0;
+    const bool right = (msg.wParam & win::kMkRButton) != 0;
+    host_.setPointerCursor(pointerCursor());
+
+    if (anchorKnown_ && pointerValid_ && x == lastX_ && y == lastY_) return (left || right) ? 1 : 0;
+
+    if (left && right) {
+        drag_ = kDragZoom;
+    } else if (right) {
+        drag_ = kDragMove;
+    } else if (left) {
+        switch (host_.pointerTool()) {
+        case PointerTool::Rotate: drag_ = kDragRotate; break;
+        case PointerTool::Move: drag_ = kDragMove; break;
+        case PointerTool::Zoom: drag_ = kDragZoom; break;
+        default: drag_ = 0; break;
+        }
+    } else {
+        drag_ = 0;
+    }
+
+    const bool moved = !anchorKnown_ || x != lastX_ || y != lastY_;
+    if ((left || right) && moved) movedSincePress_ = true;
+
+    if (anchorKnown_ && moved) {
+        if (drag_ == kDragZoom)
+            zoomDrag(y);
+        else if (drag_ == kDragRotate)
+            rotateDrag();
+        else if (drag_ == kDragMove)
+            moveDrag(x, y);
+    }
+
+    if (northUpApplied_ && drag_ != 0) northUp(kApplyNow);
+    // The user takes control back from the automatic flight.
+    if (moved && drag_ != 0) countdown_ = defaultCountdown_;
+
+    lastX_ = x;
+    lastY_ = y;
+    anchorKnown_ = true;
+    pointerValid_ = true;
+    return drag_;
+}
+
+void Camera::zoomDrag(int32_t y) {
+    float dist = math::length(current_.position);
+    // Slower near the surface, capped far out.
+    float f = std::clamp(std::fabs((dist - kGlobeRadius) / kGlobeRadius), 0.02f, 20.0f);
+    float amount = float(y - lastY_) * f * -0.02f;
+    if (host_.windowMode() == WindowMode::Transparent) {
+        // Along the line to the centre, so the globe stays where the window is.
+        current_.position -= math::normalize(current_.position) * (-10.01f * amount);
+    } else {
+        current_.position -= math::normalize(current_.direction) * (10.1f * amount);
+    }
+    applySurfaceLimit();
+    target_ = current_;
+}
+
+void Camera::rotateDrag() {
+    float g = std::clamp(std::fabs((math::length(current_.position) - kSurfaceLimit) * 0.015673982f), 0.01f, 1.0f);
+    float dx = std::clamp(float(tracker_.dx()), -50.0f, 50.0f);
+    float dy = std::clamp(float(tracker_.dy()), -50.0f, 50.0f);
+    float sx = std::sqrt(std::fabs(tracker_.velocityX()) + 1e-9f);
+    float sy = std::sqrt(std::fabs(tracker_.velocityY()) + 1e-9f);
+    // Both axes from the frame before this move.
+    Vec3 up = current_.up;
+    Vec3 right = math::cross(up, math::normalize(current_.direction));
+    Matrix m = math::matrixRotationAxis(up, dx * sx * 0.1f * g * 0.002f) *
+               math::matrixRotationAxis(right, dy * sy * 0.1f * g * 0.002f);
+    rotateFrame(current_, m);
+    target_ = current_;
+}
+
+void Camera::moveDrag(int32_t x, int32_t y) {
+    if (host_.windowMode() == WindowMode::Transparent) {
+        // The transparent window stays put around the globe: no turning in place.
+        applySurfaceLimit();
+        target_ = current_;
+        return;
+    }
+    // Turn in place: yaw about up, then pitch about the right vector.
+    Vec3 right = math::cross(current_.up, current_.direction);
+    current_.up = math::normalize(math::cross(current_.direction, right));
+    current_.direction =
+        math::normalize(math::transformNormal(current_.direction,
+                                              math::matrixRotationAxis(current_.up, float(x - lastX_) * -0.001f)));
+    Matrix pitch = math::matrixRotationAxis(right, float(y - lastY_) * -0.001f);
+    current_.direction = math::normalize(math::transformNormal(current_.direction, pitch));
+    current_.up = math::normalize(math::transformNormal(current_.up, pitch));
+    target_ = current_;
+}
+
+}  // namespace tnx::camera
