@@ -1,1 +1,49 @@
-int main() { return 0; }
+// Terranox: the globe viewer and screen saver.
+#include <QApplication>
+#include <QSurfaceFormat>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/entry_point.h"
+#include "app/frame_timer.h"
+#include "platform/home/program_home.h"
+#include "platform/win/qt_window_system.h"
+
+int main(int argc, char** argv) {
+    // The frame timer starts before anything else runs.
+    tnx::app::frameTimer();
+
+    std::vector<std::string> args(argv + 1, argv + argc);
+    std::string argumentText;
+    tnx::app::LaunchOptions launch = tnx::app::extractLaunchOptions(args, argumentText);
+    if (launch.help) {
+        std::fputs(tnx::app::helpText().c_str(), stdout);
+        return 0;
+    }
+    if (!launch.error.empty()) {
+        std::fprintf(stderr, "terranox: %s\n", launch.error.c_str());
+        return 2;
+    }
+    std::error_code ec;
+    auto exe = std::filesystem::canonical("/proc/self/exe", ec);
+    tnx::home::setExecutableDir(ec ? std::filesystem::current_path() : exe.parent_path());
+
+    // Route first: the installer and the silent exits need no display.
+    auto route = tnx::app::routeFor(argumentText);
+    if (route == tnx::app::EntryRoute::SilentExit) return 0;
+    if (route == tnx::app::EntryRoute::Installer)
+        return tnx::app::runEntryPoint(argumentText, launch, nullptr);
+
+    QApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication qapp(argc, argv);
+    QApplication::setApplicationName("Terranox");
+    QApplication::setOrganizationName("Tarnwick");
+    tnx::win::QtWindowSystem windows;
+    windows.setOffscreen(launch.snapshotPath.has_value());
+    tnx::win::setWindowSystem(&windows);
+    int rc = tnx::app::runEntryPoint(argumentText, launch, nullptr);
+    tnx::win::setWindowSystem(nullptr);
+    return rc;
+}

@@ -22,12 +22,19 @@ struct ProcessState {
     bool presentNeeded = false;   // set by a draw or a paint message
     bool applicationActive = true;
     int32_t windowChangeCounter = 0;  // bumped whenever the window mode changes
+    bool snapshotRun = false;     // --snapshot: render off-screen, write no files
+    uint32_t availableTextureMemory = 0;  // of the current device, read at every restore
 };
 
 // The one instance.
 ProcessState& processState();
 
 inline bool isInteractiveViewer() { return processState().saverMode == SaverMode::InteractiveViewer; }
+// Settings files are written only by an interactive viewer run that is not
+// a snapshot.
+inline bool maySaveSettingsFiles() {
+    return processState().saverMode == SaverMode::InteractiveViewer && !processState().snapshotRun;
+}
 inline bool isFullScreenSaver() { return processState().saverMode == SaverMode::FullScreenSaver; }
 
 }  // namespace tnx::app

@@ -588,3 +588,10 @@ QImage GlDevice::readBack() {
 }
 
 }  // namespace tnx::gfx
+
+namespace tnx::gfx {
+bool GlDevice::saveImage(const std::string& path) {
+    QImage img = readBack();
+    return !img.isNull() && img.save(QString::fromStdString(path), "PNG");
+}
+}  // namespace tnx::gfx

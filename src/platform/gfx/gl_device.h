@@ -36,6 +36,8 @@ public:
 
     // The colour target as an image (top row first).
     QImage readBack();
+    // Writes the colour target as a PNG; false when that failed.
+    bool saveImage(const std::string& path);
     // Marks the device as needing a reset (the window changed size).
     void requestReset() { needsReset_ = true; }
     // Sets where frames are shown (null: nowhere).

@@ -19,6 +19,15 @@ HeadlessWindowSystem::HeadlessWindowSystem() {
     monitors_.push_back(m);
 }
 
+AdapterInfo HeadlessWindowSystem::describeAdapter(const MonitorInfo& monitor) {
+    if (adapter_) return *adapter_;
+    AdapterInfo a;
+    a.description = "Recording adapter on " + monitor.deviceName;
+    for (size_t i = 0; i < a.identifier.size(); ++i) a.identifier[i] = uint8_t(i + 1);
+    a.hasHardware = a.hasSoftware = true;
+    return a;
+}
+
 WindowId HeadlessWindowSystem::createWindow(const WindowSpec& spec) {
     WindowId id = nextId_++;
     Window w;

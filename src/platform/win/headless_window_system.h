@@ -38,6 +38,8 @@ public:
     void failDeviceCreation(bool on) { failDevices_ = on; }
 
     std::vector<MonitorInfo> monitors() override { return monitors_; }
+    AdapterInfo describeAdapter(const MonitorInfo& monitor) override;
+    void setAdapter(const AdapterInfo& a) { adapter_ = a; }
     WindowId createWindow(const WindowSpec& spec) override;
     void destroyWindow(WindowId id) override;
     void showWindow(WindowId id, bool show) override;
@@ -72,6 +74,7 @@ private:
     std::vector<gfx::RecordingDevice*> devices_;
     Menu lastMenu_;
     uint32_t menuChoice_ = 0;
+    std::optional<AdapterInfo> adapter_;
     bool failDevices_ = false;
     WindowId nextId_ = 1;
 };

@@ -1,7 +1,11 @@
 #include "platform/win/qt_window_system.h"
 
 #include <QApplication>
+#include <QCryptographicHash>
 #include <QCursor>
+#include <QOffscreenSurface>
+#include <QOpenGLContext>
+#include <QOpenGLFunctions>
 #include <QGuiApplication>
 #include <QImage>
 #include <QMenu>
@@ -45,6 +49,31 @@ std::vector<MonitorInfo> QtWindowSystem::monitors() {
         out.push_back(m);
     }
     return out;
+}
+
+AdapterInfo QtWindowSystem::describeAdapter(const MonitorInfo& monitor) {
+    // Probe the renderer once with a throw-away context.
+    static std::optional<std::pair<bool, std::string>> probe;
+    if (!probe) {
+        QOpenGLContext ctx;
+        QOffscreenSurface surface;
+        surface.create();
+        bool ok = ctx.create() && ctx.makeCurrent(&surface);
+        std::string name = "OpenGL";
+        if (ok) {
+            const char* r = reinterpret_cast<const char*>(ctx.functions()->glGetString(GL_RENDERER));
+            const char* v = reinterpret_cast<const char*>(ctx.functions()->glGetString(GL_VERSION));
+            name = std::string(r ? r : "OpenGL") + " (OpenGL " + (v ? v : "?") + ")";
+            ctx.doneCurrent();
+        }
+        probe = std::make_pair(ok, name);
+    }
+    AdapterInfo a;
+    a.description = probe->second + " on " + monitor.deviceName;
+    a.hasHardware = a.hasSoftware = probe->first;
+    QByteArray digest = QCryptographicHash::hash(QByteArray::fromStdString(a.description), QCryptographicHash::Md5);
+    for (size_t i = 0; i < a.identifier.size() && i < size_t(digest.size()); ++i) a.identifier[i] = uint8_t(digest[qsizetype(i)]);
+    return a;
 }
 
 namespace {

@@ -17,6 +17,7 @@ public:
     ~QtWindowSystem() override;
 
     std::vector<MonitorInfo> monitors() override;
+    AdapterInfo describeAdapter(const MonitorInfo& monitor) override;
     WindowId createWindow(const WindowSpec& spec) override;
     void destroyWindow(WindowId id) override;
     void showWindow(WindowId id, bool show) override;

@@ -5,6 +5,7 @@
 // lets tests run the shell with no display.
 #pragma once
 
+#include <array>
 #include <memory>
 #include <optional>
 #include <string>
@@ -49,6 +50,18 @@ struct WindowSpec {
     int monitor = -1;          // index into monitors() the window belongs on, if any
 };
 
+// The renderer behind a monitor, as the shell's device choice sees it. Here
+// every monitor has its own adapter record: the OpenGL renderer on that
+// screen. "Hardware" means an OpenGL context can be created; the
+// "software" choice is the same renderer at a reduced render resolution.
+struct AdapterInfo {
+    std::array<uint8_t, 16> identifier{};
+    std::string description;
+    bool hasHardware = false;
+    bool hasSoftware = false;
+    gfx::Caps caps;
+};
+
 enum class CursorShape { None, Arrow, SizeAll, Wait, FromFile };
 
 enum class MessageBoxIcon { None, Information, Warning, Error, Question };
@@ -58,6 +71,7 @@ public:
     virtual ~WindowSystem() = default;
 
     virtual std::vector<MonitorInfo> monitors() = 0;
+    virtual AdapterInfo describeAdapter(const MonitorInfo& monitor) = 0;
 
     virtual WindowId createWindow(const WindowSpec& spec) = 0;
     virtual void destroyWindow(WindowId id) = 0;

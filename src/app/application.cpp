@@ -1,0 +1,315 @@
+#include "app/application.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+
+#include "app/display_settings_dialog.h"
+#include "app/error_texts.h"
+#include "platform/gfx/gl_device.h"
+#include "platform/home/program_home.h"
+#include "platform/win/message_queue.h"
+
+namespace tnx::app {
+
+namespace {
+Application* g_application = nullptr;
+constexpr uint32_t kVkM = 'M';
+}  // namespace
+
+Application* application() { return g_application; }
+
+Application::Application(const std::string& commandLine, const LaunchOptions& launch) : launch_(launch) {
+    g_application = this;
+    options_.read();
+    std::srand(unsigned(std::time(nullptr)));
+    setTitle("Terranox");
+    background_ = options_.backgroundFloats();
+    SaverCommand cmd = parseSaverCommandLine(commandLine);
+    setModeFromCommandLine(cmd.mode);
+    processState().saverMode = cmd.mode;
+    processState().snapshotRun = launch.snapshotPath.has_value();
+    prefs_ = std::make_unique<settings::PreferencesStore>();
+    prefs_->open(home::homeFile("pref.ini"));
+    settings::setPreferences(prefs_.get());
+    windowOptions_ = std::make_unique<WindowOptions>();
+    windowOptions_->load();
+    setWindowOptions(windowOptions_.get());
+}
+
+Application::~Application() {
+    cleanup3DEnvironment();
+    if (windowOptions_) windowOptions_->save();
+    setWindowOptions(nullptr);
+    windowOptions_.reset();
+    if (maySaveSettingsFiles() && prefs_) prefs_->write();
+    settings::setPreferences(nullptr);
+    prefs_.reset();
+    if (g_application == this) g_application = nullptr;
+}
+
+int32_t Application::create() { return SaverFramework::create({}); }
+
+ViewerCore* Application::viewerCore() const { return current_ ? current_->core.get() : nullptr; }
+
+bool Application::confirmDeviceRule(const gfx::Caps& caps, uint32_t behaviour) {
+    if (behaviour & kCreatePureDevice) return false;
+    if ((behaviour & 0xFF) >= 0x40 && caps.vertexShaderVersion < 0xFFFE0101) return false;
+    return true;
+}
+
+void Application::readSettings() {
+    options_.read();
+    SaverFramework::readSettings();
+}
+
+void Application::settingsEntry(win::WindowId parent, int action) {
+    if (action == 2) {
+        options_.write();
+        writeScreenSettings();
+    } else if (action == 1) {
+        readSettings();
+    } else {
+        DisplaySettingsDialog::run(parent, *this);
+    }
+}
+
+void Application::doConfig() {
+    // The screen-saver settings dialog arrives with the configuration
+    // dialogs; until then configuration opens the display settings.
+    settingsEntry(0, 0);
+}
+
+void Application::selectDevice(int unit) {
+    current_ = (unit >= 0 && unit < int(records_.size())) ? &records_[size_t(unit)] : nullptr;
+}
+
+int32_t Application::initDeviceObjects() {
+    gfx::Device* d = currentDevice();
+    if (!d || !current_) return kErrFail;
+    const gfx::Caps& caps = d->caps();
+    current_->value0 = current_->value1 = -1;
+    if ((caps.pixelShaderVersion >> 8 & 0xFF) != 0) current_->pixelShaderMinor = (caps.pixelShaderVersion & 0xFF) != 0;
+    refreshClientRects();
+    return 0;
+}
+
+void Application::setFixedDeviceState(gfx::Device& d) {
+    using gfx::RenderState;
+    using gfx::TextureStageState;
+    if (!current_->pixelShaderMinor) {
+        d.setTextureStageState(0, TextureStageState::ColorOp, gfx::kTopModulate);
+        d.setTextureStageState(0, TextureStageState::ColorArg1, gfx::kTaTexture);
+        d.setTextureStageState(0, TextureStageState::ColorArg2, gfx::kTaDiffuse);
+        d.setTextureStageState(0, TextureStageState::AlphaOp, gfx::kTopModulate);
+        d.setTextureStageState(0, TextureStageState::AlphaArg1, gfx::kTaTexture);
+        d.setTextureStageState(0, TextureStageState::AlphaArg2, gfx::kTaCurrent);
+        d.setTextureStageState(1, TextureStageState::ColorOp, gfx::kTopDisable);
+        d.setTextureStageState(1, TextureStageState::AlphaOp, gfx::kTopDisable);
+    }
+    d.setTextureStageState(0, TextureStageState::AddressU, gfx::kTaddressClamp);
+    d.setTextureStageState(0, TextureStageState::AddressV, gfx::kTaddressClamp);
+    d.setTextureStageState(0, TextureStageState::MagFilter, gfx::kTexfLinear);
+    d.setTextureStageState(0, TextureStageState::MinFilter, gfx::kTexfLinear);
+    d.setTextureStageState(0, TextureStageState::MipFilter, gfx::kTexfLinear);
+    d.setRenderState(RenderState::CullMode, gfx::kCullCCW);
+    d.setRenderState(RenderState::SpecularEnable, 1);
+    d.setRenderState(RenderState::DitherEnable, dithering() ? 1 : 0);
+    d.setRenderState(RenderState::ZEnable, 1);
+    d.setRenderState(RenderState::ZWriteEnable, 1);
+    d.setRenderState(RenderState::AlphaTestEnable, 0);
+    d.setRenderState(RenderState::AlphaBlendEnable, 1);
+    d.setRenderState(RenderState::SrcBlend, gfx::kBlendSrcAlpha);
+    d.setRenderState(RenderState::DestBlend, gfx::kBlendInvSrcAlpha);
+    d.setRenderState(RenderState::Lighting, 1);
+    d.setRenderState(RenderState::FillMode, gfx::kFillSolid);
+}
+
+int32_t Application::restoreDeviceObjects() {
+    gfx::Device* d = currentDevice();
+    if (!d || !current_) return kErrFail;
+    processState().availableTextureMemory = d->availableTextureMemory();
+    setFixedDeviceState(*d);
+    if (!current_->core) {
+        current_->core = std::make_unique<ViewerCore>(*d, saverMode());
+        firstCoreCreated_ = true;
+    }
+    current_->core->restore(*d);
+    return 0;
+}
+
+int32_t Application::invalidateDeviceObjects() {
+    if (current_ && current_->core) current_->core->invalidate();
+    return 0;
+}
+
+int32_t Application::deleteDeviceObjects() {
+    if (current_) current_->core.reset();
+    return 0;
+}
+
+void Application::frameMove() {
+    if (processState().snapshotRun) processState().renderEnabled = true;
+    for (auto& r : records_)
+        if (r.core) {
+            r.core->advance();
+            break;  // one clock tick per frame, whatever the number of screens
+        }
+}
+
+void Application::render() {
+    gfx::Device* d = currentDevice();
+    if (d && current_ && current_->core) current_->core->draw(*d);
+}
+
+win::WindowId Application::createInteractiveWindow() {
+    auto* ws = win::windowSystem();
+    if (!ws) return 0;
+    int sw = 1280, sh = 1024;
+    for (const auto& m : ws->monitors())
+        if (m.primary) {
+            sw = m.rect.width();
+            sh = m.rect.height();
+        }
+    Placement p = windowOptions_->placement(sw, sh);
+    win::WindowSpec spec;
+    spec.title = windowTitle();
+    spec.style = p.style;
+    spec.rect = {p.x, p.y, p.x + p.width, p.y + p.height};
+    if (launch_.snapshotPath) {
+        // A snapshot renders at the requested size, never shown.
+        int w = launch_.width > 0 ? launch_.width : p.width;
+        int h = launch_.height > 0 ? launch_.height : p.height;
+        spec.rect = {0, 0, w, h};
+        spec.style = kBorderlessStyle;
+        spec.visible = false;
+    }
+    win::WindowId id = ws->createWindow(spec);
+    windowOptions_->setWindow(id);
+    if (windowOptions_->mode() == kTransparent && !launch_.snapshotPath)
+        ws->setRegion(id, win::Region{{win::Rect{20, 10, 21, 11}}});
+    // The stored state is what results: toggle twice, applying once.
+    windowOptions_->toggleAlwaysOnTop(0, nullptr, kCmdAlwaysOnTop);
+    windowOptions_->toggleAlwaysOnTop(id, nullptr, kCmdAlwaysOnTop);
+    lastClient_ = ws->clientRect(id);
+    return id;
+}
+
+void Application::hookMessage(const win::Message& m) {
+    if (saverMode() != SaverMode::InteractiveViewer && saverMode() != SaverMode::FullScreenSaver) return;
+    if (m.id == win::kWmActivateApp) processState().applicationActive = m.wParam != 0;
+    if (ViewerCore* core = viewerCore()) core->handleMessage(m);
+}
+
+void Application::changeWindowMode(int32_t mode) {
+    if (!windowOptions_->applyMode(mainWindow(), mode)) return;
+    resizeDevice();
+}
+
+bool Application::onWindowedResetNeeded() {
+    if (windowOptions_->mode() != kTransparent) return false;
+    auto* ws = win::windowSystem();
+    windowOptions_->clearRegion(mainWindow());
+    win::Rect r = ws->windowRect(mainWindow());
+    int sw = 1280, sh = 1024;
+    for (const auto& m : ws->monitors())
+        if (m.primary) {
+            sw = m.rect.width();
+            sh = m.rect.height();
+        }
+    if (r.width() != sw) {
+        ws->setWindowRect(mainWindow(), {0, 0, sw, sh - 1});
+        return true;
+    }
+    return false;
+}
+
+win::LParam Application::windowProc(const win::Message& m) {
+    auto* ws = win::windowSystem();
+    switch (m.id) {
+        case win::kWmDestroy:
+        case win::kWmClose:
+            shutdown();
+            return 0;
+        case win::kWmSize:
+            if (m.wParam == win::kSizeMaximized) {
+                maximized_ = true;
+                win::messageQueue().post({m.window, win::kWmExitSizeMove, 0, 0});
+            } else if (m.wParam == win::kSizeRestored && maximized_) {
+                maximized_ = false;
+                win::messageQueue().post({m.window, win::kWmExitSizeMove, 0, 0});
+            }
+            return 0;
+        case win::kWmPaint:
+            presentNeeded_ = true;
+            if (inErrorState() || renderUnits().empty()) {
+                if (inErrorState() && ws) {
+                    win::Rect c = ws->clientRect(m.window);
+                    int x = (c.width() - 300) / 2, y = (c.height() - 150) / 2;
+                    ws->paintErrorBox(m.window, {x, y, x + 300, y + 150}, errorText(errorCode()));
+                }
+            } else if (currentDevice()) {
+                if (auto* d = currentDevice(); d && d->testCooperativeLevel() == gfx::CooperativeLevel::Ok) {
+                    for (auto& u : renderUnits())
+                        if (u.device) u.device->present();
+                    presentNeeded_ = false;
+                }
+            }
+            return 0;
+        case win::kWmEraseBkgnd: return 1;
+        case win::kWmActivateApp:
+            processState().applicationActive = m.wParam != 0;
+            return 0;
+        case win::kWmKeyDown:
+            if (m.wParam == win::kVkEscape) shutdown();
+            return 0;
+        case win::kWmCommand:
+            switch (win::loWord(m.wParam)) {
+                case kCmdWindowed: changeWindowMode(kWindowed); break;
+                case kCmdTransparent: changeWindowMode(kTransparent); break;
+                case kCmdFullScreen: changeWindowMode(kFullScreen); break;
+                case kCmdExit: win::messageQueue().post({m.window, win::kWmClose, 0, 0}); break;
+                case kCmdAlwaysOnTop: windowOptions_->toggleAlwaysOnTop(mainWindow(), nullptr, kCmdAlwaysOnTop); break;
+                default: break;
+            }
+            return 0;
+        case win::kWmSysCommand:
+            if ((m.wParam & 0xFFFF) == kCmdAlwaysOnTop)
+                windowOptions_->toggleAlwaysOnTop(mainWindow(), nullptr, kCmdAlwaysOnTop);
+            return 0;
+        case win::kWmExitSizeMove: {
+            windowOptions_->rememberWindowedPlacement(mainWindow());
+            win::Rect c = ws ? ws->clientRect(mainWindow()) : win::Rect{};
+            if (c.width() != lastClient_.width() || c.height() != lastClient_.height()) {
+                lastClient_ = c;
+                resizeDevice();
+            }
+            presentNeeded_ = true;
+            return 0;
+        }
+        default: return 0;
+    }
+}
+
+void Application::afterFrame() {
+    if (!launch_.snapshotPath || snapshotWritten_) return;
+    // A few frames let textures arrive and the camera settle.
+    if (++framesPresented_ < 6) return;
+    writeSnapshot();
+    shutdown();
+}
+
+void Application::writeSnapshot() {
+    snapshotWritten_ = true;
+    for (auto& u : renderUnits()) {
+        auto* gl = dynamic_cast<gfx::GlDevice*>(u.device.get());
+        if (!gl) continue;
+        if (!gl->saveImage(*launch_.snapshotPath)) {
+            std::fprintf(stderr, "terranox: could not write the snapshot %s\n", launch_.snapshotPath->c_str());
+            snapshotWritten_ = false;
+        }
+        return;
+    }
+}
+
+}  // namespace tnx::app

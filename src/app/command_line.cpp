@@ -1,0 +1,128 @@
+#include "app/command_line.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+
+namespace tnx::app {
+
+namespace {
+bool parseSize(const std::string& s, int& w, int& h) {
+    char x;
+    int a, b;
+    char rest;
+    if (std::sscanf(s.c_str(), "%d%c%d%c", &a, &x, &b, &rest) != 3 || (x != 'x' && x != 'X')) return false;
+    if (a < 16 || b < 16 || a > 8192 || b > 8192) return false;
+    w = a;
+    h = b;
+    return true;
+}
+
+bool parseLookAt(const std::string& s, LookAt& out) {
+    double lon, lat, km;
+    char rest;
+    if (std::sscanf(s.c_str(), "%lf,%lf,%lf%c", &lon, &lat, &km, &rest) != 3) return false;
+    if (lon < -180 || lon > 180 || lat < -90 || lat > 90 || km <= 0 || km > 1e7) return false;
+    out = {lon, lat, km};
+    return true;
+}
+}  // namespace
+
+LaunchOptions extractLaunchOptions(const std::vector<std::string>& args, std::string& argumentText) {
+    LaunchOptions o;
+    std::vector<std::string> rest;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&](const char* name) -> std::optional<std::string> {
+            std::string prefix = std::string(name) + "=";
+            if (a.rfind(prefix, 0) == 0) return a.substr(prefix.size());
+            if (a == name) {
+                if (i + 1 < args.size()) return args[++i];
+                o.error = std::string(name) + " needs a value";
+            }
+            return std::nullopt;
+        };
+        if (a == "--help" || a == "-h") {
+            o.help = true;
+        } else if (a.rfind("--snapshot", 0) == 0) {
+            if (auto v = value("--snapshot")) o.snapshotPath = *v;
+        } else if (a.rfind("--size", 0) == 0) {
+            if (auto v = value("--size"); v && !parseSize(*v, o.width, o.height))
+                o.error = "--size wants WIDTHxHEIGHT between 16 and 8192, e.g. 1280x720";
+        } else if (a.rfind("--look-at", 0) == 0) {
+            LookAt l;
+            if (auto v = value("--look-at")) {
+                if (parseLookAt(*v, l)) o.lookAt = l;
+                else o.error = "--look-at wants LON,LAT,KM in degrees and kilometres, e.g. 10.5,47.2,2000";
+            }
+        } else if (a.rfind("--time", 0) == 0) {
+            if (auto v = value("--time")) o.time = *v;
+        } else if (a.rfind("--", 0) == 0) {
+            o.error = "unknown option " + a + " (see --help)";
+        } else {
+            rest.push_back(a);
+        }
+        if (!o.error.empty()) break;
+    }
+    argumentText.clear();
+    for (size_t i = 0; i < rest.size(); ++i) {
+        if (i) argumentText += ' ';
+        argumentText += rest[i];
+    }
+    return o;
+}
+
+SaverCommand parseSaverCommandLine(const std::string& cmd) {
+    SaverCommand out;
+    size_t i = 0;
+    // Skip the program path, quoted or up to the first blank, and the
+    // character that ended it.
+    if (i < cmd.size() && cmd[i] == '"') {
+        ++i;
+        while (i < cmd.size() && cmd[i] != '"') ++i;
+    } else {
+        while (i < cmd.size() && cmd[i] != ' ') ++i;
+    }
+    if (i < cmd.size() && (cmd[i] == '"' || cmd[i] == ' ')) ++i;
+    while (i < cmd.size() && cmd[i] != '/' && cmd[i] != '-') ++i;
+    if (i >= cmd.size()) {
+        out.mode = SaverMode::Configuration;
+        return out;
+    }
+    ++i;
+    char letter = i < cmd.size() ? char(std::tolower(static_cast<unsigned char>(cmd[i]))) : '\0';
+    switch (letter) {
+        case 'a': out.mode = SaverMode::PasswordChange; break;
+        case 'c': out.mode = SaverMode::Configuration; break;
+        case 'p': out.mode = SaverMode::Preview; break;
+        case 't': out.mode = SaverMode::InteractiveViewer; break;
+        default: out.mode = SaverMode::FullScreenSaver; break;
+    }
+    if (letter == 'a' || letter == 'c' || letter == 'p') {
+        size_t j = i + 1;
+        while (j < cmd.size() && !std::isdigit(static_cast<unsigned char>(cmd[j]))) ++j;
+        if (j < cmd.size()) out.parentWindow = std::strtol(cmd.c_str() + j, nullptr, 10);
+    }
+    return out;
+}
+
+std::string helpText() {
+    return "Usage: terranox [switch] [options]\n"
+           "\n"
+           "Switches (as a screen saver is started):\n"
+           "  /t          the interactive globe viewer\n"
+           "  /s          the full-screen saver on every monitor (any input ends it)\n"
+           "  /c          the screen-saver settings (also with no switch at all)\n"
+           "  /a          change the saver password (not used on this platform)\n"
+           "  InitTemAndTexture            complete the installed terrain and texture files\n"
+           "  InstallTemAndTexture FILE    install terrain and texture files from FILE\n"
+           "\n"
+           "Options:\n"
+           "  --snapshot FILE.png   render a few frames off-screen, write the image, exit\n"
+           "  --size WxH            the snapshot's size (default: the window's size)\n"
+           "  --look-at LON,LAT,KM  start KM kilometres above that point (degrees)\n"
+           "  --time YYYY-MM-DDTHH:MM:SSZ  show the sky and daylight of that instant\n"
+           "  --help                this text\n";
+}
+
+}  // namespace tnx::app

@@ -1,0 +1,42 @@
+// The command line: our own long options, taken out first, then the saver
+// switches.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/process_state.h"
+
+namespace tnx::app {
+
+struct LookAt {
+    double longitudeDeg = 0, latitudeDeg = 0, altitudeKm = 0;
+};
+
+// Options of ours that are not saver switches.
+struct LaunchOptions {
+    std::optional<std::string> snapshotPath;
+    int width = 0, height = 0;  // --size; 0 = the window's size
+    std::optional<LookAt> lookAt;
+    std::optional<std::string> time;  // --time, ISO 8601 UTC
+    bool help = false;
+    std::string error;  // a bad long option: the message to print
+};
+
+// Splits argv into our long options and the remaining argument text (the
+// command line without the program path, arguments joined by blanks).
+LaunchOptions extractLaunchOptions(const std::vector<std::string>& args, std::string& argumentText);
+
+struct SaverCommand {
+    SaverMode mode = SaverMode::Configuration;
+    long parentWindow = 0;
+};
+
+// Parses the full command line, program path included.
+SaverCommand parseSaverCommandLine(const std::string& commandLine);
+
+// The text --help prints.
+std::string helpText();
+
+}  // namespace tnx::app

@@ -1,0 +1,108 @@
+#include "app/viewer_core.h"
+
+#include <cmath>
+
+#include "app/frame_timer.h"
+#include "platform/win/message_queue.h"
+
+namespace tnx::app {
+
+float ViewerCore::fieldOfViewFor(int32_t width, int32_t height) {
+    if (height < width) return 2.0f * std::atan(std::tan(0.39269876f) * float(width) / float(height));
+    return 0.7853975f;
+}
+
+ViewerCore::ViewerCore(gfx::Device& device, SaverMode mode) : device_(&device), mode_(mode) {
+    readViewport(device);
+}
+
+ViewerCore::~ViewerCore() = default;
+
+void ViewerCore::readViewport(gfx::Device& device) {
+    const gfx::Viewport& vp = device.viewport();
+    width_ = int32_t(vp.width);
+    height_ = int32_t(vp.height);
+    if (width_ <= 0 || height_ <= 0) {
+        width_ = height_ = 1;
+    }
+    fov_ = fieldOfViewFor(width_, height_);
+    tanHalfFov_ = std::tan(fov_ / 2);
+    aspectTan_ = float(height_) * tanHalfFov_ / float(width_);
+}
+
+void ViewerCore::restore(gfx::Device& device) {
+    device_ = &device;
+    readViewport(device);
+    if (scene_) scene_->restore(device);
+    if (hud_) hud_->restore(device);
+}
+
+void ViewerCore::invalidate() {
+    if (scene_) scene_->invalidate();
+    if (hud_) hud_->invalidate();
+    if (visual_) visual_->invalidate();
+}
+
+void ViewerCore::advance() {
+    float seconds = float(frameTimer().tick());
+    if (scene_) scene_->advance(seconds);
+    if (hud_) hud_->advance(seconds);
+}
+
+void ViewerCore::draw(gfx::Device& device) {
+    device.clear(gfx::kClearZBuffer, 0, 1.0f, 0);
+    if (gfx::failed(device.beginScene())) return;
+    float seconds = float(frameTimer().frameSeconds());
+    if (scene_) scene_->draw(device, seconds);
+    device.setRenderState(gfx::RenderState::Lighting, 0);
+    if (visual_) visual_->draw(device, seconds);
+    if (hud_) hud_->draw(device, seconds);
+    device.setRenderState(gfx::RenderState::Lighting, 1);
+    device.endScene();
+}
+
+void ViewerCore::handleMessage(const win::Message& m) {
+    if (m.id == win::kWmCommand) {
+        switch (win::loWord(m.wParam)) {
+            case kCmdResetGlobe:
+                resetRequested_ = true;
+                win::messageQueue().post({m.window, win::kWmCommand, kCmdUpdateFrame, 0});
+                break;
+            default: break;
+        }
+    }
+    if (win::isMouseMessage(m.id)) {
+        routeMouse(m);
+        return;
+    }
+    if (scene_) scene_->handleMessage(m);
+}
+
+void ViewerCore::routeMouse(const win::Message& m) {
+    bool drag = false;
+    if (owner_ == InputOwner::Scene && sceneDrag_) {
+        if (scene_) scene_->handleMouse(m, drag);
+        sceneDrag_ = drag;
+        return;
+    }
+    bool hud = mode_ != SaverMode::FullScreenSaver;  // the saver's HUD takes no input
+    auto tryPart = [&](ViewerPart* p, InputOwner who) {
+        bool d = false;
+        if (p && p->handleMouse(m, d)) {
+            owner_ = who;
+            return true;
+        }
+        return false;
+    };
+    bool taken;
+    if (owner_ == InputOwner::Visual)
+        taken = tryPart(visual_.get(), InputOwner::Visual) || (hud && tryPart(hud_.get(), InputOwner::Hud));
+    else
+        taken = (hud && tryPart(hud_.get(), InputOwner::Hud)) || tryPart(visual_.get(), InputOwner::Visual);
+    if (taken) return;
+    owner_ = InputOwner::Scene;
+    if (scene_) scene_->handleMouse(m, drag);
+    sceneDrag_ = drag;
+}
+
+}  // namespace tnx::app

@@ -1,0 +1,71 @@
+// The viewer core: one per device, owning everything drawn in a frame (the
+// globe scene, the HUD root, the sound visualisation), with the field of view,
+// the frame's draw and the routing of input to its parts.
+#pragma once
+
+#include <memory>
+
+#include "app/process_state.h"
+#include "app/viewer_part.h"
+#include "platform/gfx/device.h"
+#include "platform/win/messages.h"
+
+namespace tnx::app {
+
+// Command identifiers handled by the viewer core.
+enum ViewerCommand : uint32_t {
+    kCmdOptions = 40024,
+    kCmdResetGlobe = 40031,
+    kCmdFloatingStatus = 40049,
+    kCmdUpdateFrame = 40051,
+    kCmdButtonMenu = 40060,
+};
+
+// Which part took the previous mouse message.
+enum class InputOwner { Scene, Hud, Visual };
+
+class ViewerCore {
+public:
+    ViewerCore(gfx::Device& device, SaverMode mode);
+    ~ViewerCore();
+
+    void restore(gfx::Device& device);
+    void invalidate();
+    void advance();
+    void draw(gfx::Device& device);
+    void handleMessage(const win::Message& m);
+
+    int32_t width() const { return width_; }
+    int32_t height() const { return height_; }
+    float fieldOfView() const { return fov_; }
+    float tanHalfFov() const { return tanHalfFov_; }
+    float aspectTan() const { return aspectTan_; }
+    bool resetRequested() const { return resetRequested_; }
+    InputOwner inputOwner() const { return owner_; }
+    bool sceneHoldsDrag() const { return sceneDrag_; }
+
+    // The parts; any may be absent.
+    void setScene(std::unique_ptr<ViewerPart> p) { scene_ = std::move(p); }
+    void setHud(std::unique_ptr<ViewerPart> p) { hud_ = std::move(p); }
+    void setVisual(std::unique_ptr<ViewerPart> p) { visual_ = std::move(p); }
+    ViewerPart* scene() const { return scene_.get(); }
+
+    // Field of view for a viewport: wider than tall widens the horizontal
+    // angle, otherwise 45 degrees.
+    static float fieldOfViewFor(int32_t width, int32_t height);
+
+private:
+    void readViewport(gfx::Device& device);
+    void routeMouse(const win::Message& m);
+
+    gfx::Device* device_;
+    SaverMode mode_;
+    int32_t width_ = 0, height_ = 0;
+    float fov_ = 0, tanHalfFov_ = 0, aspectTan_ = 0;
+    std::unique_ptr<ViewerPart> scene_, visual_, hud_;
+    bool resetRequested_ = false;
+    InputOwner owner_ = InputOwner::Scene;
+    bool sceneDrag_ = false;
+};
+
+}  // namespace tnx::app

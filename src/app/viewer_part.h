@@ -1,0 +1,28 @@
+// A layer the viewer core owns and drives each frame: the globe scene, the
+// HUD root and the sound visualisation each sit behind this interface.
+#pragma once
+
+#include "platform/gfx/device.h"
+#include "platform/win/messages.h"
+
+namespace tnx::app {
+
+class ViewerPart {
+public:
+    virtual ~ViewerPart() = default;
+    // Device resources: released before a reset, rebuilt after it.
+    virtual void restore(gfx::Device&) {}
+    virtual void invalidate() {}
+    virtual void advance(float /*seconds*/) {}
+    virtual void draw(gfx::Device&, float /*seconds*/) {}
+    // A mouse message: true when this part took it. holdsDrag tells whether
+    // the part now holds a drag (only the scene reports drags).
+    virtual bool handleMouse(const win::Message&, bool& holdsDrag) {
+        holdsDrag = false;
+        return false;
+    }
+    // Every other message (commands, keys, the wheel).
+    virtual void handleMessage(const win::Message&) {}
+};
+
+}  // namespace tnx::app
