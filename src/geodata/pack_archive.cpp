@@ -122,11 +122,10 @@ int PackArchive::open(const std::filesystem::path& path) {
     uint64_t directoryEnd = start + pack::kHeaderBytes + count * pack::kEntryBytes;
     if (directoryEnd > got) return 0;
 
-    std::vector<uint8_t> directory(window.begin() + ptrdiff_t(start + pack::kHeaderBytes),
-                                   window.begin() + ptrdiff_t(directoryEnd));
+    const uint8_t* directory = header + pack::kHeaderBytes;
     std::vector<Entry> entries(static_cast<size_t>(count));
     for (size_t i = 0; i < entries.size(); ++i) {
-        const uint8_t* e = directory.data() + i * pack::kEntryBytes;
+        const uint8_t* e = directory + i * pack::kEntryBytes;
         const void* nul = std::memchr(e, 0, pack::kNameBytes);
         if (nul) entries[i].name.assign(reinterpret_cast<const char*>(e), static_cast<const uint8_t*>(nul) - e);
         entries[i].offset = io::loadU32(e + pack::kEntryOffsetField);
@@ -139,7 +138,6 @@ int PackArchive::open(const std::filesystem::path& path) {
               io::loadU32(header + pack::kSpare3Offset)};
     dataOffset_ = directoryEnd;
     fileSize_ = uint64_t(size);
-    directory_ = std::move(directory);
     entries_ = std::move(entries);
     return count_;
 }

@@ -106,8 +106,7 @@ private:
     std::array<uint32_t, 3> spare_{};
     uint64_t dataOffset_ = 0;
     uint64_t fileSize_ = 0;
-    std::vector<uint8_t> directory_;  // the raw N x 96 bytes, as stored
-    std::vector<Entry> entries_;      // parsed from directory_
+    std::vector<Entry> entries_;  // the directory, in stored order
 };
 
 // The process-wide archive, set once at start-up (null until then).
