@@ -67,17 +67,5 @@ TEST(TileJpegTest, RejectsShortInputsAndForeignImages) {
     EXPECT_FALSE(decodeTileJpeg(wide, out));
 }
 
-TEST(TileJpegTest, GreyTileDecodesToEqualChannels) {
-    std::vector<uint8_t> grey(size_t(kTileJpegSide) * kTileJpegSide);
-    for (size_t i = 0; i < grey.size(); ++i) grey[i] = uint8_t(i % 251);
-    auto jpeg = test::makeJpeg(grey, kTileJpegSide, kTileJpegSide, 1, 90);
-    std::vector<uint8_t> out(kTileRgbBytes);
-    ASSERT_TRUE(decodeTileJpeg(jpeg, out));
-    for (size_t i = 0; i < grey.size(); ++i) {
-        ASSERT_EQ(out[3 * i], out[3 * i + 1]);
-        ASSERT_EQ(out[3 * i], out[3 * i + 2]);
-    }
-}
-
 }  // namespace
 }  // namespace tnx::globe
