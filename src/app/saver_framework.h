@@ -127,6 +127,17 @@ public:
     // Reads the per-screen settings of every monitor / writes them.
     void readScreenSettings();
     void writeScreenSettings();
+    // Test drivers: build the devices as run() does, and run frames.
+    void createEnvironmentForTest() {
+        if (int32_t hr = create3DEnvironment(); hr != 0) enterErrorState(hr);
+    }
+    int runFramesForTest(int n) {
+        if (units_.empty() && !errorState_) createEnvironmentForTest();
+        int i = 0;
+        for (; i < n && !errorState_; ++i) frame();
+        return i;
+    }
+
     // Re-reads client rectangles of the windowed render unit.
     void refreshClientRects();
     // Resizes the windowed device to the window's client size (mode change,

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -58,8 +59,9 @@ public:
     void setWindow(win::WindowId w) { window_ = w; }
     win::WindowId window() const { return window_; }
 
-    // The three carried float values.
-    std::array<float, 3> extra{0.785398f, 0.0f, 0.0f};
+    // The three carried float values; the first starts as the stored bit
+    // pattern 0x3F490FD0 (just under a quarter turn).
+    std::array<float, 3> extra{std::bit_cast<float>(0x3F490FD0u), 0.0f, 0.0f};
 
 private:
     void screenSize(int& w, int& h) const;

@@ -1,0 +1,69 @@
+#include <gtest/gtest.h>
+
+#include "app/command_line.h"
+#include "app/entry_point.h"
+
+using namespace tnx::app;
+
+TEST(EntryRoute, InstallerTakesArgumentTextsOf16To57Characters) {
+    EXPECT_EQ(routeFor(std::string(15, 'x')), EntryRoute::Application);
+    EXPECT_EQ(routeFor(std::string(16, 'x')), EntryRoute::Installer);
+    EXPECT_EQ(routeFor(std::string(57, 'x')), EntryRoute::Installer);
+    EXPECT_EQ(routeFor(std::string(58, 'x')), EntryRoute::Application);
+    EXPECT_EQ(routeFor("InitTemAndTexture"), EntryRoute::Installer);
+    // An installer-length text wins even when it holds 'p' or 'u'.
+    EXPECT_EQ(routeFor("InstallTemAndTexture up.jpg"), EntryRoute::Installer);
+}
+
+TEST(EntryRoute, PreviewAndTextsWithUExitSilently) {
+    EXPECT_EQ(routeFor("/p 1234"), EntryRoute::SilentExit);
+    EXPECT_EQ(routeFor("/P"), EntryRoute::SilentExit);
+    EXPECT_EQ(routeFor("/s u"), EntryRoute::SilentExit);
+    EXPECT_EQ(routeFor("/t"), EntryRoute::Application);
+    EXPECT_EQ(routeFor("/U"), EntryRoute::Application);  // only a lower-case u exits
+    EXPECT_EQ(routeFor(""), EntryRoute::Application);
+    EXPECT_EQ(runEntryPoint("/p 99", {}, nullptr), 0);
+}
+
+TEST(SaverCommandLine, OptionLettersChooseTheMode) {
+    EXPECT_EQ(parseSaverCommandLine("terranox /S").mode, SaverMode::FullScreenSaver);
+    EXPECT_EQ(parseSaverCommandLine("terranox -x").mode, SaverMode::FullScreenSaver);
+    EXPECT_EQ(parseSaverCommandLine("terranox /s").mode, SaverMode::FullScreenSaver);
+    EXPECT_EQ(parseSaverCommandLine("terranox /t").mode, SaverMode::InteractiveViewer);
+    EXPECT_EQ(parseSaverCommandLine("terranox /T").mode, SaverMode::InteractiveViewer);
+    EXPECT_EQ(parseSaverCommandLine("terranox").mode, SaverMode::Configuration);
+    EXPECT_EQ(parseSaverCommandLine("terranox hello").mode, SaverMode::Configuration);
+    EXPECT_EQ(parseSaverCommandLine("\"C:\\Program Files\\t-x\\terranox.scr\" /t").mode, SaverMode::InteractiveViewer);
+    auto c = parseSaverCommandLine("terranox /c:4711");
+    EXPECT_EQ(c.mode, SaverMode::Configuration);
+    EXPECT_EQ(c.parentWindow, 4711);
+    auto a = parseSaverCommandLine("terranox -a 99");
+    EXPECT_EQ(a.mode, SaverMode::PasswordChange);
+    EXPECT_EQ(a.parentWindow, 99);
+    // The program path's own dash does not count: it is skipped first.
+    EXPECT_EQ(parseSaverCommandLine("terra-nox").mode, SaverMode::Configuration);
+}
+
+TEST(LaunchOptions, OurOptionsAreTakenOutBeforeTheSaverRules) {
+    std::string text;
+    auto o = extractLaunchOptions({"/t", "--snapshot", "out.png", "--size", "640x480"}, text);
+    EXPECT_EQ(text, "/t");
+    ASSERT_TRUE(o.snapshotPath);
+    EXPECT_EQ(*o.snapshotPath, "out.png");
+    EXPECT_EQ(o.width, 640);
+    EXPECT_EQ(o.height, 480);
+    EXPECT_EQ(routeFor(text), EntryRoute::Application);
+
+    o = extractLaunchOptions({"/t", "--look-at=7.5,46.5,300", "--time", "2026-06-21T12:00:00Z"}, text);
+    ASSERT_TRUE(o.lookAt);
+    EXPECT_DOUBLE_EQ(o.lookAt->longitudeDeg, 7.5);
+    EXPECT_DOUBLE_EQ(o.lookAt->altitudeKm, 300);
+    ASSERT_TRUE(o.time);
+    EXPECT_TRUE(o.error.empty());
+
+    EXPECT_FALSE(extractLaunchOptions({"--size", "12"}, text).error.empty());
+    EXPECT_FALSE(extractLaunchOptions({"--look-at", "200,0,10"}, text).error.empty());
+    EXPECT_FALSE(extractLaunchOptions({"--snapshot"}, text).error.empty());
+    EXPECT_FALSE(extractLaunchOptions({"--frobnicate"}, text).error.empty());
+    EXPECT_TRUE(extractLaunchOptions({"--help"}, text).help);
+}
