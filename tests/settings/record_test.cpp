@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "platform/io/byte_io.h"
-#include "settings/preserved_record.h"
 #include "settings/string_list_record.h"
 
 namespace tnx::settings {
@@ -96,27 +95,6 @@ TEST(RecordParse, SplitsAndRejectsMalformedRecords) {
     EXPECT_FALSE(recordStamp(*parseRecord(makeRecord("x", {0, 0, 0}))));
 }
 
-TEST(RecordWriterTest, PatchesSizeAndAppendsChildren) {
-    Recorder a("childa"), b("childb");
-    a.payload = {1, 2};
-    Bytes out = {0xEE};  // something already in the buffer
-    RecordWriter w(out, "parent");
-    w.data().u32(7);
-    EXPECT_EQ(w.child(&a), 4u + 7 + 2);
-    EXPECT_EQ(w.child(nullptr), 0u);
-    w.child(&b);
-    size_t length = w.finish();
-    EXPECT_EQ(length, out.size() - 1);
-    EXPECT_EQ(io::loadU32(out.data() + 1), length);
-
-    auto view = parseRecord(std::span(out).subspan(1));
-    ASSERT_TRUE(view);
-    Recorder ra("childa"), rb("childb");
-    EXPECT_EQ(readChildrenInOrder(view->body.subspan(4), {&ra, &rb}), kRecordApplied);
-    EXPECT_EQ(ra.payload, (Bytes{1, 2}));
-    EXPECT_EQ(rb.calls, 1);
-}
-
 TEST(ChildWalk, ParentsAdvanceByStoredSizeWhateverTheChildSays) {
     Recorder first("first"), second("second"), third("third");
     // The first child has a name the reader refuses; the second reader still
@@ -163,23 +141,6 @@ TEST(ChildWalk, MalformedSizesEndTheWalkWithoutLooping) {
     EXPECT_EQ(b.calls, 0);
     // Each child is handed exactly its stored size.
     EXPECT_EQ(a.handedSize, one.size());
-}
-
-TEST(PreservedRecordTest, KeepsARecordVerbatimAndHoldsPlaceWhenEmpty) {
-    PreservedRecord kept("savecbuttons");
-    Bytes empty;
-    EXPECT_EQ(kept.writeRecord(empty), 4u + 13);
-    EXPECT_EQ(io::loadU32(empty.data()), 17u);
-    EXPECT_TRUE(recordNameMatches(empty, "savecbuttons"));
-
-    Bytes original = makeRecord("SavecButtons", {1, 2, 3, 4, 5});
-    EXPECT_EQ(kept.readRecord(original), kRecordApplied);
-    Bytes out;
-    kept.writeRecord(out);
-    EXPECT_EQ(out, original);
-
-    EXPECT_EQ(kept.readRecord(makeRecord("savecglobe", {1})), kRecordNameDiffers);
-    EXPECT_FALSE(kept.holdsRecord());
 }
 
 TEST(StringListRecord, SizesFollowTheLayout) {

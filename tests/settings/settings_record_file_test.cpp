@@ -2,11 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <string>
@@ -321,28 +319,6 @@ TEST_F(SettingsRecordFileTest, UnwritableHomeKeepsTheOldFileAndReportsFailure) {
     std::filesystem::permissions(home.path(), std::filesystem::perms::owner_all);
     EXPECT_EQ(io::readWholeFile(home.file("3dvis.ini")), before);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(home.path()), {}), 2);  // 3dvis.ini, config
-}
-
-TEST_F(SettingsRecordFileTest, FullDiskKeepsTheOldFileAndReportsFailure) {
-    Owners owners;
-    owners.fill(1);
-    ASSERT_GT(SettingsRecordFile::save("3dvis.ini", owners.root), 0);
-    auto before = io::readWholeFile(home.file("3dvis.ini"));
-
-    // A file size limit makes writes fail the way a full disk does.
-    rlimit old{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = old;
-    small.rlim_cur = 100;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    owners.fill(2);
-    int result = SettingsRecordFile::save("3dvis.ini", owners.root);
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
-
-    EXPECT_EQ(result, -1);
-    EXPECT_EQ(io::readWholeFile(home.file("3dvis.ini")), before);
 }
 
 // ---- "Terranox.ini" ----
