@@ -1,0 +1,76 @@
+// The shell on a real X display: windows, keys and snapshots.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QTest>
+#include <cstdlib>
+
+#include "app/app_clock.h"
+#include "app/application.h"
+#include "platform/win/host_window.h"
+#include "platform/win/message_queue.h"
+#include "platform/win/qt_window_system.h"
+#include "support/test_home.h"
+
+using namespace tnx;
+
+namespace {
+
+QApplication* app() {
+    static int argc = 1;
+    static char name[] = "shell_gui_test";
+    static char* argv[] = {name, nullptr};
+    static QApplication* a = new QApplication(argc, argv);
+    return a;
+}
+
+TEST(ShellGui, ViewerOpensWindowTitledTerranoxAndEscapeEndsIt) {
+    app();
+    test::TestHome home;
+    win::QtWindowSystem ws;
+    win::setWindowSystem(&ws);
+    win::messageQueue().clear();
+    {
+        app::Application application("terranox /t", {});
+        ASSERT_EQ(application.create(), 0);
+        app::appClock(app::ClockCommand::Start);
+        application.createEnvironmentForTest();
+        win::HostWindow* w = ws.host(application.mainWindow());
+        ASSERT_NE(w, nullptr);
+        EXPECT_EQ(w->title(), "Terranox");
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(w, 5000));
+        for (int i = 0; i < 5; ++i) application.loopOnce();
+        QTest::keyClick(w, Qt::Key_Escape);
+        int passes = 0;
+        while (passes < 500 && application.loopOnce()) ++passes;
+        EXPECT_LT(passes, 500) << "Escape did not end the viewer";
+    }
+    win::setWindowSystem(nullptr);
+}
+
+TEST(ShellGui, SnapshotWritesPngOfRequestedSize) {
+    test::TestHome home;
+    const char* dir = std::getenv("TERRANOX_APP_DIR");
+    ASSERT_NE(dir, nullptr);
+    std::string out = (home.path() / "snap.png").string();
+    std::string cmd = std::string(dir) + "/terranox /t --snapshot " + out + " --size 320x200";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    QImage img(QString::fromStdString(out));
+    ASSERT_FALSE(img.isNull());
+    EXPECT_EQ(img.width(), 320);
+    EXPECT_EQ(img.height(), 200);
+    // A snapshot run leaves no settings files behind.
+    EXPECT_FALSE(std::filesystem::exists(home.file("pref.ini")));
+    EXPECT_FALSE(std::filesystem::exists(home.file("3dvis.ini")));
+}
+
+TEST(ShellGui, BadOptionsAreRefusedWithAMessage) {
+    const char* dir = std::getenv("TERRANOX_APP_DIR");
+    ASSERT_NE(dir, nullptr);
+    std::string cmd = std::string(dir) + "/terranox /t --size 0x0 2>/dev/null";
+    int rc = std::system(cmd.c_str());
+    EXPECT_NE(rc, 0);
+}
+
+}  // namespace
