@@ -62,27 +62,35 @@ void silhouetteRegion(const math::Matrix& view, const math::Matrix& projection, 
     }
     if (n < 3) return;
 
-    float minY = poly[0].y, maxY = poly[0].y;
-    for (int i = 1; i < n; ++i) {
-        minY = std::min(minY, poly[size_t(i)].y);
-        maxY = std::max(maxY, poly[size_t(i)].y);
-    }
-    int rowFirst = std::max(0, int(std::floor(minY)));
-    int rowLast = std::min(height - 1, int(std::ceil(maxY)));
-    for (int row = rowFirst; row <= rowLast; ++row) {
-        float yc = float(row) + 0.5f;
-        float lo = 1e30f, hi = -1e30f;
-        for (int i = 0; i < n; ++i) {
-            const math::Vec2& a = poly[size_t(i)];
-            const math::Vec2& b = poly[size_t((i + 1) % n)];
-            if ((a.y <= yc) == (b.y <= yc)) continue;  // edge does not cross this row
-            float x = a.x + (yc - a.y) * (b.x - a.x) / (b.y - a.y);
-            lo = std::min(lo, x);
-            hi = std::max(hi, x);
+    // Walk each edge over the pixel rows whose centres it crosses, keeping
+    // the leftmost and rightmost crossing per row.
+    thread_local std::vector<float> lo, hi;
+    lo.assign(size_t(height), 1e30f);
+    hi.assign(size_t(height), -1e30f);
+    int rowFirst = height, rowLast = -1;
+    for (int i = 0; i < n; ++i) {
+        math::Vec2 a = poly[size_t(i)];
+        math::Vec2 b = poly[size_t((i + 1) % n)];
+        if (a.y == b.y) continue;
+        if (a.y > b.y) std::swap(a, b);
+        // Rows whose centre row + 0.5 lies in [a.y, b.y).
+        int first = std::max(0, int(std::ceil(a.y - 0.5f)));
+        int last = std::min(height - 1, int(std::ceil(b.y - 0.5f)) - 1);
+        float slope = (b.x - a.x) / (b.y - a.y);
+        for (int row = first; row <= last; ++row) {
+            float x = a.x + (float(row) + 0.5f - a.y) * slope;
+            lo[size_t(row)] = std::min(lo[size_t(row)], x);
+            hi[size_t(row)] = std::max(hi[size_t(row)], x);
         }
-        if (lo > hi) continue;
-        int left = std::clamp(int(std::lround(lo)), 0, width);
-        int right = std::clamp(int(std::lround(hi)), 0, width);
+        if (first <= last) {
+            rowFirst = std::min(rowFirst, first);
+            rowLast = std::max(rowLast, last);
+        }
+    }
+    for (int row = rowFirst; row <= rowLast; ++row) {
+        if (lo[size_t(row)] > hi[size_t(row)]) continue;
+        int left = std::clamp(int(std::lround(lo[size_t(row)])), 0, width);
+        int right = std::clamp(int(std::lround(hi[size_t(row)])), 0, width);
         if (right > left) strips.push_back({left, row, right, row + 1});
     }
 }

@@ -457,6 +457,40 @@ TEST_F(CameraTest, TransparentModeShapesTheWindowToTheGlobe) {
     EXPECT_EQ(strips[0], (RegionRect{0, 0, kWidth, kHeight}));
 }
 
+TEST_F(CameraTest, SilhouetteIsClippedToTheViewAndBehindTheCamera) {
+    auto cam = make();
+    // Low over the surface looking at the horizon: the outline fills the
+    // lower part of the view and wraps behind the camera.
+    CameraFrame f;
+    f.position = {0, 0, -66};
+    f.direction = {1, 0, 0};
+    f.up = {0, 0, -1};
+    cam->setFrame(f);
+    std::vector<RegionRect> strips;
+    silhouetteRegion(cam->viewMatrix(), cam->projectionMatrix(), f.position, Camera::kGlobeRadius, kWidth / 2.0f,
+                     kHeight / 2.0f, strips);
+    ASSERT_FALSE(strips.empty());
+    for (const RegionRect& r : strips) {
+        EXPECT_GE(r.left, 0);
+        EXPECT_LE(r.right, kWidth);
+        EXPECT_LT(r.left, r.right);
+        EXPECT_GE(r.top, 0);
+        EXPECT_LE(r.bottom, kHeight);
+    }
+    EXPECT_EQ(strips.back().bottom, kHeight);  // reaches the bottom edge
+    EXPECT_GT(strips.front().top, 0);          // but not the top: sky above
+    EXPECT_EQ(strips.back().left, 0);
+    EXPECT_EQ(strips.back().right, kWidth);
+
+    // Looking straight away from the globe: nothing of it on screen.
+    f.direction = {0, 0, -1};
+    f.up = {0, 1, 0};
+    cam->setFrame(f);
+    silhouetteRegion(cam->viewMatrix(), cam->projectionMatrix(), f.position, Camera::kGlobeRadius, kWidth / 2.0f,
+                     kHeight / 2.0f, strips);
+    EXPECT_TRUE(strips.empty());
+}
+
 TEST_F(CameraTest, OtherWindowModesAndTheSaverNeverTouchTheRegion) {
     host.mode = WindowMode::FullScreen;
     auto cam = make();
