@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QScreen>
 #include <QTest>
 #include <cstdlib>
 
@@ -71,6 +72,38 @@ TEST(ShellGui, BadOptionsAreRefusedWithAMessage) {
     std::string cmd = std::string(dir) + "/terranox /t --size 0x0 2>/dev/null";
     int rc = std::system(cmd.c_str());
     EXPECT_NE(rc, 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ShellGui, ErrorBoxIsDrawnFramedOnBlack) {
+    app();
+    win::QtWindowSystem ws;
+    win::WindowSpec spec;
+    spec.title = "error box";
+    spec.rect = {0, 0, 640, 480};
+    spec.style = win::kWsPopup;
+    win::WindowId id = ws.createWindow(spec);
+    win::HostWindow* w = ws.host(id);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w, 5000));
+    win::Rect box{170, 165, 470, 315};
+    ws.paintErrorBox(id, box, "Could not create the Direct3D device.");
+    QTest::qWait(200);
+    QImage shot = w->screen()->grabWindow(0, 0, 0, 640, 480).toImage();
+    if (const char* keep = std::getenv("TERRANOX_KEEP_SHOTS")) shot.save(QString(keep) + "/error_box.png");
+    EXPECT_EQ(shot.pixelColor(20, 20), QColor(Qt::black));
+    QColor inside = shot.pixelColor(box.left + 10, box.top + 10);
+    EXPECT_GT(inside.lightness(), 150) << "the box has the window colour";
+    EXPECT_EQ(shot.pixelColor(box.left, box.top + 50), QColor(Qt::black)) << "black frame";
+    // Some text is drawn in the middle rows of the box.
+    int dark = 0;
+    for (int x = box.left + 10; x < box.right - 10; ++x)
+        for (int y = box.top + 60; y < box.top + 90; ++y)
+            if (shot.pixelColor(x, y).lightness() < 100) ++dark;
+    EXPECT_GT(dark, 20);
+    ws.destroyWindow(id);
 }
 
 }  // namespace
