@@ -37,13 +37,16 @@ int Camera::handleMessage(const win::Message& msg) {
     case win::kWmMouseMove:
         return onMouseMove(msg);
     case win::kWmLButtonDown:
-    case win::kWmRButtonDown:
+    case win::kWmRButtonDown: {
         lastX_ = win::xFromLParam(msg.lParam);
         lastY_ = win::yFromLParam(msg.lParam);
         anchorKnown_ = true;
         pointerValid_ = true;
-        movedSincePress_ = false;
+        // A second button joining a gesture does not make it a fresh click.
+        win::WParam other = msg.id == win::kWmLButtonDown ? win::kMkRButton : win::kMkLButton;
+        if (!(msg.wParam & other)) movedSincePress_ = false;
         return 1;
+    }
     case win::kWmLButtonUp: {
         // A release with no drag and no movement since the press is a click.
         lastReleaseWasClick_ = drag_ == 0 && !movedSincePress_;

@@ -125,6 +125,16 @@ TEST_F(CameraInputTest, ClickWithoutMovementReachesTheScene) {
         EXPECT_EQ(scene.clicks, 1);
         EXPECT_FALSE(cam->lastReleaseWasClick());
     }
+    // Moving with one button and then pressing the other is still no click.
+    host.tool = PointerTool::None;
+    send(mouse(win::kWmLButtonDown, 300, 300, win::kMkLButton));
+    send(mouse(win::kWmMouseMove, 305, 300, win::kMkLButton));
+    send(mouse(win::kWmRButtonDown, 305, 300, win::kMkLButton | win::kMkRButton));
+    send(mouse(win::kWmLButtonUp, 305, 300, win::kMkRButton));
+    send(mouse(win::kWmRButtonUp, 305, 300));
+    EXPECT_EQ(scene.clicks, 1);
+    EXPECT_EQ(scene.menus, 0);
+
     // The right button: a click opens the context menu, a drag does not.
     send(mouse(win::kWmRButtonDown, 50, 50, win::kMkRButton));
     send(mouse(win::kWmRButtonUp, 50, 50));
