@@ -131,7 +131,14 @@ int32_t Application::restoreDeviceObjects() {
     processState().availableTextureMemory = d->availableTextureMemory();
     setFixedDeviceState(*d);
     if (!current_->core) {
+        if (!pack_) {
+            // A missing archive is fine: reads fall back to loose files.
+            pack_ = std::make_unique<geodata::PackArchive>();
+            pack_->open(home::dataFile("pack.dat"));
+            geodata::setPackArchive(pack_.get());
+        }
         current_->core = std::make_unique<ViewerCore>(*d, saverMode());
+        current_->core->loadSettings();
         firstCoreCreated_ = true;
     }
     current_->core->restore(*d);
@@ -145,6 +152,12 @@ int32_t Application::invalidateDeviceObjects() {
 
 int32_t Application::deleteDeviceObjects() {
     if (current_) current_->core.reset();
+    bool anyCore = false;
+    for (auto& r : records_) anyCore |= r.core != nullptr;
+    if (!anyCore && pack_) {
+        geodata::setPackArchive(nullptr);
+        pack_.reset();
+    }
     return 0;
 }
 

@@ -12,6 +12,7 @@
 #include "app/saver_framework.h"
 #include "app/viewer_core.h"
 #include "app/window_options.h"
+#include "geodata/pack_archive.h"
 #include "settings/preferences_store.h"
 
 namespace tnx::app {
@@ -83,6 +84,8 @@ private:
     std::unique_ptr<settings::PreferencesStore> prefs_;
     std::unique_ptr<WindowOptions> windowOptions_;
     bool firstCoreCreated_ = false;
+    // Created with the first viewer core, gone with the last.
+    std::unique_ptr<geodata::PackArchive> pack_;
     bool maximized_ = false;
     win::Rect lastClient_;
     int framesPresented_ = 0;

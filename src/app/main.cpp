@@ -12,6 +12,7 @@
 #include "platform/win/qt_window_system.h"
 
 int main(int argc, char** argv) {
+    Q_INIT_RESOURCE(resources);
     // The frame timer starts before anything else runs.
     tnx::app::frameTimer();
 

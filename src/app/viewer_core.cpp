@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "app/frame_timer.h"
+#include "settings/settings_record_file.h"
 #include "platform/win/message_queue.h"
 
 namespace tnx::app {
@@ -16,7 +17,21 @@ ViewerCore::ViewerCore(gfx::Device& device, SaverMode mode) : device_(&device), 
     readViewport(device);
 }
 
-ViewerCore::~ViewerCore() = default;
+ViewerCore::~ViewerCore() {
+    if (maySaveSettingsFiles()) saveSettings();
+}
+
+int ViewerCore::loadSettings() {
+    auto owner = [](const std::unique_ptr<ViewerPart>& p) { return p ? p->recordOwner() : nullptr; };
+    record_.setChildren(owner(scene_), owner(hud_), owner(visual_));
+    return settings::SettingsRecordFile::load(settings::SettingsRecordFile::kFileName, record_);
+}
+
+int ViewerCore::saveSettings() {
+    auto owner = [](const std::unique_ptr<ViewerPart>& p) { return p ? p->recordOwner() : nullptr; };
+    record_.setChildren(owner(scene_), owner(hud_), owner(visual_));
+    return settings::SettingsRecordFile::save(settings::SettingsRecordFile::kFileName, record_);
+}
 
 void ViewerCore::readViewport(gfx::Device& device) {
     const gfx::Viewport& vp = device.viewport();

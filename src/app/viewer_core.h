@@ -9,6 +9,7 @@
 #include "app/viewer_part.h"
 #include "platform/gfx/device.h"
 #include "platform/win/messages.h"
+#include "settings/view_core_record.h"
 
 namespace tnx::app {
 
@@ -49,6 +50,11 @@ public:
     void setHud(std::unique_ptr<ViewerPart> p) { hud_ = std::move(p); }
     void setVisual(std::unique_ptr<ViewerPart> p) { visual_ = std::move(p); }
     ViewerPart* scene() const { return scene_.get(); }
+    // Reads "3dvis.ini" (or the shipped default) into the parts; the last
+    // step of building the core, once its parts exist.
+    int loadSettings();
+    // Writes "3dvis.ini" from the parts.
+    int saveSettings();
 
     // Field of view for a viewport: wider than tall widens the horizontal
     // angle, otherwise 45 degrees.
@@ -63,6 +69,7 @@ private:
     int32_t width_ = 0, height_ = 0;
     float fov_ = 0, tanHalfFov_ = 0, aspectTan_ = 0;
     std::unique_ptr<ViewerPart> scene_, visual_, hud_;
+    settings::ViewCoreRecord record_;
     bool resetRequested_ = false;
     InputOwner owner_ = InputOwner::Scene;
     bool sceneDrag_ = false;

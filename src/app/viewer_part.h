@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/gfx/device.h"
+#include "settings/record.h"
 #include "platform/win/messages.h"
 
 namespace tnx::app {
@@ -23,6 +24,8 @@ public:
     }
     // Every other message (commands, keys, the wheel).
     virtual void handleMessage(const win::Message&) {}
+    // The part's record in "3dvis.ini", if it keeps one.
+    virtual settings::RecordOwner* recordOwner() { return nullptr; }
 };
 
 }  // namespace tnx::app

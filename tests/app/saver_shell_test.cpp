@@ -9,6 +9,7 @@
 #include "app/screen_settings.h"
 #include "platform/clock/clock_source.h"
 #include "platform/io/byte_io.h"
+#include "platform/io/file_io.h"
 #include "platform/win/headless_window_system.h"
 #include "platform/win/message_queue.h"
 #include "support/test_home.h"
@@ -159,6 +160,27 @@ TEST_F(Shell, InteractiveRunWritesPreferencesAndSnapshotRunDoesNot) {
         ASSERT_EQ(app.create(), 0);
     }
     EXPECT_FALSE(std::filesystem::exists(home_.file("pref.ini")));
+}
+
+TEST_F(Shell, OnlyTheInteractiveViewerWritesTheSettingsFiles) {
+    {
+        Application saver("terranox /s", {});
+        ASSERT_EQ(saver.create(), 0);
+        saver.runFramesForTest(2);
+    }
+    EXPECT_FALSE(std::filesystem::exists(home_.file("3dvis.ini")));
+    EXPECT_FALSE(std::filesystem::exists(home_.file("pref.ini")));
+    {
+        Application viewer("terranox /t", {});
+        ASSERT_EQ(viewer.create(), 0);
+        viewer.runFramesForTest(2);
+    }
+    auto bytes = io::readWholeFile(home_.file("3dvis.ini"));
+    ASSERT_TRUE(bytes);
+    ASSERT_GE(bytes->size(), 12u);
+    EXPECT_EQ(io::loadU32(bytes->data() + 4), bytes->size());
+    EXPECT_EQ(io::loadU32(bytes->data() + 8) + 8, bytes->size());  // root size + 8
+    EXPECT_TRUE(std::filesystem::exists(home_.file("pref.ini")));
 }
 
 TEST_F(Shell, FramesDrawWithDepthOnlyClearAndPresent) {
