@@ -37,10 +37,9 @@ constexpr uint32_t kCacheWordsReady = 0x400;
 constexpr uint32_t kRowAboveCoarser = 0x2000000;      // tile row r + 1 has a larger shift
 constexpr uint32_t kRowBelowCoarser = 0x1000000;      // tile row r - 1 has a larger shift
 
-// A file sample -> elevation word.
+// A file sample -> elevation word: class q = s / 0x4000, word = q * 0x8000 +
+// (elevation + 0x4000). Metres of a word: (word & 0x7FFF) - 16384.
 uint32_t elevationWord(uint16_t sample);
-inline int wordElevation(uint32_t word) { return int(word & 0x7FFF) - 16384; }
-inline int wordClass(uint32_t word) { return int((word >> 15) & 3); }
 
 struct CacheTile {
     int level = 0;      // the cache level of its slot

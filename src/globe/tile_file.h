@@ -29,9 +29,9 @@
 namespace tnx::globe {
 
 constexpr int kTileSide = 129;
-constexpr int kTileSamples = kTileSide * kTileSide;          // 16641
-constexpr size_t kTerrainTileBytes = size_t(kTileSamples) * 2;  // 33282
-constexpr size_t kColourTileBytes = size_t(kTileSamples) * 3;   // 49923
+constexpr int kTileSampleCount = kTileSide * kTileSide;          // 16641
+constexpr size_t kTerrainTileBytes = size_t(kTileSampleCount) * 2;  // 33282
+constexpr size_t kTextureTileBytes = size_t(kTileSampleCount) * 3;   // 49923
 constexpr int kTileLevels = 9;
 constexpr int kTilesPerBlockSide = 8;
 constexpr int kDefaultBlockCount = 128;  // level-0 blocks per side
@@ -121,7 +121,7 @@ public:
     int extentY() const;
 
     // Reads the tile of `level` whose first sample is (x, y) into dest
-    // (byteCount = kTerrainTileBytes or kColourTileBytes). Answers as above.
+    // (byteCount = kTerrainTileBytes or kTextureTileBytes). Answers as above.
     // Without a file every read answers kTileAbsent. A raw grid serves
     // terrain tiles cut from its samples the way the installer stores them:
     // (x + i * 2^(l + d), y + j * 2^l) for i, j in 0..128, d the row shift of
