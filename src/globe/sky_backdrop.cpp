@@ -31,6 +31,9 @@ SkyBackdrop::SkyBackdrop(float radius) {
 
 void SkyBackdrop::draw(gfx::Device& device, const math::Matrix& base, gfx::Texture* space) {
     device.setTexture(0, space);
+    // Without its image the backdrop is plain black space; it is still drawn,
+    // as it is what paints over the last frame's colour.
+    const uint32_t color = space ? kVertexColor : kUntexturedColor;
     for (int s = 0; s < kStrips; ++s) {
         device.setTransform(gfx::TransformType::World,
                             math::matrixRotationY(-float(s) * 2 * math::kPi / float(kStrips)) * base);
@@ -40,6 +43,7 @@ void SkyBackdrop::draw(gfx::Device& device, const math::Matrix& base, gfx::Textu
                 for (int k = 0; k < 3; ++k) {
                     patch[3 * j + k].u = texU(s, k);
                     patch[3 * j + k].v = texV(r, j);
+                    patch[3 * j + k].color = color;
                 }
             device.drawIndexedPrimitiveUP(gfx::PrimitiveType::TriangleList, 0, kPatchVertices, kPatchTriangles,
                                           indices_.data(), patch, sizeof(SkyVertex));

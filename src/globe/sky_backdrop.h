@@ -26,12 +26,13 @@ public:
     static constexpr int kPatchVertices = 9;     // 3 x 3
     static constexpr int kPatchTriangles = 8;    // 2 x 2 cells
     static constexpr uint32_t kVertexColor = 0xFFF0F0F0;
+    static constexpr uint32_t kUntexturedColor = 0xFF000000;
 
     explicit SkyBackdrop(float radius = 0.9e8f);
 
     // Draws the eight strips around the base (sky) world matrix with the
-    // space texture (untextured when null). Sets the world transform; the
-    // caller sets lighting and the vertex format.
+    // space texture; without one the strips are drawn black. Sets the world
+    // transform; the caller sets lighting and the vertex format.
     void draw(gfx::Device& device, const math::Matrix& base, gfx::Texture* space);
 
     // Texture coordinates of patch vertex (row j, column k) of strip s,

@@ -164,7 +164,7 @@ void StarField::buildSprite(const Star& star, float minSize, SkyVertex out[3], f
     out[2] = {p2.x, p2.y, p2.z, color, 1.366f, 1.0f};
 }
 
-void StarField::emit(const Node& n, float minSize) {
+void StarField::emitNode(const Node& n, float minSize) {
     for (uint32_t i = 0; i < n.count; ++i) {
         buildSprite(stars_[n.first + i], minSize, &sprites_[size_t(spriteCount_) * 3], starDistance_);
         ++spriteCount_;
@@ -184,7 +184,7 @@ void StarField::cull(int level, int x, int y, const math::Matrix& world, const S
     SphereVisibility v = inView(centre, radius);
     if (v == SphereVisibility::Outside) return;
     if (v == SphereVisibility::Inside || level == kLevels - 1) {
-        emit(n, minSize);
+        emitNode(n, minSize);
         return;
     }
     cull(level + 1, 2 * x, 2 * y, world, inView, minSize);

@@ -86,7 +86,7 @@ public:
 private:
     void walk(int level, int x, int y, const std::vector<Star>& byCell, const std::vector<uint32_t>& cellStart);
     void cull(int level, int x, int y, const math::Matrix& world, const SphereTest& inView, float minSize);
-    void emit(const Node& n, float minSize);
+    void emitNode(const Node& n, float minSize);
     static int levelWidth(int level) { return kTopColumns << level; }
     static int levelHeight(int level) { return kTopRows << level; }
 

@@ -4,7 +4,6 @@
 
 #include <cmath>
 
-#include "globe/day_night_lighting.h"
 #include "platform/gfx/recording_device.h"
 
 namespace tnx::globe {
@@ -148,23 +147,6 @@ TEST(SunDisc, DrawsAdditivelyUnlitAndRestoresStates) {
     EXPECT_EQ(device.renderState(RenderState::SrcBlend), uint32_t(gfx::kBlendSrcAlpha));
     EXPECT_EQ(device.renderState(RenderState::Lighting), 1u);
     EXPECT_EQ(device.renderState(RenderState::AlphaBlendEnable), 1u);
-}
-
-TEST(DayNightLighting, SwitchesLightingAndSetsTheSceneMaterial) {
-    gfx::RecordingDevice device;
-    applyDayNightLighting(device, false);
-    EXPECT_EQ(device.renderState(RenderState::Lighting), 0u);
-    applyDayNightLighting(device, true);
-    EXPECT_EQ(device.renderState(RenderState::Lighting), 1u);
-    const gfx::Material& m = device.material();
-    EXPECT_FLOAT_EQ(m.ambient.b, 0.8f);
-    EXPECT_FLOAT_EQ(m.specular.a, 0.99f);
-    EXPECT_FLOAT_EQ(m.power, 25.0f);
-    // The night side is lit by the ambient terms only: a dim, bluish glow.
-    SunDisc sun;
-    const gfx::Light& l = sun.light();
-    EXPECT_LT(l.ambient.r * m.ambient.r, 0.05f);
-    EXPECT_GT(l.ambient.b * m.ambient.b, l.ambient.r * m.ambient.r);
 }
 
 }  // namespace
