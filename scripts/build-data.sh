@@ -20,8 +20,8 @@ if ! bash "$root/scripts/build.sh" terranox-databuilder >"$log" 2>&1; then
   exit 1
 fi
 
-mkdir -p "$build/app"
+mkdir -p "$build/app/.databuilder"
 # One builder at a time per output folder.
-exec 9>"$build/app/.databuilder.lock"
+exec 9>"$build/app/.databuilder/lock"
 flock 9
 "$build/tools/databuilder/terranox-databuilder" "$cache" "$build/app"

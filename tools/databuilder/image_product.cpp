@@ -1,7 +1,9 @@
 #include "image_product.h"
 
 #include "drawn_images.h"
-#include "jpeg_codec.h"
+#include "image_jpeg.h"
+
+#include "globe/image_decoder.h"
 
 #include "platform/io/file_io.h"
 
@@ -14,13 +16,13 @@ bool ImageProduct::build(const SourceCache& sources, ProductFiles& files, std::s
     // the Earth. It is taken over byte for byte after a check.
     const auto moonPath = sources.path(source::kMoonTexture);
     auto moon = io::readWholeFile(moonPath);
-    JpegInfo info;
-    if (!moon || !readJpegInfo(*moon, info)) {
+    const globe::RgbImage decoded = moon ? globe::decodeJpeg(*moon) : globe::RgbImage{};
+    if (decoded.empty()) {
         error = moonPath.string() + " is not a readable JPEG";
         return false;
     }
-    if (info.width != 2 * info.height || (info.components != 1 && info.components != 3)) {
-        error = moonPath.string() + " is not a 2:1 greyscale or colour map";
+    if (decoded.width != 2 * decoded.height) {
+        error = moonPath.string() + " is not a 2:1 map";
         return false;
     }
     files["moon.jpg"] = std::move(*moon);
@@ -31,7 +33,7 @@ bool ImageProduct::build(const SourceCache& sources, ProductFiles& files, std::s
         {"button.jpg", DrawnImages::buttonAtlas()},
     };
     for (const auto& [name, image] : drawn) {
-        files[name] = encodeJpeg(image, kQuality);
+        files[name] = jpegOf(image, kQuality);
         if (files[name].empty()) {
             error = std::string("cannot encode ") + name;
             return false;

@@ -1,6 +1,6 @@
 #include "sky_product.h"
 
-#include "jpeg_codec.h"
+#include "image_jpeg.h"
 #include "space_backdrop.h"
 #include "star_catalogue.h"
 
@@ -26,7 +26,7 @@ bool SkyProduct::build(const SourceCache& sources, ProductFiles& files, std::str
         return false;
     }
     files["star.bin"] = catalogue->encodeStarBin();
-    files["space.jpg"] = encodeJpeg(SpaceBackdrop::render(catalogue->stars()), kBackdropQuality);
+    files["space.jpg"] = jpegOf(SpaceBackdrop::render(catalogue->stars()), kBackdropQuality);
     if (files["space.jpg"].empty()) {
         error = "cannot encode space.jpg";
         return false;
