@@ -6,6 +6,8 @@
 
 #include "app/display_settings_dialog.h"
 #include "app/error_texts.h"
+#include "app/globe_view.h"
+#include "settings/option_block.h"
 #include "platform/gfx/gl_device.h"
 #include "platform/home/program_home.h"
 #include "platform/win/message_queue.h"
@@ -138,6 +140,8 @@ int32_t Application::restoreDeviceObjects() {
             geodata::setPackArchive(pack_.get());
         }
         current_->core = std::make_unique<ViewerCore>(*d, saverMode());
+        settings::optionBlock().loadFromPreferences();
+        current_->core->setScene(std::make_unique<GlobeView>(*d, current_->core->fieldOfView(), *this, launch_));
         current_->core->loadSettings();
         firstCoreCreated_ = true;
     }
@@ -151,7 +155,10 @@ int32_t Application::invalidateDeviceObjects() {
 }
 
 int32_t Application::deleteDeviceObjects() {
-    if (current_) current_->core.reset();
+    if (current_ && current_->core) {
+        current_->core.reset();
+        settings::optionBlock().saveToPreferences();
+    }
     bool anyCore = false;
     for (auto& r : records_) anyCore |= r.core != nullptr;
     if (!anyCore && pack_) {
@@ -162,12 +169,13 @@ int32_t Application::deleteDeviceObjects() {
 }
 
 void Application::frameMove() {
-    if (processState().snapshotRun) processState().renderEnabled = true;
     for (auto& r : records_)
         if (r.core) {
             r.core->advance();
             break;  // one clock tick per frame, whatever the number of screens
         }
+    // A snapshot draws every frame, idle or not.
+    if (processState().snapshotRun) processState().renderEnabled = true;
 }
 
 void Application::render() {

@@ -302,7 +302,7 @@ int32_t SaverFramework::create3DEnvironment() {
     unionRect_ = {};
     bool first = true;
     for (auto& u : units_) {
-        win::Rect r = u.params.windowed ? ws->windowRect(u.window) : monitors_[size_t(u.monitor)].info.rect;
+        win::Rect r = u.params.windowed ? windowedRenderRect(u) : monitors_[size_t(u.monitor)].info.rect;
         if (!u.params.windowed) {
             ws->setWindowRect(u.window, r);
             ws->setTopmost(u.window, true);
@@ -319,7 +319,7 @@ int32_t SaverFramework::create3DEnvironment() {
     for (size_t i = 0; i < units_.size(); ++i) {
         currentUnit_ = int(i);
         RenderUnit& u = units_[i];
-        renderRect_ = u.params.windowed ? ws->windowRect(u.window) : monitors_[size_t(u.monitor)].info.rect;
+        renderRect_ = u.params.windowed ? windowedRenderRect(u) : monitors_[size_t(u.monitor)].info.rect;
         selectDevice(int(i));
         if (initDeviceObjects() != 0) return kErrInitDeviceObjectsFailed;
         u.objectsInitialised = true;
@@ -354,9 +354,15 @@ void SaverFramework::refreshClientRects() {
         win::Rect c = ws->clientRect(u.window);
         u.params.backBufferWidth = uint32_t(std::max(1, c.width()));
         u.params.backBufferHeight = uint32_t(std::max(1, c.height()));
-        renderRect_ = ws->windowRect(u.window);
+        renderRect_ = windowedRenderRect(u);
         unionRect_ = renderRect_;
     }
+}
+
+win::Rect SaverFramework::windowedRenderRect(const RenderUnit& u) const {
+    // The client area, where the window sits.
+    win::Rect r = win::windowSystem()->windowRect(u.window);
+    return {r.left, r.top, r.left + int(u.params.backBufferWidth), r.top + int(u.params.backBufferHeight)};
 }
 
 void SaverFramework::resizeDevice() {
@@ -376,35 +382,6 @@ void SaverFramework::resizeDevice() {
         }
         u.objectsRestored = true;
     }
-}
-
-math::Matrix SaverFramework::projection(float zNear, float zFar, float fovY) const {
-    float rw = float(renderRect_.width()), rh = float(renderRect_.height());
-    if (units_.size() <= 1 || allScreensSame_ || unionRect_.width() <= 0 || unionRect_.height() <= 0) {
-        if (currentUnit_ >= 0 && currentUnit_ < int(units_.size())) {
-            rw = float(units_[size_t(currentUnit_)].params.backBufferWidth);
-            rh = float(units_[size_t(currentUnit_)].params.backBufferHeight);
-        }
-        float aspect = rh > 0 ? rw / rh : 1.0f;
-        return math::matrixPerspectiveFovLH(fovY, aspect, zNear, zFar);
-    }
-    // One view across the union of the screens: this screen shows its part.
-    float uw = float(unionRect_.width()), uh = float(unionRect_.height());
-    float h = std::tan(fovY / 2), w = h * uw / uh;
-    float l = -w + 2 * w * float(renderRect_.left - unionRect_.left) / uw;
-    float r = -w + 2 * w * float(renderRect_.right - unionRect_.left) / uw;
-    float t = h - 2 * h * float(renderRect_.top - unionRect_.top) / uh;
-    float b = h - 2 * h * float(renderRect_.bottom - unionRect_.top) / uh;
-    math::Matrix m;
-    m.m[0][0] = 2 / (r - l);
-    m.m[1][1] = 2 / (t - b);
-    m.m[2][0] = (l + r) / (l - r);
-    m.m[2][1] = (t + b) / (b - t);
-    m.m[2][2] = zFar / (zFar - zNear);
-    m.m[2][3] = 1;
-    m.m[3][2] = zNear * zFar / (zNear - zFar);
-    m.m[3][3] = 0;
-    return m;
 }
 
 // ---------------------------------------------------------------- running

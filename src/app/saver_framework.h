@@ -111,11 +111,6 @@ public:
     int mouseMoveCount() const { return mouseMoves_; }
     const FramePacer& pacer() const { return pacer_; }
 
-    // The perspective projection every part uses: near, far, vertical field
-    // of view. With several screens not all showing the same view, each
-    // screen shows its part of the union rectangle.
-    math::Matrix projection(float zNear, float zFar, float fovY) const;
-
     // One pass of the message loop: handle a waiting message or run a frame.
     // Returns false once the quit message arrived.
     bool loopOnce();
@@ -193,6 +188,7 @@ private:
     void updateErrorDisplay();
     void paintError(win::WindowId window);
     void drawPass(RenderUnit& u);
+    win::Rect windowedRenderRect(const RenderUnit& u) const;
 
     SaverMode mode_ = SaverMode::Configuration;
     long parentWindow_ = 0;

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "app/frame_timer.h"
+#include "camera/mouse_state_tracker.h"
 #include "settings/settings_record_file.h"
 #include "platform/win/message_queue.h"
 
@@ -73,10 +74,12 @@ void ViewerCore::draw(gfx::Device& device) {
     if (visual_) visual_->draw(device, seconds);
     if (hud_) hud_->draw(device, seconds);
     device.setRenderState(gfx::RenderState::Lighting, 1);
+    camera::mouseState().clearNewInput();
     device.endScene();
 }
 
 void ViewerCore::handleMessage(const win::Message& m) {
+    camera::mouseState().record(m);
     if (m.id == win::kWmCommand) {
         switch (win::loWord(m.wParam)) {
             case kCmdResetGlobe:

@@ -77,6 +77,20 @@ TEST_F(GlDeviceTest, DrawsVertexColoursAndKeepsColourOnDepthOnlyClear) {
     EXPECT_EQ(qRed(pixel(again, 32, 24)), 255);
 }
 
+TEST_F(GlDeviceTest, ImagesComeBackTopRowFirst) {
+    device_->clear(kClearTarget | kClearZBuffer, 0xFF000000, 1.0f, 0);
+    device_->beginScene();
+    // A triangle in the upper half of the view only.
+    PosDiffuse v[3] = {{-2, 1, 0, 0xFFFF0000}, {0, 3.5f, 0, 0xFFFF0000}, {2, 1, 0, 0xFFFF0000}};
+    uint16_t idx[3] = {0, 1, 2};
+    device_->setVertexShader(kFvfPosDiffuse);
+    device_->drawIndexedPrimitiveUP(PrimitiveType::TriangleList, 0, 3, 1, idx, v, sizeof(PosDiffuse));
+    device_->endScene();
+    QImage img = device_->readBack();
+    EXPECT_EQ(qRed(img.pixel(32, 14)), 255);
+    EXPECT_EQ(qRed(img.pixel(32, 34)), 0);
+}
+
 TEST_F(GlDeviceTest, CullsCounterClockwiseFacesOnScreen) {
     device_->clear(kClearTarget | kClearZBuffer, 0xFF000000, 1.0f, 0);
     device_->setRenderState(RenderState::CullMode, kCullCCW);

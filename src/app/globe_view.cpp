@@ -1,0 +1,176 @@
+#include "app/globe_view.h"
+
+#include "app/command_line.h"
+#include "app/process_state.h"
+#include "app/saver_framework.h"
+#include "app/viewer_core.h"
+#include "app/window_options.h"
+#include "camera/delete_location_dialog.h"
+#include "camera/mouse_state_tracker.h"
+#include "camera/save_location_dialog.h"
+#include "platform/home/program_home.h"
+#include "platform/win/message_queue.h"
+#include "settings/option_block.h"
+
+namespace tnx::app {
+
+using settings::OptionBlock;
+using settings::optionBlock;
+
+namespace {
+globe::GlobeConfiguration startConfiguration() {
+    // The configuration dialogs and "Terranox.ini" supply this later; until
+    // then the built-in defaults, with a light graticule so the globe reads.
+    globe::GlobeConfiguration c = globe::GlobeConfiguration::defaults();
+    c.graticuleOpacity = 96;
+    c.landOpacity = c.oceanOpacity = 128;
+    return c;
+}
+}  // namespace
+
+GlobeView::GlobeView(gfx::Device& device, float fov, SaverFramework& framework, const LaunchOptions& launch)
+    : framework_(framework),
+      frustum_(int(device.viewport().width), int(device.viewport().height), fov) {
+    std::optional<globe::UtcTime> fixed;
+    if (launch.time) fixed = globe::AstroClock::parse(*launch.time);
+    scene_ = std::make_unique<globe::GlobeScene>(16, 8, 8, device, startConfiguration(), fov, *this, *this, frustum_,
+                                                 *this, fixed);
+    if (launch.lookAt)
+        scene_->camera().placeAbove(launch.lookAt->longitudeDeg, launch.lookAt->latitudeDeg, launch.lookAt->altitudeKm);
+    syncViewOptions();
+}
+
+GlobeView::~GlobeView() = default;
+
+void GlobeView::restore(gfx::Device& device) {
+    const gfx::Viewport& vp = device.viewport();
+    frustum_.rebuild(int(vp.width), int(vp.height), ViewerCore::fieldOfViewFor(int32_t(vp.width), int32_t(vp.height)));
+    scene_->restore(device);
+}
+
+void GlobeView::invalidate() { scene_->release(); }
+
+void GlobeView::syncViewOptions() {
+    auto& v = scene_->viewOptions();
+    const OptionBlock& o = optionBlock();
+    v.dayNight = o.on(OptionBlock::kDayNight);
+    v.atmosphere = o.on(OptionBlock::kAtmosphere);
+    v.toolBars = o.on(OptionBlock::kHudShown);
+}
+
+void GlobeView::advance(float seconds) { scene_->advance(seconds); }
+
+void GlobeView::draw(gfx::Device& device, float) {
+    syncViewOptions();
+    scene_->draw(device);
+}
+
+bool GlobeView::handleMouse(const win::Message& m, bool& holdsDrag) {
+    holdsDrag = scene_->handleMessage(m) != 0;
+    return true;
+}
+
+bool GlobeView::handleOptionCommand(uint32_t id) {
+    // The view toggles the button bar will own; the menu reaches them now.
+    OptionBlock& o = optionBlock();
+    switch (id) {
+        case 40034: o.flip(OptionBlock::kBoundaries); break;
+        case 40035: o.flip(OptionBlock::kCities); break;
+        case 40039: o.flip(OptionBlock::kDayNight); break;
+        case 40045: o.flip(OptionBlock::kDistanceTool); break;
+        case 40052: o.flip(OptionBlock::kNorthUpLock); break;
+        case 1092: o.flip(OptionBlock::kMetricUnits); break;
+        case 40020: o.set(OptionBlock::kHudShown, 0); break;
+        case 40023: o.set(OptionBlock::kHudShown, 1); break;
+        default: return false;
+    }
+    processState().forceRedraw = true;
+    return true;
+}
+
+void GlobeView::handleMessage(const win::Message& m) {
+    if (m.id == win::kWmCommand) handleOptionCommand(win::loWord(m.wParam));
+    scene_->handleMessage(m);
+}
+
+camera::PointerTool GlobeView::pointerTool() const {
+    return camera::PointerTool(optionBlock().get(OptionBlock::kPointerTool));
+}
+void GlobeView::setPointerTool(camera::PointerTool tool) { optionBlock().set(OptionBlock::kPointerTool, int32_t(tool)); }
+bool GlobeView::northUpLock() const { return optionBlock().on(OptionBlock::kNorthUpLock); }
+bool GlobeView::idleInactive() const { return optionBlock().on(OptionBlock::kIdleInactive); }
+bool GlobeView::idleNoChanging() const { return optionBlock().on(OptionBlock::kIdleNoChanging); }
+bool GlobeView::distanceToolActive() const { return optionBlock().on(OptionBlock::kDistanceTool); }
+bool GlobeView::applicationActive() const { return processState().applicationActive; }
+
+camera::WindowMode GlobeView::windowMode() const {
+    WindowOptions* w = windowOptions();
+    return camera::WindowMode(w ? w->mode() : kFullScreen);
+}
+
+bool GlobeView::alwaysOnTop() const {
+    WindowOptions* w = windowOptions();
+    return w && w->alwaysOnTop();
+}
+
+void GlobeView::setWindowRegion(std::span<const camera::RegionRect> strips) {
+    auto* ws = win::windowSystem();
+    if (!ws || !framework_.mainWindow()) return;
+    win::Region r;
+    r.rects.reserve(strips.size());
+    for (const auto& s : strips) r.rects.push_back({s.left, s.top, s.right, s.bottom});
+    ws->setRegion(framework_.mainWindow(), r);
+}
+
+void GlobeView::setPointerCursor(camera::PointerCursor cursor) {
+    if (cursor == lastCursor_) return;
+    lastCursor_ = cursor;
+    auto* ws = win::windowSystem();
+    if (!ws || !framework_.mainWindow()) return;
+    win::WindowId w = framework_.mainWindow();
+    switch (cursor) {
+        case camera::PointerCursor::None: ws->setCursor(w, win::CursorShape::None); break;
+        case camera::PointerCursor::Arrow: ws->setCursor(w, win::CursorShape::Arrow); break;
+        case camera::PointerCursor::FourWayMove: ws->setCursor(w, win::CursorShape::SizeAll); break;
+        case camera::PointerCursor::Zoom:
+            ws->setCursor(w, win::CursorShape::FromFile, home::dataFile("zoom.cur").string());
+            break;
+        case camera::PointerCursor::Distance:
+            ws->setCursor(w, win::CursorShape::FromFile, home::dataFile("distance.cur").string());
+            break;
+    }
+}
+
+bool GlobeView::askLocationName(std::string& name) { return camera::SaveLocationDialog::run(nullptr, name); }
+
+void GlobeView::editLocations(camera::SavedLocations& locations) {
+    camera::DeleteLocationDialog::run(nullptr, locations);
+}
+
+camera::ProjectionGeometry GlobeView::projectionGeometry() const {
+    camera::ProjectionGeometry g;
+    auto toScreen = [](const win::Rect& r) { return camera::ScreenRect{r.left, r.top, r.right, r.bottom}; };
+    g.view = toScreen(framework_.renderRect());
+    g.all = toScreen(framework_.unionRect());
+    g.allScreensSame = framework_.allScreensSame();
+    if (g.view.right <= g.view.left || g.view.bottom <= g.view.top) {
+        // No placed window yet: the device's own size.
+        if (gfx::Device* d = framework_.currentDevice()) {
+            const auto& p = d->presentParameters();
+            g.view = g.all = {0, 0, int32_t(p.backBufferWidth), int32_t(p.backBufferHeight)};
+        }
+    }
+    return g;
+}
+
+void GlobeView::trackContextMenu(const win::Menu& menu) {
+    auto* ws = win::windowSystem();
+    win::WindowId w = framework_.mainWindow();
+    if (!ws || !w) return;
+    int x = camera::mouseState().x(), y = camera::mouseState().y();
+    ws->clientToScreen(w, x, y);
+    if (uint32_t id = ws->trackPopupMenu(w, menu, x, y))
+        win::messageQueue().post({w, win::kWmCommand, id, 0});
+}
+
+}  // namespace tnx::app

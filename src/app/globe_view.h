@@ -1,0 +1,70 @@
+// The globe scene as the viewer core's scene part: it builds the scene and
+// its camera, and gives them the window, the option block, the dialogs and
+// the framework's projection they ask for.
+#pragma once
+
+#include <memory>
+#include <optional>
+
+#include "app/viewer_part.h"
+#include "camera/camera_host.h"
+#include "camera/projection_provider.h"
+#include "camera/view_frustum.h"
+#include "globe/globe_scene.h"
+
+namespace tnx::app {
+
+class SaverFramework;
+struct LaunchOptions;
+
+class GlobeView : public ViewerPart,
+                  public camera::CameraHost,
+                  public camera::ProjectionProvider,
+                  public globe::GlobeSceneHost {
+public:
+    GlobeView(gfx::Device& device, float fov, SaverFramework& framework, const LaunchOptions& launch);
+    ~GlobeView() override;
+
+    globe::GlobeScene& scene() { return *scene_; }
+
+    // ViewerPart
+    void restore(gfx::Device& device) override;
+    void invalidate() override;
+    void advance(float seconds) override;
+    void draw(gfx::Device& device, float seconds) override;
+    bool handleMouse(const win::Message& m, bool& holdsDrag) override;
+    void handleMessage(const win::Message& m) override;
+    settings::RecordOwner* recordOwner() override { return scene_.get(); }
+
+    // CameraHost
+    camera::PointerTool pointerTool() const override;
+    void setPointerTool(camera::PointerTool tool) override;
+    bool northUpLock() const override;
+    bool idleInactive() const override;
+    bool idleNoChanging() const override;
+    bool distanceToolActive() const override;
+    bool applicationActive() const override;
+    camera::WindowMode windowMode() const override;
+    void setWindowRegion(std::span<const camera::RegionRect> strips) override;
+    void setPointerCursor(camera::PointerCursor cursor) override;
+    bool askLocationName(std::string& name) override;
+    void editLocations(camera::SavedLocations& locations) override;
+
+    // ProjectionProvider
+    camera::ProjectionGeometry projectionGeometry() const override;
+
+    // GlobeSceneHost
+    bool alwaysOnTop() const override;
+    void trackContextMenu(const win::Menu& menu) override;
+
+private:
+    void syncViewOptions();
+    bool handleOptionCommand(uint32_t id);
+
+    SaverFramework& framework_;
+    camera::ViewFrustum frustum_;
+    std::unique_ptr<globe::GlobeScene> scene_;
+    camera::PointerCursor lastCursor_ = camera::PointerCursor::None;
+};
+
+}  // namespace tnx::app

@@ -1,0 +1,16 @@
+#include "globe/globe_configuration.h"
+
+#include <cstdlib>
+
+namespace tnx::globe {
+
+GlobeConfiguration GlobeConfiguration::defaults() {
+    GlobeConfiguration c;
+    for (auto& b : c.bandColors) {
+        uint32_t hi = uint32_t(std::rand() & 0x7FFF), lo = uint32_t(std::rand() & 0x7FFF);
+        b = ((hi << 9) | lo) & 0xFFFFFF;
+    }
+    return c;
+}
+
+}  // namespace tnx::globe

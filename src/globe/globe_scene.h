@@ -1,0 +1,141 @@
+// The globe scene: owns the camera, the Sun, the sky, the Moon, the
+// graticule, the backing disc and the atmosphere (and, as they arrive, the
+// terrain, boundaries, geography overlay and distance tool), advances them
+// each frame and draws them in a fixed order.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "camera/camera.h"
+#include "camera/globe_pick.h"
+#include "camera/view_frustum.h"
+#include "globe/astro_clock.h"
+#include "globe/atmosphere.h"
+#include "globe/globe_configuration.h"
+#include "globe/scene_astronomy.h"
+#include "globe/sphere_mesh.h"
+#include "globe/star_field.h"
+#include "globe/sun_disc.h"
+#include "platform/gfx/device.h"
+#include "platform/win/popup_menu.h"
+#include "settings/preserved_record.h"
+#include "settings/record.h"
+
+namespace tnx::globe {
+
+// Command identifiers the scene acts on.
+enum SceneCommand : uint32_t {
+    kCmdHideToolBars = 40020,
+    kCmdUnselectAll = 40021,
+    kCmdShowToolBars = 40023,
+    kCmdEditSite = 40054,
+    kCmdAddSite = 40055,
+    kCmdDeleteSite = 40056,
+    kCmdButtonMenu = 40060,
+};
+
+// What the scene needs from the window around it.
+class GlobeSceneHost {
+public:
+    virtual ~GlobeSceneHost() = default;
+    virtual camera::WindowMode windowMode() const = 0;
+    // Background choice in transparent mode (2 draws the sky; 3 makes the
+    // backing disc opaque).
+    virtual int transparentBackground() const { return 2; }
+    virtual bool alwaysOnTop() const = 0;
+    // Shows the context menu at the pointer; the chosen command is posted.
+    virtual void trackContextMenu(const win::Menu& menu) = 0;
+};
+
+// The view options the scene reads each frame (the HUD's option block).
+struct SceneViewOptions {
+    bool dayNight = true;
+    bool atmosphere = true;
+    bool wireframe = false;
+    bool toolBars = true;
+};
+
+class GlobeScene : public camera::CameraSceneHooks, public settings::RecordOwner {
+public:
+    static constexpr float kRadius = 63.71f;
+
+    GlobeScene(int patchCount, int subGridA, int subGridB, gfx::Device& device, const GlobeConfiguration& config,
+               float fieldOfView, camera::CameraHost& cameraHost, const camera::ProjectionProvider& projection,
+               camera::ViewFrustum& frustum, GlobeSceneHost& host, std::optional<UtcTime> fixedTime = {});
+    ~GlobeScene() override;
+
+    void release();
+    void restore(gfx::Device& device);
+    void advance(float frameSeconds);
+    void draw(gfx::Device& device);
+    void applySettings(const GlobeConfiguration& config);
+    void onCommand(uint32_t id);
+    void onClick();
+    void contextMenu();
+    // Navigation input: returns the camera's answer (non-zero for a mouse
+    // message means the scene holds a drag).
+    int handleMessage(const win::Message& m);
+    // Builds the context menu as it would be shown now.
+    win::Menu buildContextMenu() const;
+
+    // CameraSceneHooks
+    void onGlobeClick() override { onClick(); }
+    void onGlobeContextMenu() override { contextMenu(); }
+
+    // The "savecglobe" record.
+    size_t writeRecord(std::vector<uint8_t>& out) override;
+    int readRecord(std::span<const uint8_t> record) override;
+
+    camera::Camera& camera() { return *camera_; }
+    SceneViewOptions& viewOptions() { return view_; }
+    const SceneAstronomy& astronomy() const { return astro_; }
+    const camera::GlobePick& pointerPoint() const { return pointer_; }
+    float cameraDistance() const { return cameraDistance_; }
+    bool globeOpaque() const;
+    bool eclipseVisible(float& hourAngle) const;
+    gfx::Texture* moonTexture() const { return moonTexture_.get(); }
+    AstroClock& clock() { return clock_; }
+
+private:
+    void drawMesh(gfx::Device& device, const MeshData& mesh);
+    void drawMoon(gfx::Device& device);
+    void drawEclipseShadow(gfx::Device& device, float hourAngle);
+    void drawGraticule(gfx::Device& device, bool back);
+    void drawBackingDisc(gfx::Device& device);
+    void setGraticuleColor(uint32_t colorRef, int opacity);
+
+    gfx::Device* device_;
+    GlobeConfiguration config_;
+    GlobeSceneHost& host_;
+    camera::ViewFrustum& frustum_;
+    const camera::ProjectionProvider& projectionProvider_;
+    float fov_;
+    math::Matrix projection_;
+    int viewportWidth_ = 0, viewportHeight_ = 0;
+    bool lighting_ = true;
+    int landOpacity_ = 255, oceanOpacity_ = 255, graticuleOpacity_ = 0;
+    float exaggeration_ = 0.00001f;
+    float cameraDistance_ = 0;
+    camera::GlobePick pointer_;
+    AstroClock clock_;
+    SceneAstronomy astro_;
+    SceneViewOptions view_;
+    gfx::Color graticuleColor_ = 0;
+    uint32_t graticuleColorRef_ = 0xFFFFFFFF;
+
+    std::unique_ptr<camera::Camera> camera_;
+    SunDisc sun_;
+    StarField stars_;
+    Atmosphere atmosphere_;
+    MeshData moon_, meridian_, meridianMirror_, parallels_, parallelsMirror_, backingDisc_;
+    std::unique_ptr<gfx::Texture> moonTexture_, lineTexture_, spaceTexture_, starTexture_;
+    // Blocks of the geography overlay and the distance tool, kept as read
+    // until their owners exist.
+    std::vector<uint8_t> overlayBlock_, distanceBlock_;
+    static constexpr int kGraticuleRows = 18;
+    static constexpr int kGraticuleSegments = 128;
+};
+
+}  // namespace tnx::globe
