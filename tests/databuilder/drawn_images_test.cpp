@@ -36,8 +36,9 @@ TEST(PlaceMarker, WhiteDiscInsideTheInscribedCircle) {
     EXPECT_EQ(borderMax(p), 0);
     for (int y = 0; y < 64; ++y)
         for (int x = 0; x < 64; ++x)
-            if (std::hypot((x + 0.5) / 64 - 0.5, (y + 0.5) / 64 - 0.5) >= 0.45)
+            if (std::hypot((x + 0.5) / 64 - 0.5, (y + 0.5) / 64 - 0.5) >= 0.45) {
                 ASSERT_EQ(grey(p, x, y), 0) << x << "," << y;
+            }
 }
 
 struct TileInk {

@@ -28,8 +28,12 @@ TEST(Readme, PlainAsciiWithCarriageReturnLineEnds) {
     for (size_t i = 0; i < text.size(); ++i) {
         const unsigned char c = static_cast<unsigned char>(text[i]);
         ASSERT_TRUE(c == '\r' || c == '\n' || (c >= 0x20 && c < 0x7F)) << "byte " << i;
-        if (c == '\n') ASSERT_TRUE(i > 0 && text[i - 1] == '\r') << "bare line feed at " << i;
-        if (c == '\r') ASSERT_TRUE(i + 1 < text.size() && text[i + 1] == '\n') << "bare return at " << i;
+        if (c == '\n') {
+            ASSERT_TRUE(i > 0 && text[i - 1] == '\r') << "bare line feed at " << i;
+        }
+        if (c == '\r') {
+            ASSERT_TRUE(i + 1 < text.size() && text[i + 1] == '\n') << "bare return at " << i;
+        }
     }
 }
 
