@@ -22,6 +22,12 @@ for p in "${packages[@]}"; do
   fi
 done
 
+# The data sources come partly from npm. Machines that already carry Node.js
+# from elsewhere have npm with it; Debian's npm would conflict there.
+if ! command -v npm >/dev/null 2>&1; then
+  missing+=(npm)
+fi
+
 if [ ${#missing[@]} -eq 0 ]; then
   exit 0
 fi

@@ -8,6 +8,8 @@
 namespace tnx::io {
 
 std::optional<std::vector<uint8_t>> readWholeFile(const std::filesystem::path& path) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) return std::nullopt;
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
     in.seekg(0, std::ios::end);
