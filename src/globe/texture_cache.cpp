@@ -161,7 +161,7 @@ BoundTexture TextureCache::textureFor(int level, int x, int y) {
 bool TextureCache::usesPalette(int surfaceClass) const {
     const bool wide = format_ == gfx::Format::A8R8G8B8;
     const bool sea = wide ? surfaceClass >= 2 : surfaceClass == 3;
-    return (options_ & (sea ? 0x10u : 0x08u)) != 0;
+    return (options_ & (sea ? kOptionColourOcean : kOptionColourLand)) != 0;
 }
 
 void TextureCache::readPhoto(int level, int originX, int originY, int columnShift) {
@@ -180,7 +180,8 @@ void TextureCache::readPhoto(int level, int originX, int originY, int columnShif
     const double rowStep = double(1 << fileLevel);
     int loadedX = -1;
     bool loadedOk = false;
-    for (int j = 0; j < kTileSamples; ++j) {
+    // Only the 128 x 128 texels that are packed are needed.
+    for (int j = 0; j < kTexels; ++j) {
         const int gx = wrapMod(originX + (j << columnShift), gridCells_);
         const double fx = double(gx) * scale;
         const int tileX = (int(std::floor(fx)) / colSpan) * colSpan;
@@ -193,7 +194,7 @@ void TextureCache::readPhoto(int level, int originX, int originY, int columnShif
         const double lx = std::clamp((fx - tileX) / step, 0.0, double(kTileCells));
         const int x0 = int(lx), x1 = std::min(x0 + 1, kTileCells);
         const float tx = float(lx - x0);
-        for (int i = 0; i < kTileSamples; ++i) {
+        for (int i = 0; i < kTexels; ++i) {
             const double fy = double(originY + (i << level)) * scale;
             const double ly = std::clamp((fy - tileY) / rowStep, 0.0, double(kTileCells));
             const int y0 = int(ly), y1 = std::min(y0 + 1, kTileCells);
@@ -225,9 +226,9 @@ bool TextureCache::buildTexels(int level, int tileColumn, int tileRow, std::vect
     const int mask = gridCells_ - 1;
     const int centreX = (originX + (64 << colShift)) & mask;
     const int centreY = originY + (64 << level);
-    // The elevation cache must hold the area at this level or the next coarser one.
-    if (!sampler_.holds(level, centreX, centreY) && !(level + 1 < count && sampler_.holds(level + 1, centreX, centreY)))
-        return false;
+    // Without the elevation cache's tile of this level the texture waits (a
+    // tile derived from coarser data is fine: the sampler spreads it).
+    if (!sampler_.holds(level, centreX, centreY)) return false;
 
     for (int i = 0; i < kTileSamples; ++i) {
         const int gy = std::min(originY + (i << level), gridCells_ / 2);
@@ -242,7 +243,7 @@ bool TextureCache::buildTexels(int level, int tileColumn, int tileRow, std::vect
     if (needPhoto) readPhoto(level, originX, originY, colShift);
 
     const float spacing = texels::shadeSpacing(shadingScale_, exaggeration_, level);
-    const bool shadeLand = options_ & 0x01, shadeSea = options_ & 0x02;
+    const bool shadeLand = options_ & kOptionShadeLand, shadeSea = options_ & kOptionShadeOcean;
     const auto landAlpha = uint8_t(landOpacity_);
     out.resize(size_t(kTexels) * kTexels);
     for (int i = 0; i < kTexels; ++i) {

@@ -15,6 +15,7 @@
 #include "globe/elevation_source.h"
 #include "globe/row_decimation.h"
 #include "globe/terrain_palette.h"
+#include "globe/terrain_settings.h"
 #include "globe/texture_texels.h"
 #include "platform/gfx/device.h"
 
