@@ -12,6 +12,7 @@
 #include "platform/io/file_io.h"
 #include "platform/win/headless_window_system.h"
 #include "platform/win/message_queue.h"
+#include "settings/option_block.h"
 #include "support/test_home.h"
 
 using namespace tnx;
@@ -28,6 +29,9 @@ protected:
         win::setWindowSystem(&ws_);
         win::messageQueue().clear();
         processState() = ProcessState{};
+        // Frame-loop tests want a frame drawn every pass: no idling.
+        settings::optionBlock() = settings::OptionBlock{};
+        settings::optionBlock().set(settings::OptionBlock::kIdleNoChanging, 0);
     }
     void TearDown() override {
         win::setWindowSystem(nullptr);
@@ -236,14 +240,16 @@ TEST_F(Shell, FailedResetAndRestoreEndsInTheErrorState) {
 }
 
 TEST_F(Shell, IdleViewWithoutPaintNeitherDrawsNorPresents) {
+    // Nothing changes and the view idles: the camera stops the drawing.
+    settings::optionBlock().set(settings::OptionBlock::kIdleNoChanging, 1);
     Application app("terranox /t", {});
     ASSERT_EQ(app.create(), 0);
-    app.runFramesForTest(1);
+    app.runFramesForTest(30);  // the view settles
     auto* dev = ws_.devices()[0];
     dev->clearRecord();
     clock_.clearSleeps();
-    processState().renderEnabled = false;
     app.runFramesForTest(4);
+    EXPECT_FALSE(processState().renderEnabled);
     EXPECT_EQ(dev->sceneCount(), 0);
     EXPECT_EQ(dev->presentCount(), 0);
     EXPECT_EQ(clock_.sleeps(), std::vector<uint32_t>(4, 30));
