@@ -192,7 +192,9 @@ std::filesystem::path textureImagePath(const std::filesystem::path& tileFile) {
 InstallOutcome installTexture(const std::filesystem::path& tileFile) {
     {
         TileFile probe;
-        if (probe.open(tileFile, "rb") != kTileFileNotRecognised) return InstallOutcome::AlreadyInstalled;
+        int answer = probe.open(tileFile, "rb");
+        if (answer == kTileFileCannotOpen) return InstallOutcome::NotApplicable;
+        if (answer != kTileFileNotRecognised) return InstallOutcome::AlreadyInstalled;
     }
     const std::filesystem::path image = textureImagePath(tileFile);
     std::error_code ec;
