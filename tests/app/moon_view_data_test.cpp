@@ -48,7 +48,7 @@ TEST(MoonViewData, MoonShowsItsSurface) {
         math::Vec3 m{std::cos(a.moonDeclination) * std::cos(a.moonHourAngle), std::sin(a.moonDeclination),
                      std::cos(a.moonDeclination) * std::sin(a.moonHourAngle)};
         camera::CameraFrame f;
-        f.position = m * 4200.0f;
+        f.position = m * 3960.0f;
         f.direction = -m;
         f.up = math::normalize(math::cross(f.direction, math::cross(math::Vec3{0, 1, 0}, f.direction)));
         view->scene().camera().setFrame(f);
