@@ -4,6 +4,7 @@
 
 #include "app/app_clock.h"
 #include "app/application.h"
+#include "app/globe_view.h"
 #include "app/error_texts.h"
 #include "app/frame_timer.h"
 #include "app/screen_settings.h"
@@ -309,6 +310,59 @@ TEST_F(Shell, NoDeviceGivesTheErrorBoxThatDrifts) {
     runLoop(app, 10);  // 30 ms per update: the box moved right and down
     EXPECT_GT(w->lastErrorBox.left, first.left);
     EXPECT_GT(w->lastErrorBox.top, first.top);
+}
+
+globe::GlobeScene* sceneOf(Application& app) {
+    auto* view = app.viewerCore() ? dynamic_cast<GlobeView*>(app.viewerCore()->scene()) : nullptr;
+    return view ? &view->scene() : nullptr;
+}
+
+TEST_F(Shell, SavedLocationAndViewSurviveARestart) {
+    math::Vec3 where;
+    {
+        LaunchOptions launch;
+        launch.lookAt = LookAt{30, 40, 5000};
+        Application app("terranox /t", launch);
+        ASSERT_EQ(app.create(), 0);
+        app.runFramesForTest(3);
+        globe::GlobeScene* scene = sceneOf(app);
+        ASSERT_NE(scene, nullptr);
+        scene->camera().saveCurrentLocation("a");
+        where = scene->camera().current().position;
+    }
+    Application app("terranox /t", {});
+    ASSERT_EQ(app.create(), 0);
+    for (int i = 0; i < 100; ++i) {  // the resumed view glides in
+        clock_.advanceMillis(100);
+        app.runFramesForTest(1);
+    }
+    globe::GlobeScene* scene = sceneOf(app);
+    ASSERT_NE(scene, nullptr);
+    win::Menu m = scene->buildContextMenu();
+    ASSERT_NE(m.find(3000), nullptr);
+    EXPECT_EQ(m.find(3000)->text, "1  a");
+    EXPECT_EQ(m.find(3001), nullptr);
+    // The view comes back where it was left, turned with the Earth at most.
+    math::Vec3 now = scene->camera().current().position;
+    EXPECT_NEAR(math::length(now), math::length(where), 0.5f);
+    EXPECT_NEAR(now.y, where.y, 0.5f);
+}
+
+TEST_F(Shell, SaverFliesFromTheFirstFrame) {
+    Application app("terranox /s", {});
+    ASSERT_EQ(app.create(), 0);
+    app.runFramesForTest(1);
+    globe::GlobeScene* scene = sceneOf(app);
+    ASSERT_NE(scene, nullptr);
+    math::Vec3 start = scene->camera().current().position;
+    for (int i = 0; i < 50; ++i) {
+        clock_.advanceMillis(40);
+        app.runFramesForTest(1);
+    }
+    math::Vec3 later = scene->camera().current().position;
+    EXPECT_GT(math::length(later - start), 1.0f);
+    EXPECT_TRUE(processState().renderEnabled);
+    EXPECT_FALSE(std::filesystem::exists(home_.file("pref.ini")));
 }
 
 TEST_F(Shell, PasswordChangeExplainsAndExits) {
