@@ -38,7 +38,9 @@ void PatchLevel::recentre(int column, int row, const std::function<void(Patch&)>
         RingRow& rr = rows_[size_t(pr % ringRows_)];
         const int s = shift(pr);
         const int total = columnCount(pr);
-        const int count = std::min(std::max(ringCols_ >> s, 1), total);
+        // Decimated rows keep as many patches as the others, so the ring
+        // reaches as far on the ground where the meridians converge.
+        const int count = std::min(ringCols_, total);
         const int first = wrapMod(floorDiv(column, 1 << (level_ + s)) - count / 2, total);
         if (rr.row == pr && rr.first == first && rr.count == count) continue;
         rr.row = pr;

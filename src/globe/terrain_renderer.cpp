@@ -261,11 +261,13 @@ void TerrainRenderer::computeErrors(PatchLevel& level, Patch& patch) {
 }
 
 bool TerrainRenderer::throughChildren(int v, int row, int column) {
-    if (v - 7 <= 0 || v - 7 < detailStart_ - 1 || v - 8 >= cacheLevels_) return false;
-    const int s = levels_[size_t(v)]->shift(row);
-    const int x = ((column << (v + s)) + (1 << (v + s - 1))) & (gridCells_ - 1);
-    const int y = (row << v) + (1 << (v - 1));
-    return sampler_->holds(v - 8, x, y);
+    // The same answer for every patch of a level: patches drawn on their own
+    // then all stop refining at the same level, so neighbours always meet.
+    // Where the finer cache level does not hold a child, its vertices and
+    // texture come from the coarser data (vertexAt, textureFor).
+    (void)row;
+    (void)column;
+    return v - 7 > 0 && v - 7 >= detailStart_ - 1 && v - 8 < cacheLevels_;
 }
 
 void TerrainRenderer::setEdge(Patch& patch, int v, int row, int column, uint16_t edge) {
@@ -352,13 +354,16 @@ bool TerrainRenderer::refine(int v, int row, int column, camera::FrustumTest vis
                 p->field[kFlags] &= uint16_t(~qs[i].flag);
         }
     }
-    if (p->field[kErrSouthMid] > threshold) setEdge(*p, v, row, column, kEdgeSouth);
+    // The finest patches cannot ask a more decimated row below for a vertex
+    // between its own, so they keep that edge whole.
+    const bool coarserBelow = row > 0 && level.shift(row - 1) > s;
+    if (p->field[kErrSouthMid] > threshold && !(v == 1 && coarserBelow)) setEdge(*p, v, row, column, kEdgeSouth);
     if (p->field[kErrEastMid] > threshold) setEdge(*p, v, row, column, kEdgeEast);
 
     // Where the neighbouring row of this level is decimated further, its
     // edge must pass through this patch's corners.
     const int x0 = column << (v + s), y0 = row << v, w = 1 << (v + s), h = 1 << v;
-    if (row > 0 && level.shift(row - 1) > s) {
+    if (coarserBelow) {
         pending_.emplace_back(x0, y0);
         pending_.emplace_back(x0 + w, y0);
     }
@@ -474,7 +479,9 @@ uint16_t TerrainRenderer::vertexAt(int x, int y) {
     uint32_t w = makeWord(0, 0);
     const int gx = x & (gridCells_ - 1);
     const int gy = std::clamp(y, 0, gridCells_ / 2);
-    sampler_->word(gx, gy, rootDataLevel_, w);
+    // The finest data there, whatever the patch: neighbouring patches drawn
+    // from different levels still meet at the same heights.
+    sampler_->word(gx, gy, 0, w);
     const float r = kGlobeRadius + exaggeration_ * float(wordElevation(w));
     const float st = sin_[size_t(gy)], ct = cos_[size_t(gy)];
     const float sl = sin_[size_t(gx)], cl = cos_[size_t(gx)];
@@ -566,12 +573,6 @@ void TerrainRenderer::emitRoot(gfx::Device& device, int v, int row, int column, 
     const int cx = (rootX_ + (1 << (v + s - 1))) & (gridCells_ - 1);
     const int cy = rootY_ + (1 << (v - 1));
     const int finest = std::clamp(v - 7, 0, std::max(cacheLevels_ - 1, 0));
-    rootDataLevel_ = std::max(cacheLevels_ - 1, 0);
-    for (int l = finest; l < cacheLevels_; ++l)
-        if (sampler_->holds(l, cx, cy)) {
-            rootDataLevel_ = l;
-            break;
-        }
     texture_ = textures_->textureFor(finest, cx, cy);
 
     if (++drawNumber_ == 0) {

@@ -169,7 +169,7 @@ private:
     uint16_t drawNumber_ = 0;
     std::vector<TerrainVertex> vertices_;
     std::vector<uint16_t> indices_;
-    int rootX_ = 0, rootY_ = 0, rootColShift_ = 0, rootRowShift_ = 0, rootDataLevel_ = 0;
+    int rootX_ = 0, rootY_ = 0, rootColShift_ = 0, rootRowShift_ = 0;
     BoundTexture texture_;
 };
 
