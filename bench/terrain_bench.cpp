@@ -1,0 +1,135 @@
+// Terrain work of one frame (recentre, refine, vertex generation and draw
+// submission to a recording device) with the camera over the Himalaya at four
+// heights, on a class-11 grid and a class-14 grid of synthetic relief. The
+// first frames fill the caches and build the textures; they are not timed.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <map>
+#include <memory>
+#include <tuple>
+#include <vector>
+
+#include "camera/view_frustum.h"
+#include "globe/row_shift_table.h"
+#include "globe/terrain_palette.h"
+#include "globe/terrain_renderer.h"
+#include "platform/gfx/recording_device.h"
+
+namespace {
+
+using namespace tnx;
+using namespace tnx::globe;
+
+constexpr double kTwoPi = 6.283185307179586;
+
+// Mountain ranges and roughness; tiles are made when the renderer first asks.
+class SyntheticTerrain : public ElevationSource {
+public:
+    SyntheticTerrain(int gridWidth, int ringSide) : width_(gridWidth), ring_(ringSide), table_(gridWidth) {
+        int k = 0;
+        while ((1 << (k + 1)) <= gridWidth - 1) ++k;
+        levels_ = k - 10;
+    }
+    int gridWidth() const override { return width_; }
+    int gridHeight() const override { return (width_ - 1) / 2 + 1; }
+    int levelCount() const override { return levels_; }
+    void recentre(int column, int row) override {
+        column_ = column;
+        row_ = row;
+    }
+    bool tileAt(int level, int x, int y, ElevationTile& out) override {
+        const int cells = width_ - 1, span = 128 << level, rows = cells / 2 / span;
+        const int ty = std::min(y / span, rows - 1);
+        const int shift = table_.tileRowShift(ty * span, span);
+        const int colSpan = 128 << (level + shift);
+        const int tx = (x & (cells - 1)) / colSpan;
+        if (level < levels_ - 1) {
+            const int across = cells / colSpan;
+            int dx = std::abs(tx - (column_ & (cells - 1)) / colSpan);
+            dx = std::min(dx, across - dx);
+            if (std::abs(ty - std::min(row_ / span, rows - 1)) > ring_ / 2 || dx > ring_ / 2) return false;
+        }
+        auto key = std::make_tuple(level, tx, ty);
+        auto it = tiles_.find(key);
+        if (it == tiles_.end()) {
+            auto words = std::make_unique<std::vector<uint32_t>>(size_t(129) * 129);
+            for (int j = 0; j <= 128; ++j)
+                for (int i = 0; i <= 128; ++i)
+                    (*words)[size_t(j) * 129 + size_t(i)] =
+                        height((tx * colSpan + (i << (level + shift))) & (cells - 1), ty * span + (j << level));
+            it = tiles_.emplace(key, std::move(words)).first;
+        }
+        out = {it->second->data(), tx * colSpan, ty * span, level + shift, level, level};
+        return true;
+    }
+
+private:
+    uint32_t height(int x, int y) const {
+        const double scale = 4096.0 / (width_ - 1);  // the same relief on every grid
+        const double fx = x * scale, fy = y * scale;
+        uint32_t h = uint32_t(x) * 73856093u ^ uint32_t(y) * 19349663u;
+        h ^= h >> 13;
+        h *= 0x5bd1e995u;
+        h ^= h >> 15;
+        const double e = 3000.0 + 2500.0 * std::sin(fx * 0.05) * std::cos(fy * 0.07) +
+                         1200.0 * std::sin(fx * 0.31 + fy * 0.17) + double(h % 400);
+        return makeWord(e < 0 ? 3 : 0, int(e));
+    }
+
+    int width_, ring_, levels_ = 0;
+    RowShiftTable table_;
+    int column_ = 0, row_ = 0;
+    std::map<std::tuple<int, int, int>, std::unique_ptr<std::vector<uint32_t>>> tiles_;
+};
+
+void terrainFrame(benchmark::State& state) {
+    const int gridWidth = state.range(0) == 11 ? 4097 : 32769;  // renderer grids of classes 11 and 14
+    const float altitude = float(state.range(1)) / 100.0f;    // km -> scene units
+    SyntheticTerrain terrain(gridWidth, 9);
+    TerrainRenderer renderer(terrain, nullptr, 1, 1, 128u << 20, 9);
+    TerrainSettings settings;
+    settings.options = kOptionShadeLand | kOptionShadeOcean | kOptionColourLand | kOptionColourOcean;
+    renderer.applySettings(settings, kApplyColours);
+    gfx::RecordingDevice device(1280, 720);
+    renderer.restore(device);
+
+    // Above 87 E, 28 N.
+    const double lon = 87.0 * kTwoPi / 360.0, lat = 28.0 * kTwoPi / 360.0;
+    const double column = (gridWidth - 1) / kTwoPi * (lon + kTwoPi / 2);
+    const double row = (gridWidth - 1) / kTwoPi * (lat + kTwoPi / 4);
+    const double lambda = kTwoPi * column / (gridWidth - 1), theta = kTwoPi * row / (gridWidth - 1);
+    const math::Vec3 dir{float(std::sin(theta) * std::cos(lambda)), float(-std::cos(theta)),
+                         float(std::sin(theta) * std::sin(lambda))};
+    TerrainFrame frame;
+    frame.cameraPosition = dir * (TerrainRenderer::kGlobeRadius + altitude);
+    camera::ViewFrustum frustum(1280, 720, 0.9f);
+    const math::Vec3 up = math::normalize(math::cross(math::cross(dir, math::Vec3{0, 1, 0}), dir));
+    frustum.setView(math::matrixLookAtLH(frame.cameraPosition, dir * TerrainRenderer::kGlobeRadius, up));
+    frame.frustum = &frustum;
+    frame.detailStartLevel =
+        TerrainRenderer::detailStartLevel(renderer.patchLevelCount(), math::length(frame.cameraPosition));
+
+    for (int i = 0; i < 40; ++i) {  // fill the caches and the textures
+        renderer.draw(device, frame);
+        device.clearRecord();
+    }
+    for (auto _ : state) {
+        renderer.draw(device, frame);
+        benchmark::DoNotOptimize(device.draws().data());
+        device.clearRecord();
+    }
+    const TerrainCounters& c = renderer.counters();
+    state.counters["draws"] = c.patchesDrawn;
+    state.counters["triangles"] = c.triangles;
+    state.counters["vertices"] = c.vertices;
+}
+
+}  // namespace
+
+BENCHMARK(terrainFrame)
+    ->ArgNames({"class", "km"})
+    ->ArgsProduct({{11, 14}, {20000, 2000, 200, 20}})
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->DisplayAggregatesOnly(true);
