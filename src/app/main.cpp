@@ -2,12 +2,14 @@
 #include <QApplication>
 #include <QSurfaceFormat>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "app/entry_point.h"
 #include "app/frame_timer.h"
+#include "globe/tile_installer.h"
 #include "platform/home/program_home.h"
 #include "platform/win/qt_window_system.h"
 
@@ -34,8 +36,14 @@ int main(int argc, char** argv) {
     // Route first: the installer and the silent exits need no display.
     auto route = tnx::app::routeFor(argumentText);
     if (route == tnx::app::EntryRoute::SilentExit) return 0;
-    if (route == tnx::app::EntryRoute::Installer)
-        return tnx::app::runEntryPoint(argumentText, launch, nullptr);
+    if (route == tnx::app::EntryRoute::Installer) {
+        // The progress dialog needs a display; without one the installer
+        // works in this thread and reports on stderr.
+        bool display = std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY");
+        return tnx::app::runEntryPoint(argumentText, launch, [display](const std::string& text) {
+            return tnx::globe::runInstaller(text, display);
+        });
+    }
 
     QApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication qapp(argc, argv);
