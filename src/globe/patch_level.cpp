@@ -22,6 +22,7 @@ int PatchLevel::columnCount(int row) const { return std::max(gridCells_ >> (leve
 
 void PatchLevel::invalidate() {
     valid_ = false;
+    rowOrigin_ = 0;
     for (RingRow& r : rows_) r.row = -1;
     for (Patch& p : patches_) p.row = p.column = -1;
 }
@@ -46,6 +47,7 @@ void PatchLevel::recentre(int column, int row, const std::function<void(Patch&)>
         rr.row = pr;
         rr.first = first;
         rr.count = count;
+        rr.shift = s;
         Patch* base = &patches_[size_t(pr % ringRows_) * size_t(ringCols_)];
         for (int i = 0; i < count; ++i) {
             const int pc = (first + i) % total;
@@ -57,17 +59,6 @@ void PatchLevel::recentre(int column, int row, const std::function<void(Patch&)>
             entered(p);
         }
     }
-}
-
-Patch* PatchLevel::find(int row, int column) {
-    if (!valid_ || row < rowOrigin_ || row >= rowOrigin_ + ringRows_) return nullptr;
-    const RingRow& rr = rows_[size_t(row % ringRows_)];
-    if (rr.row != row || rr.count <= 0) return nullptr;
-    const int total = columnCount(row);
-    column = wrapMod(column, total);
-    if (wrapMod(column - rr.first, total) >= rr.count) return nullptr;
-    Patch& p = patches_[size_t(row % ringRows_) * size_t(ringCols_) + size_t(column % rr.count)];
-    return (p.row == row && p.column == column) ? &p : nullptr;
 }
 
 }  // namespace tnx::globe

@@ -75,7 +75,17 @@ public:
     void invalidate();
 
     // The patch record, or null when the ring does not hold it. Columns wrap.
-    Patch* find(int row, int column);
+    // Ring sizes and row lengths are powers of two, so masks do the wrapping.
+    Patch* find(int row, int column) {
+        if (row < rowOrigin_ || row >= rowOrigin_ + ringRows_) return nullptr;
+        const RingRow& rr = rows_[size_t(row & (ringRows_ - 1))];
+        if (rr.row != row) return nullptr;
+        const int totalMask = (gridCells_ >> (level_ + rr.shift)) - 1;
+        column &= totalMask;
+        if (((column - rr.first) & totalMask) >= rr.count) return nullptr;
+        Patch& p = patches_[size_t(row & (ringRows_ - 1)) * size_t(ringCols_) + size_t(column & (rr.count - 1))];
+        return (p.row == row && p.column == column) ? &p : nullptr;
+    }
 
     PatchLevel* parent = nullptr;  // coarser
     PatchLevel* child = nullptr;   // finer
@@ -85,6 +95,7 @@ private:
         int row = -1;
         int first = 0;   // first patch column
         int count = 0;   // patches held
+        int shift = 0;
     };
 
     int level_;

@@ -35,12 +35,6 @@ RowDecimation::RowDecimation(const RowShiftTable& table, int coarsestLevel)
 
 int RowDecimation::rows(int level) const { return std::max(gridRows_ >> level, 1); }
 
-int RowDecimation::shift(int level, int patchRow) const {
-    if (level < 1 || level > coarsest_) return 0;
-    const auto& s = shifts_[size_t(level)];
-    return s[size_t(std::clamp(patchRow, 0, int(s.size()) - 1))];
-}
-
 int RowDecimation::kind(int level, int patchRow) const {
     if (level <= 1 || level > coarsest_) return kHalvesAlike;
     const int mine = shift(level, patchRow);

@@ -9,6 +9,7 @@
 // same shifts for its tile rows, so a patch always fits one texture tile.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -27,7 +28,11 @@ public:
     int coarsestLevel() const { return coarsest_; }
     // Patch rows of level V.
     int rows(int level) const;
-    int shift(int level, int patchRow) const;
+    int shift(int level, int patchRow) const {
+        if (level < 1 || level > coarsest_) return 0;
+        const auto& s = shifts_[size_t(level)];
+        return s[size_t(patchRow < 0 ? 0 : patchRow >= int(s.size()) ? int(s.size()) - 1 : patchRow)];
+    }
     int kind(int level, int patchRow) const;
 
 private:

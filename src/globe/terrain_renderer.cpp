@@ -273,15 +273,35 @@ bool TerrainRenderer::throughChildren(int v, int row, int column) {
 void TerrainRenderer::setEdge(Patch& patch, int v, int row, int column, uint16_t edge) {
     if (patch.field[kFlags] & edge) return;
     patch.field[kFlags] |= edge;
-    const int s = levels_[size_t(v)]->shift(row);
+    PatchLevel& level = *levels_[size_t(v)];
+    const int s = level.shift(row);
+    // A neighbour of this level already reached this frame just takes the
+    // opposite flag; anything else goes through the general search.
+    int nRow = row, nCol = column;
+    uint16_t opposite = 0;
+    switch (edge) {
+        case kEdgeSouth: nRow = row - 1, opposite = kEdgeNorth; break;
+        case kEdgeNorth: nRow = row + 1, opposite = kEdgeSouth; break;
+        case kEdgeWest: nCol = column - 1, opposite = kEdgeEast; break;
+        case kEdgeEast: nCol = column + 1, opposite = kEdgeWest; break;
+        default: return;
+    }
+    if (nRow >= 0 && nRow < level.rowCount() && level.shift(nRow) == s) {
+        if (Patch* n = level.find(nRow, nCol)) {
+            const uint16_t nf = n->flags(frame_);
+            if ((nf & kVisited) && !(nf & kHidden)) {
+                n->field[kFlags] |= opposite;
+                return;
+            }
+        }
+    }
     const int x0 = column << (v + s), y0 = row << v;
     const int w = 1 << (v + s), h = 1 << v;
     switch (edge) {
         case kEdgeSouth: pending_.emplace_back(x0 + w / 2, y0); break;
         case kEdgeNorth: pending_.emplace_back(x0 + w / 2, y0 + h); break;
         case kEdgeWest: pending_.emplace_back(x0, y0 + h / 2); break;
-        case kEdgeEast: pending_.emplace_back(x0 + w, y0 + h / 2); break;
-        default: break;
+        default: pending_.emplace_back(x0 + w, y0 + h / 2); break;
     }
 }
 
