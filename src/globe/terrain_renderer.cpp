@@ -298,10 +298,10 @@ void TerrainRenderer::setEdge(Patch& patch, int v, int row, int column, uint16_t
     const int x0 = column << (v + s), y0 = row << v;
     const int w = 1 << (v + s), h = 1 << v;
     switch (edge) {
-        case kEdgeSouth: pending_.emplace_back(x0 + w / 2, y0); break;
-        case kEdgeNorth: pending_.emplace_back(x0 + w / 2, y0 + h); break;
-        case kEdgeWest: pending_.emplace_back(x0, y0 + h / 2); break;
-        default: pending_.emplace_back(x0 + w, y0 + h / 2); break;
+        case kEdgeSouth: pending_.push_back({x0 + w / 2, y0, v}); break;
+        case kEdgeNorth: pending_.push_back({x0 + w / 2, y0 + h, v}); break;
+        case kEdgeWest: pending_.push_back({x0, y0 + h / 2, v}); break;
+        default: pending_.push_back({x0 + w, y0 + h / 2, v}); break;
     }
 }
 
@@ -314,7 +314,7 @@ void TerrainRenderer::split(PatchLevel& level, Patch& patch, int v, int row, int
         // A whole-width half meets the other half's patches at this patch's
         // centre, which must then lie on its edge too.
         const int s = levels_[size_t(v)]->shift(row);
-        pending_.emplace_back((column << (v + s)) + (1 << (v + s - 1)), (row << v) + (1 << (v - 1)));
+        pending_.push_back({(column << (v + s)) + (1 << (v + s - 1)), (row << v) + (1 << (v - 1)), v});
     }
 }
 
@@ -384,38 +384,56 @@ bool TerrainRenderer::refine(int v, int row, int column, camera::FrustumTest vis
     // edge must pass through this patch's corners.
     const int x0 = column << (v + s), y0 = row << v, w = 1 << (v + s), h = 1 << v;
     if (coarserBelow) {
-        pending_.emplace_back(x0, y0);
-        pending_.emplace_back(x0 + w, y0);
+        pending_.push_back({x0, y0, 0});
+        pending_.push_back({x0 + w, y0, 0});
     }
     if (row + 1 < level.rowCount() && level.shift(row + 1) > s) {
-        pending_.emplace_back(x0, y0 + h);
-        pending_.emplace_back(x0 + w, y0 + h);
+        pending_.push_back({x0, y0 + h, 0});
+        pending_.push_back({x0 + w, y0 + h, 0});
     }
     return false;
 }
 
-void TerrainRenderer::requireVertex(int x, int y) { pending_.emplace_back(x, y); }
+void TerrainRenderer::requireVertex(int x, int y) { pending_.push_back({x, y, 0}); }
+
+bool TerrainRenderer::ensureAtLevel(int v, int x, int y, bool onlyIfReached) {
+    PatchLevel& level = *levels_[size_t(v)];
+    const int span = 1 << v;
+    const int r1 = y >> v;
+    int rows[2] = {r1, (y & (span - 1)) == 0 ? r1 - 1 : -1};
+    struct Hit {
+        int row, column;
+    } hits[4];
+    int n = 0;
+    for (int row : rows) {
+        if (row < 0 || row >= level.rowCount()) continue;
+        const int w = 1 << (v + level.shift(row));
+        const int cx = wrapMod(x, gridCells_);
+        const int c1 = cx / w;
+        hits[n++] = {row, c1};
+        if (cx % w == 0) {
+            const int other = wrapMod(c1 - 1, level.columnCount(row));
+            if (other != c1) hits[n++] = {row, other};
+        }
+    }
+    if (onlyIfReached)
+        for (int i = 0; i < n; ++i) {
+            const Patch* p = level.find(hits[i].row, hits[i].column);
+            if (!p || !(p->flags(frame_) & kVisited)) return false;
+        }
+    for (int i = 0; i < n; ++i) ensureVertex(v, hits[i].row, hits[i].column, x, y, 0);
+    return true;
+}
 
 void TerrainRenderer::flushPending() {
-    const int top = patchLevels_;
-    PatchLevel& coarsest = *levels_[size_t(top)];
-    const int span = 1 << top;
     size_t guard = 0;
     while (!pending_.empty() && guard++ < 4000000) {
-        const auto [x, y] = pending_.back();
+        const Pending p = pending_.back();
         pending_.pop_back();
-        const int r1 = y >> top;
-        for (int row : {r1, (y & (span - 1)) == 0 ? r1 - 1 : -1}) {
-            if (row < 0 || row >= coarsest.rowCount()) continue;
-            const int w = 1 << (top + coarsest.shift(row));
-            const int cx = wrapMod(x, gridCells_);
-            const int c1 = cx / w;
-            ensureVertex(top, row, c1, x, y, 0);
-            if (cx % w == 0) {
-                const int other = wrapMod(c1 - 1, coarsest.columnCount(row));
-                if (other != c1) ensureVertex(top, row, other, x, y, 0);
-            }
-        }
+        // Where every patch of the asking level around the point was reached,
+        // the search can start there; otherwise from the whole globe down.
+        if (p.level > 0 && p.level < patchLevels_ && ensureAtLevel(p.level, p.x, p.y, true)) continue;
+        ensureAtLevel(patchLevels_, p.x, p.y, false);
     }
     pending_.clear();
 }
@@ -478,12 +496,12 @@ void TerrainRenderer::ensureVertex(int v, int row, int column, int x, int y, int
             const int cx0 = q.column << (v - 1 + cs), cy0 = q.row << (v - 1);
             const int cw = 1 << (v - 1 + cs), ch = 1 << (v - 1);
             if (q.row > 0 && finer.shift(q.row - 1) > cs) {
-                pending_.emplace_back(cx0, cy0);
-                pending_.emplace_back(cx0 + cw, cy0);
+                pending_.push_back({cx0, cy0, 0});
+                pending_.push_back({cx0 + cw, cy0, 0});
             }
             if (q.row + 1 < finer.rowCount() && finer.shift(q.row + 1) > cs) {
-                pending_.emplace_back(cx0, cy0 + ch);
-                pending_.emplace_back(cx0 + cw, cy0 + ch);
+                pending_.push_back({cx0, cy0 + ch, 0});
+                pending_.push_back({cx0 + cw, cy0 + ch, 0});
             }
         }
         ensureVertex(v - 1, q.row, q.column, x, y, depth + 1);

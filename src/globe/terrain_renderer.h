@@ -124,6 +124,9 @@ private:
     void ensureVertex(int v, int row, int column, int x, int y, int depth);
     void setEdge(Patch& patch, int v, int row, int column, uint16_t edge);
     void flushPending();
+    // Runs ensureVertex on the patches of `v` whose closure holds (x, y);
+    // false when one of them is missing or was not reached this frame.
+    bool ensureAtLevel(int v, int x, int y, bool onlyIfReached);
 
     bool drawPatch(gfx::Device& device, int v, int row, int column);
     void emitRoot(gfx::Device& device, int v, int row, int column, Patch& patch);
@@ -161,7 +164,12 @@ private:
     math::Vec3 camera_;
     const camera::ViewFrustum* frustum_ = nullptr;
     TerrainCounters counters_;
-    std::vector<std::pair<int, int>> pending_;  // vertices neighbours must provide
+    // Vertices neighbours must provide, with the level of the patch that
+    // asked (0: unknown), where the search starts when it can.
+    struct Pending {
+        int x, y, level;
+    };
+    std::vector<Pending> pending_;
     bool flushing_ = false;
 
     // One patch's geometry.
