@@ -5,6 +5,8 @@
 #
 #   TERRANOX_BUILD_DIR   the build folder (default build/)
 #   TERRANOX_DATA_CACHE  the source cache (see scripts/fetch-data.sh)
+#   TERRANOX_GLOBE_CLASS 13 adds the finer tile files (terrain class 12,
+#                        texture class 13) to the standard class 11 ones
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="${TERRANOX_BUILD_DIR:-$root/build}"
@@ -24,4 +26,8 @@ mkdir -p "$build/app/.databuilder"
 # One builder at a time per output folder.
 exec 9>"$build/app/.databuilder/lock"
 flock 9
-"$build/tools/databuilder/terranox-databuilder" "$cache" "$build/app"
+extra=()
+if [ -n "${TERRANOX_GLOBE_CLASS:-}" ] && [ "$TERRANOX_GLOBE_CLASS" != 11 ]; then
+  extra=(--globe-class "$TERRANOX_GLOBE_CLASS")
+fi
+"$build/tools/databuilder/terranox-databuilder" "${extra[@]}" "$cache" "$build/app"

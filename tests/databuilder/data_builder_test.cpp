@@ -1,4 +1,5 @@
 #include "data_builder.h"
+#include "globe_sources.h"
 
 #include "geodata/pack_archive.h"
 #include "globe/jpeg_encoder.h"
@@ -233,6 +234,14 @@ TEST(StandardProducts, MakeThePackAndTheCursors) {
     ASSERT_TRUE(globe::encodeJpeg(std::vector<uint8_t>(64 * 32, 128), 64, 32, 1, 90, moon));
     fs::create_directories((sources / source::kMoonTexture).parent_path());
     ASSERT_TRUE(io::writeFileAtomically(sources / source::kMoonTexture, moon));
+    // The globe's sources, small but of the real shapes.
+    auto atlas = test::topojson({{{-10, -30}, {40, -30}, {40, 30}, {-10, 30}, {-10, -30}}});
+    for (auto [rel, bytes] : {std::pair{source::kElevation, test::netcdfGrid(12, 7, std::vector<float>(84, 100.0f))},
+                              std::pair{source::kCountries, std::vector<uint8_t>(atlas.begin(), atlas.end())},
+                              std::pair{source::kEarthImage, test::worldImage(2048, 1024, 20, 40, 160)}}) {
+        fs::create_directories((sources / rel).parent_path());
+        ASSERT_TRUE(io::writeFileAtomically(sources / rel, bytes));
+    }
 
     DataBuilder b{SourceCache(sources), out};
     for (auto& p : DataBuilder::standardProducts()) b.add(std::move(p));
@@ -255,6 +264,8 @@ TEST(StandardProducts, MakeThePackAndTheCursors) {
     EXPECT_EQ(std::vector<uint8_t>(packedMoon.begin(), packedMoon.begin() + long(length)), moon);
     EXPECT_TRUE(fs::is_regular_file(out / "zoom.cur"));
     EXPECT_TRUE(fs::is_regular_file(out / "distance.cur"));
+    EXPECT_TRUE(fs::is_regular_file(out / "globe11c.tem"));
+    EXPECT_TRUE(fs::is_regular_file(out / "globetex11j90.tex"));
 
     // A Moon map that is not 2:1 is refused.
     ASSERT_TRUE(globe::encodeJpeg(std::vector<uint8_t>(64 * 64, 128), 64, 64, 1, 90, moon));

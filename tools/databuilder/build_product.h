@@ -5,6 +5,7 @@
 #include "source_cache.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
@@ -33,6 +34,14 @@ public:
     // Makes every file of outputs() into `files`; false with a reason in
     // `error` when it cannot.
     virtual bool build(const SourceCache& sources, ProductFiles& files, std::string& error) = 0;
+    // Runs once its files are written into the output folder, for files the
+    // program itself completes in place (the tile files). False with a
+    // reason in `error` when that fails.
+    virtual bool complete(const std::filesystem::path& outputFolder, std::string& error) {
+        (void)outputFolder;
+        (void)error;
+        return true;
+    }
 };
 
 }  // namespace tnx::databuilder

@@ -1,6 +1,7 @@
 #include "data_builder.h"
 
 #include "cursor_product.h"
+#include "globe_tiles_product.h"
 #include "image_product.h"
 #include "readme_product.h"
 #include "sky_product.h"
@@ -38,6 +39,7 @@ std::vector<std::unique_ptr<BuildProduct>> DataBuilder::standardProducts() {
     list.push_back(std::make_unique<SkyProduct>());
     list.push_back(std::make_unique<ImageProduct>());
     list.push_back(std::make_unique<CursorProduct>());
+    list.push_back(std::make_unique<GlobeTilesProduct>(11));
     return list;
 }
 
@@ -76,6 +78,7 @@ bool DataBuilder::buildProduct(BuildProduct& product, const std::string& key) {
         if (!io::writeFileAtomically(target, it->second))
             return fail(product.name() + ": cannot write " + target.string());
     }
+    if (!product.complete(output_, why)) return fail(product.name() + ": " + (why.empty() ? "cannot complete" : why));
     stamp_.setKey(product.name(), key);
     return true;
 }

@@ -1,21 +1,26 @@
 // terranox-databuilder: makes the viewer's built-in data from the unpacked
 // open data sources (see scripts/fetch-data.sh).
 //
-//   terranox-databuilder [--force] [--verbose] SOURCE_CACHE OUTPUT_FOLDER
+//   terranox-databuilder [--force] [--verbose] [--globe-class 13] SOURCE_CACHE OUTPUT_FOLDER
 //
+// --globe-class 13 adds the finer tile files (terrain class 12, texture class
+// 13) to the standard class 11 ones.
 // Quiet on success; products whose inputs did not change are not made again.
 
 #include "data_builder.h"
+#include "globe_tiles_product.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace {
 
 int usage() {
-    std::fprintf(stderr, "usage: terranox-databuilder [--force] [--verbose] SOURCE_CACHE OUTPUT_FOLDER\n");
+    std::fprintf(stderr, "usage: terranox-databuilder [--force] [--verbose] [--globe-class 13] SOURCE_CACHE OUTPUT_FOLDER\n");
     return 2;
 }
 
@@ -23,9 +28,14 @@ int usage() {
 
 int main(int argc, char** argv) {
     bool force = false, verbose = false;
+    int globeClass = 11;
     std::vector<std::string> paths;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--force") == 0) force = true;
+        else if (std::strcmp(argv[i], "--globe-class") == 0 && i + 1 < argc) {
+            globeClass = std::atoi(argv[++i]);
+            if (!tnx::databuilder::GlobeTilesProduct::supportedClass(globeClass)) return usage();
+        }
         else if (std::strcmp(argv[i], "--verbose") == 0) verbose = true;
         else if (argv[i][0] == '-') return usage();
         else paths.emplace_back(argv[i]);
@@ -35,6 +45,7 @@ int main(int argc, char** argv) {
     using tnx::databuilder::DataBuilder;
     DataBuilder builder(tnx::databuilder::SourceCache(paths[0]), paths[1]);
     for (auto& product : DataBuilder::standardProducts()) builder.add(std::move(product));
+    if (globeClass != 11) builder.add(std::make_unique<tnx::databuilder::GlobeTilesProduct>(globeClass));
     if (!builder.run(force)) {
         std::fprintf(stderr, "terranox-databuilder: %s\n", builder.error().c_str());
         return 1;
