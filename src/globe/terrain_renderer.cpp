@@ -65,7 +65,6 @@ void TerrainRenderer::init(ElevationSource& elevation, ColourTileSource* colour,
                            int fileShift, uint32_t availableTextureMemory, int ringSide) {
     elevation_ = &elevation;
     sampler_ = std::make_unique<ElevationSampler>(elevation);
-    levelShift_ = terrainLevelShift;
     gridWidth_ = elevation.gridWidth();
     gridHeight_ = elevation.gridHeight();
     gridCells_ = std::max(gridWidth_ - 1, 16);
@@ -83,9 +82,6 @@ void TerrainRenderer::init(ElevationSource& elevation, ColourTileSource* colour,
     }
 
     cellSize_ = kCircumference / float(gridCells_);
-    int n = bitLength(uint64_t((cellSize_ + 0.001f) / 9.0f)) - 1;
-    n = std::clamp(n, 0, 7);
-    baseCell_ = cellSize_ / float(1 << n);
 
     rowShifts_ = std::make_unique<RowShiftTable>(gridCells_ + 1);
     decimation_ = std::make_unique<RowDecimation>(*rowShifts_, patchLevels_);

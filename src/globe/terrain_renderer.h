@@ -147,11 +147,9 @@ private:
 
     // Grid and constants.
     int gridWidth_ = 0, gridHeight_ = 0, gridCells_ = 0;
-    int levelShift_ = 1;
     int patchLevels_ = 0;  // P
     int cacheLevels_ = 0;
     float cellSize_ = 0;
-    float baseCell_ = 0;
     std::vector<float> sin_, cos_;
     std::array<uint16_t, 32> minError_{};
     float exaggeration_ = 0.00001f;
