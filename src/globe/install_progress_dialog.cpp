@@ -6,6 +6,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <cstdlib>
+
 #include "camera/save_location_dialog.h"
 
 namespace tnx::globe {
@@ -66,6 +68,10 @@ int runInstaller(const std::string& argumentText, bool showDialog) {
     }
     std::string name = installerArgumentFile(argumentText);
     std::filesystem::path file = name.empty() ? std::filesystem::path() : installerFile(name);
+    // Without any display the job still runs, just without its window.
+    if (!QApplication::instance() && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") &&
+        !std::getenv("QT_QPA_PLATFORM"))
+        showDialog = false;
     if (!showDialog) {
         if (name.find('.') != std::string::npos) installFile(file);
         return 0;

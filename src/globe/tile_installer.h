@@ -92,7 +92,8 @@ std::string installerArgumentFile(const std::string& argumentText);
 // Runs the installer for an argument text as the entry point does:
 // "InitTemAndTexture" completes both default files without a window; any
 // other text installs the file it names, behind the progress dialog when
-// `showDialog` is set (creating a QApplication if none exists), else in the
+// `showDialog` is set (creating a QApplication if none exists; with no
+// display at all the job runs without its window), else in the
 // calling thread. Always answers 0. Defined with the dialog.
 int runInstaller(const std::string& argumentText, bool showDialog);
 

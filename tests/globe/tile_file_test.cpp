@@ -405,6 +405,39 @@ TEST_F(TileFileTest, DamagedFilesLoseOnlyTheAffectedTiles) {
     check(bad, kTileReadError);
 }
 
+TEST_F(TileFileTest, RandomDamageNeverBreaksTheReader) {
+    TileFile f;
+    ASSERT_EQ(createTileFile(f, path), kTileFileKind2);
+    auto colour = noise(kTextureTileBytes, 21);
+    for (int i = 0; i < 6; ++i) {
+        auto t = terrainTile(uint16_t(i * 100));
+        ASSERT_TRUE(f.writeTile(i * 128, 0, 0, t.data(), t.size(), true));
+        ASSERT_TRUE(f.writeTile(i * 1024, 2048, 0, t.data(), t.size(), i % 2 == 0));
+    }
+    ASSERT_TRUE(f.writeTile(0, 4096, 0, colour.data(), colour.size(), true));
+    ASSERT_TRUE(f.writeHeader());
+    f.close();
+    const auto good = fileBytes(path);
+    std::mt19937 rng(77);
+    std::vector<uint8_t> out(kTextureTileBytes);
+    for (int round = 0; round < 60; ++round) {
+        auto bad = good;
+        // Damage the index, the tables and the tile data.
+        for (int k = 0; k < 40; ++k) bad[56 + rng() % (bad.size() - 56)] = uint8_t(rng());
+        if (round % 3 == 0) bad.resize(56 + rng() % (bad.size() - 56));
+        putBytes(path, bad);
+        TileFile r;
+        ASSERT_EQ(r.open(path, "rb"), kTileFileKind2);
+        for (int i = 0; i < 6; ++i) {
+            int a = r.readTile(i * 128, 0, 0, out.data(), kTerrainTileBytes);
+            int b = r.readTile(i * 1024, 2048, 0, out.data(), kTerrainTileBytes);
+            EXPECT_TRUE(a >= -1 && a <= 3 && b >= -1 && b <= 3);
+        }
+        int c = r.readTile(0, 4096, 0, out.data(), kTextureTileBytes);
+        EXPECT_TRUE(c >= -1 && c <= 3);
+    }
+}
+
 TEST_F(TileFileTest, RawGridIsServedAsTerrainTiles) {
     const int w = 2049, h = 1025;
     std::vector<uint8_t> bytes(8 + size_t(w) * h * 2);
