@@ -8,7 +8,10 @@
 // first column is x and first row is y is asked for as (x, y, l); its
 // samples are every 2^l-th grid sample from there, 129 per side (the last
 // row and column are shared with the neighbours). The coordinate space is
-// signed, [-E, E) on both axes; the world grid lives at x, y >= 0.
+// signed, [-E, E) on both axes; the world grid lives at x, y >= 0. Any
+// sample inside a tile's 128 x 128 area finds it; tiles of rows with
+// thinned columns (RowShiftTable) cover 128 x 2^d columns but sit in the
+// slot of their first 128, so ask for those by their first column.
 //
 //   TileFile f;
 //   if (f.open(tnx::home::dataFile("globe11c.tem"), "rb") == kTileFileKind2) {
