@@ -314,8 +314,10 @@ win::LParam Application::windowProc(const win::Message& m) {
 
 void Application::afterFrame() {
     if (!launch_.snapshotPath || snapshotWritten_) return;
-    // A few frames let textures arrive and the camera settle.
-    if (++framesPresented_ < 6) return;
+    // A few frames let the camera settle; the texture cache builds its tiles
+    // a few per frame and asks for more frames until it has them all.
+    ++framesPresented_;
+    if (framesPresented_ < 6 || (processState().forceRedraw && framesPresented_ < 400)) return;
     writeSnapshot();
     shutdown();
 }

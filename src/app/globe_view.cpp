@@ -20,11 +20,8 @@ using settings::optionBlock;
 namespace {
 globe::GlobeConfiguration startConfiguration() {
     // The configuration dialogs and "Terranox.ini" supply this later; until
-    // then the built-in defaults, with a light graticule so the globe reads.
-    globe::GlobeConfiguration c = globe::GlobeConfiguration::defaults();
-    c.graticuleOpacity = 96;
-    c.landOpacity = c.oceanOpacity = 128;
-    return c;
+    // then the built-in defaults.
+    return globe::GlobeConfiguration::defaults();
 }
 }  // namespace
 

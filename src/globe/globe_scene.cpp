@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "app/process_state.h"
 #include "globe/day_night_lighting.h"
 #include "globe/image_texture.h"
 #include "geodata/pack_archive.h"
@@ -85,6 +86,7 @@ GlobeScene::GlobeScene(int /*patchCount*/, int /*subGridA*/, int /*subGridB*/, g
       atmosphere_(kRadius) {
     clock_.setFixedTime(fixedTime);
     projection_ = projectionProvider_.projection(100.0f, 1e8f, fov_);
+    openTileFiles(tileFiles_);
     exaggeration_ = config_.unitsPerMetre();
     const gfx::Viewport& vp = device.viewport();
     viewportWidth_ = int(vp.width);
@@ -100,6 +102,9 @@ GlobeScene::GlobeScene(int /*patchCount*/, int /*subGridA*/, int /*subGridB*/, g
     size_t starLength = 0;
     if (geodata::readDataFile("pack\\star.bin", starBytes, starLength) != 0)
         stars_.load(std::span<const uint8_t>(starBytes.data(), starLength));
+
+    terrain_ = std::make_unique<TerrainRenderer>(tileFiles_, app::processState().availableTextureMemory);
+    terrain_->applySettings(terrainSettings(config_), kApplyColours);
 
     moon_ = buildSpherePatches(kMoonRadius, 1, 1, 16, gfx::kFvfPosNormalDiffuseTex1);
     setGraticuleColor(config_.graticuleColor, config_.graticuleOpacity);
@@ -125,8 +130,26 @@ void GlobeScene::setGraticuleColor(uint32_t colorRef, int opacity) {
     parallelsMirror_ = mirrored(parallels_);
 }
 
+TerrainSettings GlobeScene::terrainSettings(const GlobeConfiguration& c) {
+    TerrainSettings t;
+    t.bandColours = c.bandColors;
+    t.landOpacity = c.landOpacity;
+    t.oceanOpacity = c.oceanOpacity;
+    t.options = uint32_t(c.options);
+    t.altitudeExaggeration = c.exaggeration;
+    t.saturation = c.saturation;
+    t.brightness = c.brightness;
+    t.red = c.red;
+    t.green = c.green;
+    t.blue = c.blue;
+    return t;
+}
+
 void GlobeScene::applySettings(const GlobeConfiguration& config) {
+    bool coloursChanged = config.bandColors != config_.bandColors || config.options != config_.options ||
+                          config.landOpacity != config_.landOpacity || config.oceanOpacity != config_.oceanOpacity;
     config_ = config;
+    if (terrain_) terrain_->applySettings(terrainSettings(config), coloursChanged ? kApplyColours : 0);
     landOpacity_ = config.landOpacity;
     oceanOpacity_ = config.oceanOpacity;
     graticuleOpacity_ = config.graticuleOpacity;
@@ -137,6 +160,7 @@ void GlobeScene::applySettings(const GlobeConfiguration& config) {
 }
 
 void GlobeScene::release() {
+    if (terrain_) terrain_->release();
     stars_.release();
     moonTexture_.reset();
     lineTexture_.reset();
@@ -158,7 +182,20 @@ void GlobeScene::restore(gfx::Device& device) {
     camera_->resize(viewportWidth_, viewportHeight_, fov_);
     moonTexture_ = images.loadColourTexture("pack\\moon.jpg", 1, gfx::Format::R5G6B5);
     lineTexture_ = images.makeBandTexture(4);
+    if (terrain_) terrain_->restore(device);
     device.setMaterial(sceneMaterial());
+}
+
+void GlobeScene::drawTerrain(gfx::Device& device) {
+    using gfx::RenderState;
+    int start = TerrainRenderer::detailStartLevel(terrain_->patchLevelCount(), cameraDistance_);
+    device.setRenderState(RenderState::FillMode, view_.wireframe ? gfx::kFillWireframe : gfx::kFillSolid);
+    device.setTexture(0, nullptr);
+    device.setRenderState(RenderState::Lighting, lighting_ ? 1 : 0);
+    device.setVertexShader(gfx::kFvfPosNormalDiffuseTex2);
+    device.setTransform(gfx::TransformType::World, math::matrixRotationY(kPi - astro_.spinAngle));
+    terrain_->draw(device, TerrainFrame{camera_->current().position, &frustum_, start});
+    device.setTexture(0, nullptr);
 }
 
 void GlobeScene::advance(float frameSeconds) {
@@ -286,7 +323,7 @@ void GlobeScene::draw(gfx::Device& device) {
 
     device.setRenderState(RenderState::ZEnable, 1);
     device.setMaterial(sceneMaterial());
-    // Terrain goes here: fill mode from the wireframe option, lighting per the switch.
+    if (terrain_) drawTerrain(device);
 
     device.setRenderState(RenderState::FillMode, gfx::kFillSolid);
     device.setRenderState(RenderState::Lighting, 0);

@@ -18,6 +18,8 @@
 #include "globe/sphere_mesh.h"
 #include "globe/star_field.h"
 #include "globe/sun_disc.h"
+#include "globe/terrain_renderer.h"
+#include "globe/tile_file.h"
 #include "platform/gfx/device.h"
 #include "platform/win/popup_menu.h"
 #include "settings/preserved_record.h"
@@ -96,6 +98,7 @@ public:
     bool globeOpaque() const;
     bool eclipseVisible(float& hourAngle) const;
     gfx::Texture* moonTexture() const { return moonTexture_.get(); }
+    TerrainRenderer* terrain() const { return terrain_.get(); }
     AstroClock& clock() { return clock_; }
 
 private:
@@ -105,6 +108,8 @@ private:
     void drawGraticule(gfx::Device& device, bool back);
     void drawBackingDisc(gfx::Device& device);
     void setGraticuleColor(uint32_t colorRef, int opacity);
+    void drawTerrain(gfx::Device& device);
+    static TerrainSettings terrainSettings(const GlobeConfiguration& config);
 
     gfx::Device* device_;
     GlobeConfiguration config_;
@@ -126,6 +131,9 @@ private:
     uint32_t graticuleColorRef_ = 0xFFFFFFFF;
 
     std::unique_ptr<camera::Camera> camera_;
+    // The tile files outlive the terrain renderer that reads them.
+    TileFileSet tileFiles_;
+    std::unique_ptr<TerrainRenderer> terrain_;
     SunDisc sun_;
     StarField stars_;
     Atmosphere atmosphere_;
