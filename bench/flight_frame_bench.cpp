@@ -5,7 +5,6 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 
@@ -21,18 +20,8 @@ using namespace tnx;
 
 namespace {
 
-class NoSleepSteadyClock : public clock::ClockSource {
+class NoSleepSteadyClock : public clock::SteadyClock {
 public:
-    bool queryFrequency(int64_t& f) override {
-        f = 1'000'000'000;
-        return true;
-    }
-    int64_t queryCounter() override {
-        return std::chrono::duration_cast<std::chrono::nanoseconds>(
-                   std::chrono::steady_clock::now().time_since_epoch())
-            .count();
-    }
-    uint32_t milliseconds() override { return uint32_t(queryCounter() / 1'000'000); }
     void sleepMilliseconds(uint32_t) override {}
 };
 

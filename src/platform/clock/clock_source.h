@@ -19,6 +19,15 @@ public:
     virtual void sleepMilliseconds(uint32_t ms) = 0;
 };
 
+// The system's steady clock, in nanoseconds.
+class SteadyClock : public ClockSource {
+public:
+    bool queryFrequency(int64_t& frequency) override;
+    int64_t queryCounter() override;
+    uint32_t milliseconds() override;
+    void sleepMilliseconds(uint32_t ms) override;
+};
+
 // The process-wide source: the steady clock unless a test installed another.
 ClockSource& clockSource();
 // Installs a source (not owned); nullptr restores the system clock.

@@ -9,9 +9,12 @@
 #include <QOpenGLTexture>
 #include <QWheelEvent>
 
+#include "platform/gfx/gl_blit.h"
 #include "platform/win/message_queue.h"
 
 namespace tnx::win {
+
+using gfx::drawTextureOverViewport;
 
 HostWindow::HostWindow(WindowId id) : id_(id) {
     setSurfaceType(QSurface::OpenGLSurface);
@@ -158,24 +161,7 @@ void HostWindow::showImage(const QImage& image) {
         QOpenGLTexture tex(image.mirrored());
         tex.setMinificationFilter(QOpenGLTexture::Nearest);
         tex.setMagnificationFilter(QOpenGLTexture::Nearest);
-        tex.bind();
-        // Fixed-function quad over the whole window.
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        glDisable(GL_DEPTH_TEST);
-        glDisable(GL_LIGHTING);
-        glDisable(GL_BLEND);
-        glDisable(GL_CULL_FACE);
-        glEnable(GL_TEXTURE_2D);
-        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
-        glBegin(GL_QUADS);
-        glTexCoord2f(0, 0); glVertex2f(-1, -1);
-        glTexCoord2f(1, 0); glVertex2f(1, -1);
-        glTexCoord2f(1, 1); glVertex2f(1, 1);
-        glTexCoord2f(0, 1); glVertex2f(-1, 1);
-        glEnd();
+        drawTextureOverViewport(tex.textureId());
         tex.release();
     }
     blitContext_->swapBuffers(this);
