@@ -27,9 +27,14 @@ struct Menu {
         it.text = std::move(text);
         items.push_back(std::move(it));
     }
-    void appendSeparator() { items.push_back(MenuItem{MenuItem::Separator}); }
+    void appendSeparator() {
+        MenuItem it;
+        it.kind = MenuItem::Separator;
+        items.push_back(std::move(it));
+    }
     std::shared_ptr<Menu> appendPopup(std::string text) {
-        MenuItem it{MenuItem::Popup};
+        MenuItem it;
+        it.kind = MenuItem::Popup;
         it.text = std::move(text);
         it.submenu = std::make_shared<Menu>();
         items.push_back(it);
