@@ -193,19 +193,19 @@ win::WindowId Application::createInteractiveWindow() {
             sh = m.rect.height();
         }
     Placement p = windowOptions_->placement(sw, sh);
-    win::WindowSpec spec;
-    spec.title = windowTitle();
-    spec.style = p.style;
-    spec.rect = {p.x, p.y, p.x + p.width, p.y + p.height};
+    win::WindowSpec request;
+    request.title = windowTitle();
+    request.style = p.style;
+    request.rect = {p.x, p.y, p.x + p.width, p.y + p.height};
     if (launch_.snapshotPath) {
         // A snapshot renders at the requested size, never shown.
         int w = launch_.width > 0 ? launch_.width : p.width;
         int h = launch_.height > 0 ? launch_.height : p.height;
-        spec.rect = {0, 0, w, h};
-        spec.style = kBorderlessStyle;
-        spec.visible = false;
+        request.rect = {0, 0, w, h};
+        request.style = kBorderlessStyle;
+        request.visible = false;
     }
-    win::WindowId id = ws->createWindow(spec);
+    win::WindowId id = ws->createWindow(request);
     windowOptions_->setWindow(id);
     if (windowOptions_->mode() == kTransparent && !launch_.snapshotPath)
         ws->setRegion(id, win::Region{{win::Rect{20, 10, 21, 11}}});

@@ -94,13 +94,13 @@ int32_t SaverFramework::createWindows() {
         for (size_t i = 0; i < monitors_.size(); ++i) {
             Monitor& m = monitors_[i];
             if (!m.info.handle) continue;
-            win::WindowSpec spec;
-            spec.title = title_;
-            spec.rect = m.info.rect;
-            spec.style = win::kWsPopup | win::kWsVisible;
-            spec.topmost = true;
-            spec.monitor = int(i);
-            m.window = ws->createWindow(spec);
+            win::WindowSpec request;
+            request.title = title_;
+            request.rect = m.info.rect;
+            request.style = win::kWsPopup | win::kWsVisible;
+            request.topmost = true;
+            request.monitor = int(i);
+            m.window = ws->createWindow(request);
             if (!mainWindow_) mainWindow_ = m.window;
             ws->setCursor(m.window, win::CursorShape::None);
         }

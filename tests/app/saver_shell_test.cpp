@@ -143,7 +143,7 @@ TEST_F(Shell, FreshInteractiveRunOpensFullScreenTitledTerranoxAndEscapeEnds) {
     ASSERT_EQ(app.create(), 0);
     auto* w = ws_.window(app.mainWindow());
     ASSERT_NE(w, nullptr);
-    EXPECT_EQ(w->spec.title, "Terranox");
+    EXPECT_EQ(w->request.title, "Terranox");
     EXPECT_EQ(w->rect, (win::Rect{0, 0, 1280, 1024}));
     EXPECT_EQ(w->style, kBorderlessStyle);
     appClock(ClockCommand::Start);

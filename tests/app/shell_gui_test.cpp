@@ -81,11 +81,11 @@ namespace {
 TEST(ShellGui, ErrorBoxIsDrawnFramedOnBlack) {
     app();
     win::QtWindowSystem ws;
-    win::WindowSpec spec;
-    spec.title = "error box";
-    spec.rect = {0, 0, 640, 480};
-    spec.style = win::kWsPopup;
-    win::WindowId id = ws.createWindow(spec);
+    win::WindowSpec request;
+    request.title = "error box";
+    request.rect = {0, 0, 640, 480};
+    request.style = win::kWsPopup;
+    win::WindowId id = ws.createWindow(request);
     win::HostWindow* w = ws.host(id);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(w, 5000));
     win::Rect box{170, 165, 470, 315};

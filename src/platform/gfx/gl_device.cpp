@@ -355,8 +355,8 @@ void GlDevice::applyState() {
         float c[4];
         colorToFloats(m.diffuse, c); glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, c);
         colorToFloats(m.ambient, c); glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, c);
-        ColorValue spec = renderState(RenderState::SpecularEnable) ? m.specular : ColorValue{0, 0, 0, 0};
-        colorToFloats(spec, c); glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, c);
+        ColorValue specular = renderState(RenderState::SpecularEnable) ? m.specular : ColorValue{0, 0, 0, 0};
+        colorToFloats(specular, c); glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, c);
         colorToFloats(m.emissive, c); glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, c);
         glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, std::clamp(m.power, 0.0f, 128.0f));
         // Vertex colours feed the diffuse term, as the classic pipeline does.

@@ -28,14 +28,14 @@ AdapterInfo HeadlessWindowSystem::describeAdapter(const MonitorInfo& monitor) {
     return a;
 }
 
-WindowId HeadlessWindowSystem::createWindow(const WindowSpec& spec) {
+WindowId HeadlessWindowSystem::createWindow(const WindowSpec& request) {
     WindowId id = nextId_++;
     Window w;
-    w.spec = spec;
-    w.rect = spec.rect;
-    w.style = spec.style;
-    w.visible = spec.visible;
-    w.topmost = spec.topmost;
+    w.request = request;
+    w.rect = request.rect;
+    w.style = request.style;
+    w.visible = request.visible;
+    w.topmost = request.topmost;
     windows_[id] = w;
     return id;
 }
@@ -76,7 +76,7 @@ void HeadlessWindowSystem::setCursor(WindowId id, CursorShape shape, const std::
     }
 }
 
-void HeadlessWindowSystem::setTitle(WindowId id, const std::string& t) { if (auto* w = window(id)) w->spec.title = t; }
+void HeadlessWindowSystem::setTitle(WindowId id, const std::string& t) { if (auto* w = window(id)) w->request.title = t; }
 void HeadlessWindowSystem::maximize(WindowId id) { if (auto* w = window(id)) w->maximized = true; }
 
 void HeadlessWindowSystem::clientToScreen(WindowId id, int& x, int& y) {

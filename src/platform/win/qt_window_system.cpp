@@ -85,19 +85,19 @@ Qt::WindowFlags flagsFor(uint32_t style, bool topmost) {
 }
 }  // namespace
 
-WindowId QtWindowSystem::createWindow(const WindowSpec& spec) {
+WindowId QtWindowSystem::createWindow(const WindowSpec& request) {
     WindowId id = nextId_++;
     auto w = std::make_unique<HostWindow>(id);
-    w->setTitle(QString::fromStdString(spec.title));
-    w->setFlags(flagsFor(spec.style, spec.topmost));
-    if (spec.monitor >= 0) {
+    w->setTitle(QString::fromStdString(request.title));
+    w->setFlags(flagsFor(request.style, request.topmost));
+    if (request.monitor >= 0) {
         const auto screens = QGuiApplication::screens();
-        if (spec.monitor < screens.size()) w->setScreen(screens[spec.monitor]);
+        if (request.monitor < screens.size()) w->setScreen(screens[request.monitor]);
     }
-    w->setGeometry(spec.rect.left, spec.rect.top, std::max(1, spec.rect.width()), std::max(1, spec.rect.height()));
-    w->setProperty("tnxStyle", spec.style);
-    w->setProperty("tnxTopmost", spec.topmost);
-    if (spec.visible && !offscreen_) w->show();
+    w->setGeometry(request.rect.left, request.rect.top, std::max(1, request.rect.width()), std::max(1, request.rect.height()));
+    w->setProperty("tnxStyle", request.style);
+    w->setProperty("tnxTopmost", request.topmost);
+    if (request.visible && !offscreen_) w->show();
     windows_[id] = std::move(w);
     return id;
 }

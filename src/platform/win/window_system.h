@@ -73,7 +73,7 @@ public:
     virtual std::vector<MonitorInfo> monitors() = 0;
     virtual AdapterInfo describeAdapter(const MonitorInfo& monitor) = 0;
 
-    virtual WindowId createWindow(const WindowSpec& spec) = 0;
+    virtual WindowId createWindow(const WindowSpec& request) = 0;
     virtual void destroyWindow(WindowId id) = 0;
     virtual void showWindow(WindowId id, bool show) = 0;
     virtual void setWindowRect(WindowId id, const Rect& outer) = 0;
