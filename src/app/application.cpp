@@ -143,7 +143,6 @@ int32_t Application::restoreDeviceObjects() {
         settings::optionBlock().loadFromPreferences();
         current_->core->setScene(std::make_unique<GlobeView>(*d, current_->core->fieldOfView(), *this, launch_));
         current_->core->loadSettings();
-        firstCoreCreated_ = true;
     }
     current_->core->restore(*d);
     return 0;

@@ -83,7 +83,6 @@ private:
     DeviceUserRecord* current_ = nullptr;
     std::unique_ptr<settings::PreferencesStore> prefs_;
     std::unique_ptr<WindowOptions> windowOptions_;
-    bool firstCoreCreated_ = false;
     // Created with the first viewer core, gone with the last.
     std::unique_ptr<geodata::PackArchive> pack_;
     bool maximized_ = false;

@@ -109,6 +109,8 @@ public:
     double appTime() const { return appTime_; }
     double elapsedTime() const { return elapsedTime_; }
     int mouseMoveCount() const { return mouseMoves_; }
+    // Whether the desktop has been told a screen saver is running.
+    bool saverRunning() const { return saverRunning_; }
     const FramePacer& pacer() const { return pacer_; }
 
     // One pass of the message loop: handle a waiting message or run a frame.
