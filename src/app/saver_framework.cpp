@@ -540,12 +540,10 @@ win::LParam SaverFramework::saverWindowProc(const Message& m) {
         case win::kWmSetCursor:
             if (ws) ws->setCursor(m.window, win::CursorShape::None);
             return 1;
-        case win::kWmSysCommand: {
-            uint32_t c = uint32_t(m.wParam) & 0xFFF0;
-            if (c == win::kScNextWindow || c == win::kScPrevWindow || c == win::kScClose || c == win::kScScreenSave)
-                return 0;
+        case win::kWmSysCommand:
+            // Next/previous window, close and screen save are swallowed; the
+            // saver's windows have no other system commands to pass on.
             return 0;
-        }
         case win::kWmEraseBkgnd: return 1;
         case win::kWmPaint:
             if (errorState_) paintError(m.window);

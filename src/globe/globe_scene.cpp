@@ -67,8 +67,6 @@ float wrapTurn(float a) {
     return a;
 }
 
-MeshData g_shadow;  // built once; the same for every scene
-
 }  // namespace
 
 GlobeScene::GlobeScene(int /*patchCount*/, int /*subGridA*/, int /*subGridB*/, gfx::Device& device,
@@ -109,7 +107,7 @@ GlobeScene::GlobeScene(int /*patchCount*/, int /*subGridA*/, int /*subGridB*/, g
     moon_ = buildSpherePatches(kMoonRadius, 1, 1, 16, gfx::kFvfPosNormalDiffuseTex1);
     setGraticuleColor(config_.graticuleColor, config_.graticuleOpacity);
     backingDisc_ = buildDisc(kRadius, 0.5f, 64);
-    if (g_shadow.vertexCount() == 0) g_shadow = buildShadowDisc(kRadius);
+    shadowDisc_ = buildShadowDisc(kRadius);
     applySettings(config_);
 
     advance(0.0f);
@@ -241,7 +239,7 @@ void GlobeScene::drawEclipseShadow(gfx::Device& device, float hourAngle) {
     device.setRenderState(gfx::RenderState::Lighting, 0);
     device.setRenderState(gfx::RenderState::CullMode, gfx::kCullNone);
     device.setTexture(0, nullptr);
-    drawMesh(device, g_shadow);
+    drawMesh(device, shadowDisc_);
     device.setRenderState(gfx::RenderState::CullMode, gfx::kCullCCW);
 }
 

@@ -137,7 +137,7 @@ private:
     SunDisc sun_;
     StarField stars_;
     Atmosphere atmosphere_;
-    MeshData moon_, meridian_, meridianMirror_, parallels_, parallelsMirror_, backingDisc_;
+    MeshData moon_, meridian_, meridianMirror_, parallels_, parallelsMirror_, backingDisc_, shadowDisc_;
     std::unique_ptr<gfx::Texture> moonTexture_, lineTexture_, spaceTexture_, starTexture_;
     // Blocks of the geography overlay and the distance tool, kept as read
     // until their owners exist.
