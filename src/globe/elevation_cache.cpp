@@ -191,6 +191,10 @@ struct ElevationCache::Impl {
                                         fileTile.size()) == kTileDelivered;
             if (ok) {
                 for (int i = 0; i < kTileWords; ++i) samples[size_t(i)] = io::loadU16(fileTile.data() + size_t(i) * 2);
+            } else if (const CacheTile* coarse = l + 1 < int(levels.size()) ? derive(t, samples) : nullptr) {
+                // A missing or damaged tile shows the coarser level's relief.
+                dataLevel = l + 1;
+                dataShift = coarse->rowShift;
             } else {
                 std::fill(samples.begin(), samples.end(), kFlatSample);
             }

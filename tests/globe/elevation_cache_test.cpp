@@ -283,3 +283,48 @@ TEST(ElevationCacheClasses, CoastsAndLakesFollowTheCornerClasses) {
 
 }  // namespace
 }  // namespace tnx::globe
+
+namespace tnx::globe {
+namespace {
+
+// A level-0 tile missing from the file (damaged or never written) shows the
+// next coarser level's relief, not flat ground.
+TEST(ElevationCacheDamage, MissingFileTileFallsBackToTheCoarserLevel) {
+    test::TestHome home;
+    auto path = home.file("globe12c.tem");
+    if (std::FILE* h = std::fopen(path.c_str(), "wb")) std::fclose(h);
+    auto metresAt = [](int c, int r) { return 4 * r + 2 * (c % 512) - 3000; };
+    {
+        TileFile f;
+        ASSERT_EQ(f.open(path, "r+b"), kTileFileKind2);
+        f.setGrid(4097, 2049);
+        std::vector<uint8_t> tile(kTerrainTileBytes);
+        auto put = [&](int x, int y, int level) {
+            int step = 1 << level;
+            for (int j = 0; j < 129; ++j)
+                for (int i = 0; i < 129; ++i)
+                    io::storeU16(&tile[size_t(j * 129 + i) * 2], makeSample(metresAt(x + i * step, y + j * step), 0));
+            ASSERT_TRUE(f.writeTile(x, y, level, tile.data(), tile.size(), true));
+        };
+        for (int x : {1792, 2048, 2304})
+            for (int y : {768, 1024}) put(x, y, 1);
+        put(1920, 1024, 0);  // a neighbour; the tile at (2048, 1024) is missing
+        ASSERT_TRUE(f.writeHeader());
+    }
+    TileFile file;
+    ASSERT_EQ(file.open(path, "rb"), kTileFileKind2);
+    ElevationCache cache(&file, 0, 4097, 2049, 2048, 1024, 5);
+    ASSERT_EQ(cache.levelCount(), 2);
+    const CacheTile* present = cache.tileAt(0, 1920, 1024);
+    ASSERT_NE(present, nullptr);
+    EXPECT_EQ(present->dataLevel(), 0);
+    const CacheTile* missing = cache.tileAt(0, 2048, 1024);
+    ASSERT_NE(missing, nullptr);
+    EXPECT_EQ(missing->dataLevel(), 1) << "taken from the coarser level";
+    for (int j = 0; j <= 128; j += 16)
+        for (int i = 0; i <= 128; i += 16)
+            ASSERT_EQ(metres(missing->word(i, j)), metresAt(2048 + i, 1024 + j)) << i << "," << j;
+}
+
+}  // namespace
+}  // namespace tnx::globe
