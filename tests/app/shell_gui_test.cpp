@@ -107,3 +107,37 @@ TEST(ShellGui, ErrorBoxIsDrawnFramedOnBlack) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ShellGui, WindowedCommandResizesTheWindowAndItsDevice) {
+    app();
+    test::TestHome home;
+    win::QtWindowSystem ws;
+    win::setWindowSystem(&ws);
+    win::messageQueue().clear();
+    {
+        app::Application application("terranox /t", {});
+        ASSERT_EQ(application.create(), 0);
+        app::appClock(app::ClockCommand::Start);
+        application.createEnvironmentForTest();
+        win::HostWindow* w = ws.host(application.mainWindow());
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(w, 5000));
+        EXPECT_EQ(application.renderUnits()[0].params.backBufferWidth, 1280u);
+        win::messageQueue().post({application.mainWindow(), win::kWmCommand, app::kCmdWindowed, 0});
+        for (int i = 0; i < 40; ++i) {
+            application.loopOnce();
+            QTest::qWait(5);
+        }
+        EXPECT_EQ(app::windowOptions()->mode(), app::kWindowed);
+        EXPECT_EQ(w->width(), 800);
+        EXPECT_EQ(w->height(), 600);
+        EXPECT_EQ(application.renderUnits()[0].params.backBufferWidth, uint32_t(w->width()));
+        EXPECT_EQ(application.renderUnits()[0].device->viewport().height, uint32_t(w->height()));
+        EXPECT_FALSE(application.inErrorState());
+        application.shutdown();
+    }
+    win::setWindowSystem(nullptr);
+}
+
+}  // namespace
