@@ -361,6 +361,10 @@ TEST_F(Shell, SaverFliesFromTheFirstFrame) {
     }
     math::Vec3 later = scene->camera().current().position;
     EXPECT_GT(math::length(later - start), 1.0f);
+    // The default program ("Cam1") turns the view about the polar axis at
+    // the automatic speed: height and distance stay, the rest goes round.
+    EXPECT_NEAR(later.y, start.y, 0.01f * std::fabs(start.y));
+    EXPECT_NEAR(math::length(later), math::length(start), 0.001f * math::length(start));
     EXPECT_TRUE(processState().renderEnabled);
 
     EXPECT_FALSE(std::filesystem::exists(home_.file("pref.ini")));
