@@ -141,3 +141,43 @@ TEST(ShellGui, WindowedCommandResizesTheWindowAndItsDevice) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ShellGui, TransparentModeShapesTheWindowToTheGlobe) {
+    app();
+    test::TestHome home;
+    win::QtWindowSystem ws;
+    win::setWindowSystem(&ws);
+    win::messageQueue().clear();
+    {
+        app::LaunchOptions launch;
+        launch.lookAt = app::LookAt{0, 0, 20000};
+        app::Application application("terranox /t", launch);
+        ASSERT_EQ(application.create(), 0);
+        app::appClock(app::ClockCommand::Start);
+        application.createEnvironmentForTest();
+        win::HostWindow* w = ws.host(application.mainWindow());
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(w, 5000));
+        EXPECT_TRUE(w->mask().isEmpty());
+        win::messageQueue().post({application.mainWindow(), win::kWmCommand, app::kCmdTransparent, 0});
+        for (int i = 0; i < 60; ++i) {
+            application.loopOnce();
+            QTest::qWait(5);
+        }
+        EXPECT_EQ(app::windowOptions()->mode(), app::kTransparent);
+        QRect shape = w->mask().boundingRect();
+        ASSERT_FALSE(shape.isEmpty()) << "no window shape";
+        // A disc around the window's centre, narrower than the window.
+        EXPECT_NEAR(shape.width(), shape.height(), 4);
+        EXPECT_LT(shape.width(), w->width());
+        EXPECT_NEAR(shape.center().x(), w->width() / 2, 4);
+        EXPECT_NEAR(shape.center().y(), w->height() / 2, 4);
+        EXPECT_TRUE(w->mask().contains(QPoint(w->width() / 2, w->height() / 2)));
+        EXPECT_FALSE(w->mask().contains(QPoint(2, 2)));
+        application.shutdown();
+    }
+    win::setWindowSystem(nullptr);
+}
+
+}  // namespace
