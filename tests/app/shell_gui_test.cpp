@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <QTest>
 #include <cstdlib>
+#include <memory>
 
 #include "app/app_clock.h"
 #include "app/application.h"
@@ -26,28 +27,55 @@ QApplication* app() {
     return a;
 }
 
-TEST(ShellGui, ViewerOpensWindowTitledTerranoxAndEscapeEndsIt) {
-    app();
-    test::TestHome home;
-    win::QtWindowSystem ws;
-    win::setWindowSystem(&ws);
-    win::messageQueue().clear();
-    {
-        app::Application application("terranox /t", {});
-        ASSERT_EQ(application.create(), 0);
+// A viewer run in a real window on the test's X display.
+class LiveViewer {
+public:
+    explicit LiveViewer(const app::LaunchOptions& launch = {}) {
+        app();
+        win::setWindowSystem(&ws_);
+        win::messageQueue().clear();
+        application_ = std::make_unique<app::Application>("terranox /t", launch);
+        created_ = application_->create() == 0;
         app::appClock(app::ClockCommand::Start);
-        application.createEnvironmentForTest();
-        win::HostWindow* w = ws.host(application.mainWindow());
-        ASSERT_NE(w, nullptr);
-        EXPECT_EQ(w->title(), "Terranox");
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(w, 5000));
-        for (int i = 0; i < 5; ++i) application.loopOnce();
-        QTest::keyClick(w, Qt::Key_Escape);
-        int passes = 0;
-        while (passes < 500 && application.loopOnce()) ++passes;
-        EXPECT_LT(passes, 500) << "Escape did not end the viewer";
+        application_->createEnvironmentForTest();
+        window_ = ws_.host(application_->mainWindow());
+        exposed_ = window_ && QTest::qWaitForWindowExposed(window_, 5000);
     }
-    win::setWindowSystem(nullptr);
+    ~LiveViewer() {
+        application_.reset();
+        win::setWindowSystem(nullptr);
+    }
+    bool ready() const { return created_ && exposed_; }
+    app::Application& application() { return *application_; }
+    win::HostWindow* window() { return window_; }
+    void post(uint32_t command) {
+        win::messageQueue().post({application_->mainWindow(), win::kWmCommand, command, 0});
+    }
+    // Runs loop passes, letting Qt deliver its events between them.
+    void run(int passes) {
+        for (int i = 0; i < passes; ++i) {
+            application_->loopOnce();
+            QTest::qWait(5);
+        }
+    }
+
+private:
+    test::TestHome home_;
+    win::QtWindowSystem ws_;
+    std::unique_ptr<app::Application> application_;
+    win::HostWindow* window_ = nullptr;
+    bool created_ = false, exposed_ = false;
+};
+
+TEST(ShellGui, ViewerOpensWindowTitledTerranoxAndEscapeEndsIt) {
+    LiveViewer v;
+    ASSERT_TRUE(v.ready());
+    EXPECT_EQ(v.window()->title(), "Terranox");
+    v.run(5);
+    QTest::keyClick(v.window(), Qt::Key_Escape);
+    int passes = 0;
+    while (passes < 500 && v.application().loopOnce()) ++passes;
+    EXPECT_LT(passes, 500) << "Escape did not end the viewer";
 }
 
 TEST(ShellGui, SnapshotWritesPngOfRequestedSize) {
@@ -111,33 +139,18 @@ TEST(ShellGui, ErrorBoxIsDrawnFramedOnBlack) {
 namespace {
 
 TEST(ShellGui, WindowedCommandResizesTheWindowAndItsDevice) {
-    app();
-    test::TestHome home;
-    win::QtWindowSystem ws;
-    win::setWindowSystem(&ws);
-    win::messageQueue().clear();
-    {
-        app::Application application("terranox /t", {});
-        ASSERT_EQ(application.create(), 0);
-        app::appClock(app::ClockCommand::Start);
-        application.createEnvironmentForTest();
-        win::HostWindow* w = ws.host(application.mainWindow());
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(w, 5000));
-        EXPECT_EQ(application.renderUnits()[0].params.backBufferWidth, 1280u);
-        win::messageQueue().post({application.mainWindow(), win::kWmCommand, app::kCmdWindowed, 0});
-        for (int i = 0; i < 40; ++i) {
-            application.loopOnce();
-            QTest::qWait(5);
-        }
-        EXPECT_EQ(app::windowOptions()->mode(), app::kWindowed);
-        EXPECT_EQ(w->width(), 800);
-        EXPECT_EQ(w->height(), 600);
-        EXPECT_EQ(application.renderUnits()[0].params.backBufferWidth, uint32_t(w->width()));
-        EXPECT_EQ(application.renderUnits()[0].device->viewport().height, uint32_t(w->height()));
-        EXPECT_FALSE(application.inErrorState());
-        application.shutdown();
-    }
-    win::setWindowSystem(nullptr);
+    LiveViewer v;
+    ASSERT_TRUE(v.ready());
+    app::Application& a = v.application();
+    EXPECT_EQ(a.renderUnits()[0].params.backBufferWidth, 1280u);
+    v.post(app::kCmdWindowed);
+    v.run(40);
+    EXPECT_EQ(app::windowOptions()->mode(), app::kWindowed);
+    EXPECT_EQ(v.window()->width(), 800);
+    EXPECT_EQ(v.window()->height(), 600);
+    EXPECT_EQ(a.renderUnits()[0].params.backBufferWidth, uint32_t(v.window()->width()));
+    EXPECT_EQ(a.renderUnits()[0].device->viewport().height, uint32_t(v.window()->height()));
+    EXPECT_FALSE(a.inErrorState());
 }
 
 }  // namespace
@@ -145,39 +158,24 @@ TEST(ShellGui, WindowedCommandResizesTheWindowAndItsDevice) {
 namespace {
 
 TEST(ShellGui, TransparentModeShapesTheWindowToTheGlobe) {
-    app();
-    test::TestHome home;
-    win::QtWindowSystem ws;
-    win::setWindowSystem(&ws);
-    win::messageQueue().clear();
-    {
-        app::LaunchOptions launch;
-        launch.lookAt = app::LookAt{0, 0, 20000};
-        app::Application application("terranox /t", launch);
-        ASSERT_EQ(application.create(), 0);
-        app::appClock(app::ClockCommand::Start);
-        application.createEnvironmentForTest();
-        win::HostWindow* w = ws.host(application.mainWindow());
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(w, 5000));
-        EXPECT_TRUE(w->mask().isEmpty());
-        win::messageQueue().post({application.mainWindow(), win::kWmCommand, app::kCmdTransparent, 0});
-        for (int i = 0; i < 60; ++i) {
-            application.loopOnce();
-            QTest::qWait(5);
-        }
-        EXPECT_EQ(app::windowOptions()->mode(), app::kTransparent);
-        QRect shape = w->mask().boundingRect();
-        ASSERT_FALSE(shape.isEmpty()) << "no window shape";
-        // A disc around the window's centre, narrower than the window.
-        EXPECT_NEAR(shape.width(), shape.height(), 4);
-        EXPECT_LT(shape.width(), w->width());
-        EXPECT_NEAR(shape.center().x(), w->width() / 2, 4);
-        EXPECT_NEAR(shape.center().y(), w->height() / 2, 4);
-        EXPECT_TRUE(w->mask().contains(QPoint(w->width() / 2, w->height() / 2)));
-        EXPECT_FALSE(w->mask().contains(QPoint(2, 2)));
-        application.shutdown();
-    }
-    win::setWindowSystem(nullptr);
+    app::LaunchOptions launch;
+    launch.lookAt = app::LookAt{0, 0, 20000};
+    LiveViewer v(launch);
+    ASSERT_TRUE(v.ready());
+    win::HostWindow* w = v.window();
+    EXPECT_TRUE(w->mask().isEmpty());
+    v.post(app::kCmdTransparent);
+    v.run(60);
+    EXPECT_EQ(app::windowOptions()->mode(), app::kTransparent);
+    QRect shape = w->mask().boundingRect();
+    ASSERT_FALSE(shape.isEmpty()) << "no window shape";
+    // A disc around the window's centre, narrower than the window.
+    EXPECT_NEAR(shape.width(), shape.height(), 4);
+    EXPECT_LT(shape.width(), w->width());
+    EXPECT_NEAR(shape.center().x(), w->width() / 2, 4);
+    EXPECT_NEAR(shape.center().y(), w->height() / 2, 4);
+    EXPECT_TRUE(w->mask().contains(QPoint(w->width() / 2, w->height() / 2)));
+    EXPECT_FALSE(w->mask().contains(QPoint(2, 2)));
 }
 
 }  // namespace
