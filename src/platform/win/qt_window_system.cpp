@@ -265,11 +265,8 @@ uint32_t QtWindowSystem::trackPopupMenu(WindowId, const Menu& menu, int x, int y
     return chosen ? chosen->data().toUInt() : 0;
 }
 
-void QtWindowSystem::paintErrorBox(WindowId id, const Rect& box, const std::string& text) {
-    auto* w = host(id);
-    if (!w) return;
-    const qreal dpr = w->devicePixelRatio();
-    QImage img(int(w->width() * dpr), int(w->height() * dpr), QImage::Format_RGB32);
+QImage QtWindowSystem::errorBoxImage(int width, int height, const Rect& box, const std::string& text) {
+    QImage img(std::max(1, width), std::max(1, height), QImage::Format_RGB32);
     img.fill(Qt::black);
     QPainter p(&img);
     QRect r(box.left, box.top, box.width(), box.height());
@@ -280,7 +277,14 @@ void QtWindowSystem::paintErrorBox(WindowId id, const Rect& box, const std::stri
     p.setPen(pal.color(QPalette::WindowText));
     p.drawText(r.adjusted(8, 8, -8, -8), Qt::AlignCenter | Qt::TextWordWrap, QString::fromStdString(text));
     p.end();
-    w->showImage(img);
+    return img;
+}
+
+void QtWindowSystem::paintErrorBox(WindowId id, const Rect& box, const std::string& text) {
+    auto* w = host(id);
+    if (!w) return;
+    const qreal dpr = w->devicePixelRatio();
+    w->showImage(errorBoxImage(int(w->width() * dpr), int(w->height() * dpr), box, text));
 }
 
 }  // namespace tnx::win

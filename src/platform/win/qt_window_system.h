@@ -7,6 +7,8 @@
 
 #include "platform/win/window_system.h"
 
+class QImage;
+
 namespace tnx::win {
 
 class HostWindow;
@@ -36,6 +38,10 @@ public:
     void messageBox(WindowId parent, const std::string& text, const std::string& title, MessageBoxIcon icon) override;
     uint32_t trackPopupMenu(WindowId owner, const Menu& menu, int screenX, int screenY) override;
     void paintErrorBox(WindowId id, const Rect& box, const std::string& text) override;
+
+    // The error box as painted into a window of the given size: black, with
+    // the text word-wrapped in a framed box of the window colour.
+    static QImage errorBoxImage(int width, int height, const Rect& box, const std::string& text);
 
     // Off-screen runs (snapshots) create windows that are never shown.
     void setOffscreen(bool on) { offscreen_ = on; }
