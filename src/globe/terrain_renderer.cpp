@@ -14,7 +14,6 @@ namespace {
 
 constexpr double kTwoPi = 6.283185307179586;
 constexpr int kTableSide = kTileSamples;  // vertex table: 129 x 129 positions
-constexpr float kTexelBias = 0.001953125f;
 
 int wrapMod(int a, int n) { return n > 0 ? ((a % n) + n) % n : 0; }
 
@@ -528,8 +527,8 @@ uint16_t TerrainRenderer::vertexAt(int x, int y) {
     vx.z = r * vx.nz;
     vx.diffuse = 0xFFFFFFFF;
     const int du = (x - rootX_) + wrapMod(rootX_ - texture_.originX, gridCells_);
-    vx.u0 = float(du) / float(TextureCache::kTexels << texture_.columnShift) + kTexelBias;
-    vx.v0 = float(y - texture_.originY) / float(TextureCache::kTexels << texture_.rowShift) + kTexelBias;
+    vx.u0 = TextureCache::texelCoordinate(float(du) / float(kTileCells << texture_.columnShift));
+    vx.v0 = TextureCache::texelCoordinate(float(y - texture_.originY) / float(kTileCells << texture_.rowShift));
     // The second set is unused while stage 1 is disabled.
     vx.u1 = 0;
     vx.v1 = 0;

@@ -52,7 +52,8 @@ TextureCache::TextureCache(ElevationSource& elevation, ColourTileSource* colour,
         lv.centreColumn = layout.centreColumn;
         lv.centreRow = layout.centreRow;
     }
-    words_.resize(size_t(kTileSamples) * kTileSamples);
+    words_.resize(size_t(kTileSamples + 1) * (kTileSamples + 1));
+    lit_.resize(size_t(kTileSamples) * kTileSamples * 4);
     photo_.resize(kColourTileBytes);
     photoValid_.resize(size_t(kTileSamples) * kTileSamples);
     fileTile_.resize(kColourTileBytes);
@@ -180,11 +181,14 @@ void TextureCache::readPhoto(int level, int originX, int originY, int columnShif
     const double rowStep = double(1 << fileLevel);
     int loadedX = -1;
     bool loadedOk = false;
-    // Only the 128 x 128 texels that are packed are needed.
-    for (int j = 0; j < kTexels; ++j) {
-        const int gx = wrapMod(originX + (j << columnShift), gridCells_);
-        const double fx = double(gx) * scale;
-        const int tileX = (int(std::floor(fx)) / colSpan) * colSpan;
+    for (int j = 0; j < kTileSamples; ++j) {
+        // The last column is the next tile's first: read it from the file
+        // tile holding the column before it, whose last sample it is.
+        const int inside = std::min(j, kTileCells - 1);
+        const int gx = wrapMod(originX + (inside << columnShift), gridCells_);
+        const double fxInside = double(gx) * scale;
+        const int tileX = (int(std::floor(fxInside)) / colSpan) * colSpan;
+        const double fx = fxInside + double((j - inside) << columnShift) * scale;
         if (tileX != loadedX) {
             loadedX = tileX;
             ++colourReads_;
@@ -194,7 +198,7 @@ void TextureCache::readPhoto(int level, int originX, int originY, int columnShif
         const double lx = std::clamp((fx - tileX) / step, 0.0, double(kTileCells));
         const int x0 = int(lx), x1 = std::min(x0 + 1, kTileCells);
         const float tx = float(lx - x0);
-        for (int i = 0; i < kTexels; ++i) {
+        for (int i = 0; i < kTileSamples; ++i) {
             const double fy = double(originY + (i << level)) * scale;
             const double ly = std::clamp((fy - tileY) / rowStep, 0.0, double(kTileCells));
             const int y0 = int(ly), y1 = std::min(y0 + 1, kTileCells);
@@ -230,12 +234,17 @@ bool TextureCache::buildTexels(int level, int tileColumn, int tileRow, std::vect
     // tile derived from coarser data is fine: the sampler spreads it).
     if (!sampler_.holds(level, centreX, centreY)) return false;
 
-    for (int i = 0; i < kTileSamples; ++i) {
+    // One row and column beyond the tile give the last samples their shade.
+    constexpr int kWordsSide = kTileSamples + 1;
+    for (int i = 0; i < kWordsSide; ++i) {
         const int gy = std::min(originY + (i << level), gridCells_ / 2);
-        for (int j = 0; j < kTileSamples; ++j) {
+        for (int j = 0; j < kWordsSide; ++j) {
             uint32_t w = makeWord(0, 0);
+            // Beyond the tile, where no level holds data, the edge continues flat.
+            if (i == kTileSamples) w = words_[size_t(i - 1) * kWordsSide + size_t(j)];
+            else if (j == kTileSamples) w = words_[size_t(i) * kWordsSide + size_t(j - 1)];
             sampler_.word((originX + (j << colShift)) & mask, gy, level, w);
-            words_[size_t(i) * kTileSamples + size_t(j)] = w;
+            words_[size_t(i) * kWordsSide + size_t(j)] = w;
         }
     }
 
@@ -245,11 +254,10 @@ bool TextureCache::buildTexels(int level, int tileColumn, int tileRow, std::vect
     const float spacing = texels::shadeSpacing(shadingScale_, exaggeration_, level);
     const bool shadeLand = options_ & kOptionShadeLand, shadeSea = options_ & kOptionShadeOcean;
     const auto landAlpha = uint8_t(landOpacity_);
-    out.resize(size_t(kTexels) * kTexels);
-    for (int i = 0; i < kTexels; ++i) {
-        const uint32_t* row = &words_[size_t(i) * kTileSamples];
-        const uint32_t* below = row + kTileSamples;
-        for (int j = 0; j < kTexels; ++j) {
+    for (int i = 0; i < kTileSamples; ++i) {
+        const uint32_t* row = &words_[size_t(i) * kWordsSide];
+        const uint32_t* below = row + kWordsSide;
+        for (int j = 0; j < kTileSamples; ++j) {
             const uint32_t w = row[j];
             const int q = wordClass(w);
             const bool shaded = q == 0 ? shadeLand : shadeSea;
@@ -258,18 +266,51 @@ bool TextureCache::buildTexels(int level, int tileColumn, int tileRow, std::vect
                                            float(wordElevation(below[j])), spacing)
                        : uint8_t(255);
             uint8_t a, r, g, b;
+            const size_t sample = size_t(i) * kTileSamples + size_t(j);
             if (usesPalette(q)) {
                 const PaletteColour c = palette_.entry(w);
                 a = c.a, r = c.r, g = c.g, b = c.b;
-            } else if (photoValid_[size_t(i) * kTileSamples + size_t(j)]) {
-                const uint8_t* p = &photo_[(size_t(i) * kTileSamples + size_t(j)) * 3];
+            } else if (photoValid_[sample]) {
+                const uint8_t* p = &photo_[sample * 3];
                 a = landAlpha, r = p[0], g = p[1], b = p[2];
             } else {
                 a = 0, r = 0, g = 0, b = 0;
             }
-            out[size_t(i) * kTexels + size_t(j)] =
-                texels::pack(format_, a, texels::light(base_[0], shade, r), texels::light(base_[1], shade, g),
-                             texels::light(base_[2], shade, b));
+            uint8_t* out = &lit_[sample * 4];
+            out[0] = a;
+            out[1] = texels::light(base_[0], shade, r);
+            out[2] = texels::light(base_[1], shade, g);
+            out[3] = texels::light(base_[2], shade, b);
+        }
+    }
+
+    // Resample the 129 samples of each direction onto the 128 texels:
+    // texel t shows the point t * 128 / 127 samples from the tile's origin.
+    std::array<int, kTexels> at{};
+    std::array<float, kTexels> frac{};
+    for (int t = 0; t < kTexels; ++t) {
+        const float p = float(t) * float(kTileCells) / float(kTexels - 1);
+        at[size_t(t)] = std::min(int(p), kTileCells - 1);
+        frac[size_t(t)] = p - float(at[size_t(t)]);
+    }
+    out.resize(size_t(kTexels) * kTexels);
+    for (int ti = 0; ti < kTexels; ++ti) {
+        const size_t i0 = size_t(at[size_t(ti)]);
+        const float fy = frac[size_t(ti)];
+        for (int tj = 0; tj < kTexels; ++tj) {
+            const size_t j0 = size_t(at[size_t(tj)]);
+            const float fx = frac[size_t(tj)];
+            const uint8_t* s00 = &lit_[(i0 * kTileSamples + j0) * 4];
+            const uint8_t* s01 = s00 + 4;
+            const uint8_t* s10 = s00 + size_t(kTileSamples) * 4;
+            const uint8_t* s11 = s10 + 4;
+            uint8_t c[4];
+            for (int k = 0; k < 4; ++k) {
+                const float top = float(s00[k]) + (float(s01[k]) - float(s00[k])) * fx;
+                const float bottom = float(s10[k]) + (float(s11[k]) - float(s10[k])) * fx;
+                c[k] = uint8_t(std::clamp(int(top + (bottom - top) * fy + 0.5f), 0, 255));
+            }
+            out[size_t(ti) * kTexels + size_t(tj)] = texels::pack(format_, c[0], c[1], c[2], c[3]);
         }
     }
     return true;

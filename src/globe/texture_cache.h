@@ -53,6 +53,14 @@ struct TextureCacheLayout {
 class TextureCache {
 public:
     static constexpr int kTexels = 128;
+    // A tile's 129 x 129 samples are resampled onto its 128 x 128 texels so
+    // that both edge samples sit on texel centres: neighbouring tiles then
+    // show the same colour along their shared edge and the texture blends
+    // smoothly across it. Maps a position inside the tile (0 at the first
+    // sample, 1 at the last) to the texture coordinate of that point.
+    static constexpr float texelCoordinate(float fractionOfTile) {
+        return fractionOfTile * (float(kTexels - 1) / float(kTexels)) + 0.5f / float(kTexels);
+    }
     // Tile flags.
     static constexpr uint32_t kReady = 0x400;
     static constexpr uint32_t kStale = 0x800;     // ready, but settings changed
@@ -148,9 +156,10 @@ private:
     int colourReads_ = 0;
 
     // Scratch: words of the tile, the photographic texels and their alpha.
-    std::vector<uint32_t> words_;
+    std::vector<uint32_t> words_;       // 130 x 130: the samples and one more row and column for the shade
     std::vector<uint8_t> photo_;        // 129 x 129 RGB
-    std::vector<uint8_t> photoValid_;   // per texel: 1 when read
+    std::vector<uint8_t> photoValid_;   // per sample: 1 when read
+    std::vector<uint8_t> lit_;          // 129 x 129 ARGB: the lit colour of every sample
     std::vector<uint8_t> fileTile_;
     std::vector<uint32_t> texels_;
 };

@@ -196,8 +196,11 @@ TEST_F(Shell, FramesDrawWithDepthOnlyClearAndPresent) {
     auto* dev = ws_.devices()[0];
     EXPECT_EQ(dev->sceneCount(), 3);
     EXPECT_EQ(dev->presentCount(), 3);
-    for (const auto& c : dev->calls())
-        if (c.kind == gfx::RecordedCall::Clear) EXPECT_EQ(c.clearFlags, uint32_t(gfx::kClearZBuffer));
+    for (const auto& c : dev->calls()) {
+        if (c.kind == gfx::RecordedCall::Clear) {
+            EXPECT_EQ(c.clearFlags, uint32_t(gfx::kClearZBuffer));
+        }
+    }
     // The fixed device state.
     EXPECT_EQ(dev->renderState(gfx::RenderState::CullMode), uint32_t(gfx::kCullCCW));
     EXPECT_EQ(dev->renderState(gfx::RenderState::DestBlend), uint32_t(gfx::kBlendInvSrcAlpha));

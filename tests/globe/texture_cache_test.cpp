@@ -141,6 +141,26 @@ TEST(TextureCache, ShadingOffLeavesThePaletteColourShadingOnDarkensFlatGround) {
     EXPECT_EQ(texels[100], texels::pack(gfx::Format::A8R8G8B8, 255, 255, 0, 0));
 }
 
+TEST(TextureCache, NeighbouringTilesShowTheSameColoursAlongTheirSharedEdge) {
+    Fixture f(testing::roughLand);
+    f.cache->setColours(greyBands(), 255, 255, kOptionColourLand | kOptionShadeLand);
+    std::vector<uint32_t> a, east, north;
+    ASSERT_TRUE(f.cache->buildTexels(0, 7, 7, a));
+    ASSERT_TRUE(f.cache->buildTexels(0, 8, 7, east));
+    ASSERT_TRUE(f.cache->buildTexels(0, 7, 8, north));
+    const int n = TextureCache::kTexels;
+    int differentInside = 0;
+    for (int k = 0; k < n; ++k) {
+        // The last texel column (row) holds the shared edge sample, which is
+        // the neighbour's first.
+        ASSERT_EQ(a[size_t(k * n + n - 1)], east[size_t(k * n)]) << "row " << k;
+        ASSERT_EQ(a[size_t((n - 1) * n + k)], north[size_t(k)]) << "column " << k;
+        if (a[size_t(k * n + n - 2)] != a[size_t(k * n + n - 1)]) ++differentInside;
+    }
+    // The ground is rough: the edge is not trivially uniform.
+    EXPECT_GT(differentInside, n / 2);
+}
+
 TEST(TextureCache, FormatFollowsTextureMemory) {
     // a = 5, two levels: (25 + 128) x 81920 at construction, x 917504 / 10 when restoring.
     EXPECT_EQ(TextureCache::chooseFormat(12533759, 5, 2, false), gfx::Format::A4R4G4B4);
