@@ -64,7 +64,7 @@ struct EncodeJob {
 }  // namespace
 
 bool encodeJpeg(std::span<const uint8_t> pixels, int width, int height, int components, int quality,
-                std::vector<uint8_t>& out) {
+                std::vector<uint8_t>& out, bool fullColourResolution) {
     out.clear();
     if (width <= 0 || height <= 0 || width > JPEG_MAX_DIMENSION || height > JPEG_MAX_DIMENSION ||
         (components != 1 && components != 3) ||
@@ -91,6 +91,11 @@ bool encodeJpeg(std::span<const uint8_t> pixels, int width, int height, int comp
     job.cinfo.in_color_space = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
     jpeg_set_defaults(&job.cinfo);
     jpeg_set_quality(&job.cinfo, std::clamp(quality, 1, 100), TRUE);
+    if (fullColourResolution)
+        for (int c = 0; c < job.cinfo.num_components; ++c) {
+            job.cinfo.comp_info[c].h_samp_factor = 1;
+            job.cinfo.comp_info[c].v_samp_factor = 1;
+        }
     jpeg_start_compress(&job.cinfo, TRUE);
     const size_t stride = size_t(width) * size_t(components);
     while (job.cinfo.next_scanline < job.cinfo.image_height) {

@@ -12,7 +12,12 @@ namespace tnx::globe {
 // RGB), rows from the top, at the given quality (1..100). `out` is replaced
 // by the JPEG (its capacity is reused). False, with `out` empty, when the
 // arguments do not describe the pixels or libjpeg fails.
+//
+// Colour is kept at half resolution in both directions, as JPEG usually
+// does, unless `fullColourResolution` is set: texture tiles need it, because
+// neighbouring tiles each store their shared edge and halved colour would
+// give the two copies visibly different colours.
 bool encodeJpeg(std::span<const uint8_t> pixels, int width, int height, int components, int quality,
-                std::vector<uint8_t>& out);
+                std::vector<uint8_t>& out, bool fullColourResolution = false);
 
 }  // namespace tnx::globe

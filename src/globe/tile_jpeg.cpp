@@ -10,7 +10,8 @@ size_t encodeTileJpeg(std::span<const uint8_t> rgb, std::vector<uint8_t>& destin
         destination.clear();
         return 0;
     }
-    if (!encodeJpeg(rgb.first(kTileRgbBytes), kTileJpegSide, kTileJpegSide, 3, kTileJpegQuality, destination))
+    if (!encodeJpeg(rgb.first(kTileRgbBytes), kTileJpegSide, kTileJpegSide, 3, kTileJpegQuality, destination,
+                    /*fullColourResolution=*/true))
         return 0;
     return destination.size();
 }

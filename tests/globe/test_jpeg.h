@@ -12,7 +12,7 @@
 namespace tnx::test {
 
 inline std::vector<uint8_t> makeJpeg(const std::vector<uint8_t>& pixels, int width, int height, int components,
-                                     int quality = 95, bool progressive = false) {
+                                     int quality = 95, bool progressive = false, bool fullColour = false) {
     jpeg_compress_struct cinfo;
     jpeg_error_mgr err;
     cinfo.err = jpeg_std_error(&err);
@@ -27,6 +27,8 @@ inline std::vector<uint8_t> makeJpeg(const std::vector<uint8_t>& pixels, int wid
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, quality, TRUE);
     if (progressive) jpeg_simple_progression(&cinfo);
+    if (fullColour)
+        for (int c = 0; c < cinfo.num_components; ++c) cinfo.comp_info[c].h_samp_factor = cinfo.comp_info[c].v_samp_factor = 1;
     jpeg_start_compress(&cinfo, TRUE);
     while (cinfo.next_scanline < cinfo.image_height) {
         JSAMPROW row = const_cast<uint8_t*>(pixels.data()) + size_t(cinfo.next_scanline) * width * components;

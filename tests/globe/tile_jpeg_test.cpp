@@ -39,12 +39,45 @@ TEST(TileJpegTest, RoundTripStaysWithinJpegTolerance) {
     EXPECT_EQ(again, jpeg);
 }
 
-TEST(TileJpegTest, QualityIsNinety) {
-    // Same bytes as libjpeg's own encoder at quality 90 with default settings.
+TEST(TileJpegTest, QualityNinetyWithFullColourResolution) {
+    // Same bytes as libjpeg's own encoder at quality 90 with colour sampled
+    // at every pixel.
     auto tile = test::smoothRgb(kTileJpegSide, kTileJpegSide);
     std::vector<uint8_t> jpeg;
     ASSERT_GT(encodeTileJpeg(tile, jpeg), 0u);
-    EXPECT_EQ(jpeg, test::makeJpeg(tile, kTileJpegSide, kTileJpegSide, 3, 90));
+    EXPECT_EQ(jpeg, test::makeJpeg(tile, kTileJpegSide, kTileJpegSide, 3, 90, false, true));
+}
+
+TEST(TileJpegTest, SharedEdgeKeepsItsColourInBothNeighbours) {
+    // Two tiles share their edge row; below it one is green, the other red.
+    // Both copies of the blue edge row must come back alike, or the globe
+    // shows a coloured seam where the tiles meet.
+    std::vector<uint8_t> south(kTileRgbBytes), north(kTileRgbBytes);
+    auto fill = [](std::vector<uint8_t>& t, int row, uint8_t r, uint8_t g, uint8_t b) {
+        for (int j = 0; j < kTileJpegSide; ++j) {
+            uint8_t* p = &t[(size_t(row) * kTileJpegSide + size_t(j)) * 3];
+            p[0] = r, p[1] = g, p[2] = b;
+        }
+    };
+    for (int i = 0; i < kTileJpegSide; ++i) {
+        fill(south, i, 30, 160, 40);
+        fill(north, i, 200, 40, 30);
+    }
+    fill(south, kTileJpegSide - 1, 20, 40, 200);  // the south tile's last row
+    fill(north, 0, 20, 40, 200);                   // is the north tile's first
+    std::vector<uint8_t> a, b, backA(kTileRgbBytes), backB(kTileRgbBytes);
+    ASSERT_GT(encodeTileJpeg(south, a), 0u);
+    ASSERT_GT(encodeTileJpeg(north, b), 0u);
+    ASSERT_TRUE(decodeTileJpeg(a, backA));
+    ASSERT_TRUE(decodeTileJpeg(b, backB));
+    int worst = 0;
+    for (int j = 0; j < kTileJpegSide; ++j)
+        for (int c = 0; c < 3; ++c) {
+            const int sa = backA[(size_t(kTileJpegSide - 1) * kTileJpegSide + size_t(j)) * 3 + size_t(c)];
+            const int sb = backB[size_t(j) * 3 + size_t(c)];
+            worst = std::max(worst, std::abs(sa - sb));
+        }
+    EXPECT_LE(worst, 12);
 }
 
 TEST(TileJpegTest, RejectsShortInputsAndForeignImages) {

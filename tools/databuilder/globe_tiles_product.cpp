@@ -74,6 +74,9 @@ bool encodeRows(int width, int height, int quality, RowFn rowAt, std::vector<uin
     job->cinfo.in_color_space = JCS_RGB;
     jpeg_set_defaults(&job->cinfo);
     jpeg_set_quality(&job->cinfo, quality, TRUE);
+    // Colour at every pixel: the installer cuts tiles from this image.
+    for (int c = 0; c < job->cinfo.num_components; ++c)
+        job->cinfo.comp_info[c].h_samp_factor = job->cinfo.comp_info[c].v_samp_factor = 1;
     jpeg_start_compress(&job->cinfo, TRUE);
     while (job->cinfo.next_scanline < job->cinfo.image_height) {
         rowAt(int(job->cinfo.next_scanline), row.data());
