@@ -14,6 +14,7 @@
 #include "globe/row_shift_table.h"
 #include "globe/terrain_palette.h"
 #include "globe/terrain_renderer.h"
+#include "globe/texture_cache.h"
 #include "platform/gfx/recording_device.h"
 
 namespace {
@@ -125,8 +126,47 @@ void terrainFrame(benchmark::State& state) {
     state.counters["vertices"] = c.vertices;
 }
 
+// A photographic tile source: a colour pattern, the same for every tile.
+class PatternPhotos : public ColourTileSource {
+public:
+    int readTile(int, int, int, uint8_t* rgb) override {
+        for (size_t i = 0; i < kColourTileBytes; ++i) rgb[i] = uint8_t(i * 7 + i / 387);
+        return 1;
+    }
+};
+
+// Building one texture tile's texels (elevation words, hill shade, colour,
+// lighting, resampling to 128 x 128 and packing), without the upload.
+// Range 0: 1 = photographic colour (magnified from the file level), 0 = palette.
+void textureTileBuild(benchmark::State& state) {
+    SyntheticTerrain terrain(4097, 5);
+    terrain.recentre(2000, 1000);
+    RowShiftTable rows(4097);
+    RowDecimation decimation(rows, 8);
+    PatternPhotos photos;
+    TextureCacheLayout layout;
+    layout.levels = terrain.levelCount();
+    layout.ringSide = 5;
+    layout.centreColumn = 2000;
+    layout.centreRow = 1000;
+    TextureCache cache(terrain, &photos, decimation, layout, 128u << 20);
+    std::array<uint32_t, 18> bands{};
+    for (size_t i = 0; i < bands.size(); ++i) bands[i] = uint32_t(0x101010 * i);
+    cache.setColours(bands, 255, 255,
+                     kOptionShadeLand | kOptionShadeOcean |
+                         (state.range(0) ? 0u : kOptionColourLand | kOptionColourOcean));
+    std::vector<uint32_t> texels;
+    int column = 14;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(cache.buildTexels(0, column, 7, texels));
+        column = column == 17 ? 14 : column + 1;
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
 }  // namespace
 
+BENCHMARK(textureTileBuild)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(terrainFrame)
     ->ArgNames({"class", "km"})
     ->ArgsProduct({{11, 14}, {20000, 2000, 200, 20}})

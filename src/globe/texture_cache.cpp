@@ -285,30 +285,29 @@ bool TextureCache::buildTexels(int level, int tileColumn, int tileRow, std::vect
     }
 
     // Resample the 129 samples of each direction onto the 128 texels:
-    // texel t shows the point t * 128 / 127 samples from the tile's origin.
+    // texel t shows the point t * 128 / 127 samples from the tile's origin
+    // (weights in 1/256).
     std::array<int, kTexels> at{};
-    std::array<float, kTexels> frac{};
+    std::array<uint32_t, kTexels> weight{};
     for (int t = 0; t < kTexels; ++t) {
-        const float p = float(t) * float(kTileCells) / float(kTexels - 1);
-        at[size_t(t)] = std::min(int(p), kTileCells - 1);
-        frac[size_t(t)] = p - float(at[size_t(t)]);
+        const int fixed = (t * kTileCells * 256 + (kTexels - 1) / 2) / (kTexels - 1);
+        at[size_t(t)] = std::min(fixed >> 8, kTileCells - 1);
+        weight[size_t(t)] = uint32_t(fixed - (at[size_t(t)] << 8));
     }
     out.resize(size_t(kTexels) * kTexels);
     for (int ti = 0; ti < kTexels; ++ti) {
         const size_t i0 = size_t(at[size_t(ti)]);
-        const float fy = frac[size_t(ti)];
+        const uint32_t wy = weight[size_t(ti)];
+        const uint8_t* lower = &lit_[i0 * kTileSamples * 4];
+        const uint8_t* upper = lower + size_t(kTileSamples) * 4;
         for (int tj = 0; tj < kTexels; ++tj) {
-            const size_t j0 = size_t(at[size_t(tj)]);
-            const float fx = frac[size_t(tj)];
-            const uint8_t* s00 = &lit_[(i0 * kTileSamples + j0) * 4];
-            const uint8_t* s01 = s00 + 4;
-            const uint8_t* s10 = s00 + size_t(kTileSamples) * 4;
-            const uint8_t* s11 = s10 + 4;
+            const size_t j = size_t(at[size_t(tj)]) * 4;
+            const uint32_t wx = weight[size_t(tj)];
             uint8_t c[4];
-            for (int k = 0; k < 4; ++k) {
-                const float top = float(s00[k]) + (float(s01[k]) - float(s00[k])) * fx;
-                const float bottom = float(s10[k]) + (float(s11[k]) - float(s10[k])) * fx;
-                c[k] = uint8_t(std::clamp(int(top + (bottom - top) * fy + 0.5f), 0, 255));
+            for (size_t k = 0; k < 4; ++k) {
+                const uint32_t bottom = uint32_t(lower[j + k]) * (256 - wx) + uint32_t(lower[j + 4 + k]) * wx;
+                const uint32_t top = uint32_t(upper[j + k]) * (256 - wx) + uint32_t(upper[j + 4 + k]) * wx;
+                c[k] = uint8_t((bottom * (256 - wy) + top * wy + 32768) >> 16);
             }
             out[size_t(ti) * kTexels + size_t(tj)] = texels::pack(format_, c[0], c[1], c[2], c[3]);
         }
