@@ -105,6 +105,26 @@ TEST(ElevationGrid, CoarserTargetsAverageTheCells) {
         for (int c = 0; c < 16; ++c) EXPECT_NEAR(coarse[size_t(r * 17 + c)], 500, 120) << c << "," << r;
 }
 
+TEST(ElevationGrid, LongDropoutsAlongARowAreMendedFjordsStay) {
+    // 360 columns: one per degree, so a run of 2 columns is 2 degrees.
+    const int columns = 360, rows = 20;
+    std::vector<float> m(size_t(columns) * rows, 2700.0f);
+    auto at = [&](int c, int r) -> float& { return m[size_t(r) * columns + size_t(c)]; };
+    for (int c = 350; c < 360; ++c) at(c, 5) = 0.0f;  // a dropout across longitude 0...
+    for (int c = 0; c < 30; ++c) at(c, 5) = 122.0f;   // ...continuing east of it
+    at(100, 5) = 0.0f;                                  // a single low sample: a fjord
+    for (int c = 200; c < 220; ++c) at(c, 10) = 2000.0f;  // only 700 m lower: real relief
+    for (int c = 0; c < columns; ++c) at(c, 0) = 2810.0f;  // the pole row is left alone
+    ElevationGrid grid;
+    grid.assign(columns, rows, m);
+    EXPECT_EQ(grid.repairDropouts(), 40);
+    for (int c : {350, 359, 0, 29}) EXPECT_FLOAT_EQ(grid.at(c, 5), 2700.0f) << c;
+    EXPECT_FLOAT_EQ(grid.at(100, 5), 0.0f);
+    EXPECT_FLOAT_EQ(grid.at(210, 10), 2000.0f);
+    EXPECT_FLOAT_EQ(grid.at(5, 0), 2810.0f);
+    EXPECT_EQ(grid.repairDropouts(), 0);
+}
+
 TEST(LandMask, FillsRingsAcrossTheDateLineAndRoundThePole) {
     // A square in the Atlantic, an island across the date line, and a ring
     // round the south pole closed along it.

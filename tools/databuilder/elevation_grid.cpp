@@ -36,7 +36,43 @@ bool ElevationGrid::load(std::span<const uint8_t> netcdf, std::string& error) {
     for (float& m : values)
         if (!std::isfinite(m) || m < kLowest || m > kHighest) m = 0.0f;
     assign(int(shape[1]), int(shape[0]), std::move(values));
+    repairDropouts();
     return true;
+}
+
+int ElevationGrid::repairDropouts() {
+    constexpr float kDrop = 1000.0f, kAgree = 300.0f;
+    const int minimumRun = std::max(columns_ / 180, 2);  // 2 degrees
+    int mended = 0;
+    std::vector<uint8_t> dropped(size_t(std::max(columns_, 0)));
+    for (int row = 1; row + 1 < rows_; ++row) {
+        for (int c = 0; c < columns_; ++c) {
+            const float south = at(c, row - 1), north = at(c, row + 1);
+            dropped[size_t(c)] = std::abs(north - south) < kAgree && std::min(north, south) - at(c, row) >= kDrop;
+        }
+        // Runs along the row, wrapping round the circle of longitude.
+        int start = 0;
+        while (start < columns_ && dropped[size_t(start)]) ++start;
+        if (start == columns_) start = 0;  // the whole row dropped
+        for (int i = 0; i < columns_;) {
+            const int c = (start + i) % columns_;
+            if (!dropped[size_t(c)]) {
+                ++i;
+                continue;
+            }
+            int run = 0;
+            while (i + run < columns_ && dropped[size_t((start + i + run) % columns_)]) ++run;
+            if (run >= minimumRun)
+                for (int k = 0; k < run; ++k) {
+                    const int cc = (start + i + k) % columns_;
+                    float& m = metres_[size_t(row) * size_t(columns_) + size_t(cc)];
+                    m = 0.5f * (at(cc, row - 1) + at(cc, row + 1));
+                    ++mended;
+                }
+            i += run;
+        }
+    }
+    return mended;
 }
 
 void ElevationGrid::assign(int columns, int rows, std::vector<float> metres) {

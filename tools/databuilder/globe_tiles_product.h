@@ -32,7 +32,7 @@ public:
     static bool supportedClass(int globeClass) { return globeClass == 11 || globeClass == 13; }
 
     std::string name() const override;
-    int version() const override { return 2; }
+    int version() const override { return 3; }
     std::vector<std::string> inputs() const override;
     std::vector<ProductFile> outputs() const override;
     bool build(const SourceCache& sources, ProductFiles& files, std::string& error) override;
