@@ -16,9 +16,8 @@
 #include <filesystem>
 #include <vector>
 
-#include <jpeglib.h>
-
 #include "globe/image_decoder.h"
+#include "globe/jpeg_encoder.h"
 #include "globe/row_shift_table.h"
 #include "globe/tile_file.h"
 #include "globe/tile_installer.h"
@@ -46,24 +45,9 @@ fs::path benchFolder() {
 // A photo-like world image, encoded row by row so even the large one never
 // exists decoded in memory.
 std::vector<uint8_t> syntheticWorld(int width, int height) {
-    jpeg_compress_struct cinfo;
-    jpeg_error_mgr err;
-    cinfo.err = jpeg_std_error(&err);
-    jpeg_create_compress(&cinfo);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&cinfo, &buffer, &size);
-    cinfo.image_width = JDIMENSION(width);
-    cinfo.image_height = JDIMENSION(height);
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, 90, TRUE);
-    jpeg_start_compress(&cinfo, TRUE);
-    std::vector<uint8_t> row(size_t(width) * 3);
+    std::vector<uint8_t> row(size_t(width) * 3), out;
     uint32_t noise = 12345;
-    while (cinfo.next_scanline < cinfo.image_height) {
-        int y = int(cinfo.next_scanline);
+    auto rowAt = [&](int y) -> const uint8_t* {
         for (int x = 0; x < width; ++x) {
             noise = noise * 1664525u + 1013904223u;
             int grain = int(noise >> 28) - 8;
@@ -73,13 +57,9 @@ std::vector<uint8_t> syntheticWorld(int width, int height) {
             row[size_t(x) * 3 + 1] = uint8_t(std::clamp(int(land ? 110 + 40 * s : 40 + (x % 37)) + grain, 0, 255));
             row[size_t(x) * 3 + 2] = uint8_t(std::clamp(int(land ? 60 : 120 + 40 * s) + grain, 0, 255));
         }
-        JSAMPROW p = row.data();
-        jpeg_write_scanlines(&cinfo, &p, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    std::vector<uint8_t> out(buffer, buffer + size);
-    jpeg_destroy_compress(&cinfo);
-    std::free(buffer);
+        return row.data();
+    };
+    tnx::globe::encodeJpegRows(rowAt, width, height, 3, 90, out);
     return out;
 }
 

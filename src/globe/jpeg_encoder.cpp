@@ -65,10 +65,20 @@ struct EncodeJob {
 
 bool encodeJpeg(std::span<const uint8_t> pixels, int width, int height, int components, int quality,
                 std::vector<uint8_t>& out, bool fullColourResolution) {
+    if (width <= 0 || height <= 0 || pixels.size() < size_t(width) * size_t(height) * size_t(components)) {
+        out.clear();
+        return false;
+    }
+    const size_t stride = size_t(width) * size_t(components);
+    return encodeJpegRows([&](int row) { return pixels.data() + size_t(row) * stride; }, width, height,
+                          components, quality, out, fullColourResolution);
+}
+
+bool encodeJpegRows(const JpegRowSource& rowAt, int width, int height, int components, int quality,
+                    std::vector<uint8_t>& out, bool fullColourResolution) {
     out.clear();
     if (width <= 0 || height <= 0 || width > JPEG_MAX_DIMENSION || height > JPEG_MAX_DIMENSION ||
-        (components != 1 && components != 3) ||
-        pixels.size() < size_t(width) * size_t(height) * size_t(components))
+        (components != 1 && components != 3) || !rowAt)
         return false;
 
     EncodeJob job;
@@ -97,10 +107,15 @@ bool encodeJpeg(std::span<const uint8_t> pixels, int width, int height, int comp
             job.cinfo.comp_info[c].v_samp_factor = 1;
         }
     jpeg_start_compress(&job.cinfo, TRUE);
-    const size_t stride = size_t(width) * size_t(components);
     while (job.cinfo.next_scanline < job.cinfo.image_height) {
+        const uint8_t* bytes = rowAt(int(job.cinfo.next_scanline));
+        if (!bytes) {
+            jpeg_destroy_compress(&job.cinfo);
+            out.clear();
+            return false;
+        }
         // libjpeg does not write through the row pointer.
-        JSAMPROW row = const_cast<uint8_t*>(pixels.data()) + job.cinfo.next_scanline * stride;
+        JSAMPROW row = const_cast<uint8_t*>(bytes);
         jpeg_write_scanlines(&job.cinfo, &row, 1);
     }
     jpeg_finish_compress(&job.cinfo);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -19,5 +20,12 @@ namespace tnx::globe {
 // give the two copies visibly different colours.
 bool encodeJpeg(std::span<const uint8_t> pixels, int width, int height, int components, int quality,
                 std::vector<uint8_t>& out, bool fullColourResolution = false);
+
+// The same for an image produced row by row, so a large one never has to be
+// held whole: `rowAt(y)` answers the bytes of row y (from the top), valid
+// until the next call, or null to give up (the result is then false).
+using JpegRowSource = std::function<const uint8_t*(int row)>;
+bool encodeJpegRows(const JpegRowSource& rowAt, int width, int height, int components, int quality,
+                    std::vector<uint8_t>& out, bool fullColourResolution = false);
 
 }  // namespace tnx::globe

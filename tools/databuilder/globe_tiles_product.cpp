@@ -4,7 +4,7 @@
 #include "land_mask.h"
 
 #include "globe/image_decoder.h"
-#include "globe/jpeg_error_trap.h"
+#include "globe/jpeg_encoder.h"
 #include "globe/jpeg_strip_reader.h"
 #include "globe/row_shift_table.h"
 #include "globe/tile_file.h"
@@ -47,48 +47,6 @@ public:
 private:
     fs::path path_;
 };
-
-// Encodes width x height RGB rows produced one at a time, so a large image
-// never has to be held whole.
-template <typename RowFn>
-bool encodeRows(int width, int height, int quality, RowFn rowAt, std::vector<uint8_t>& out) {
-    struct Job {
-        jpeg_compress_struct cinfo;
-        globe::JpegErrorTrap trap;
-        unsigned char* buffer = nullptr;
-        unsigned long size = 0;
-    };
-    auto job = std::make_unique<Job>();
-    std::vector<uint8_t> row(size_t(width) * 3);
-    job->cinfo.err = job->trap.install();
-    if (setjmp(job->trap.jump)) {
-        jpeg_destroy_compress(&job->cinfo);
-        std::free(job->buffer);
-        return false;
-    }
-    jpeg_create_compress(&job->cinfo);
-    jpeg_mem_dest(&job->cinfo, &job->buffer, &job->size);
-    job->cinfo.image_width = JDIMENSION(width);
-    job->cinfo.image_height = JDIMENSION(height);
-    job->cinfo.input_components = 3;
-    job->cinfo.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&job->cinfo);
-    jpeg_set_quality(&job->cinfo, quality, TRUE);
-    // Colour at every pixel: the installer cuts tiles from this image.
-    for (int c = 0; c < job->cinfo.num_components; ++c)
-        job->cinfo.comp_info[c].h_samp_factor = job->cinfo.comp_info[c].v_samp_factor = 1;
-    jpeg_start_compress(&job->cinfo, TRUE);
-    while (job->cinfo.next_scanline < job->cinfo.image_height) {
-        rowAt(int(job->cinfo.next_scanline), row.data());
-        JSAMPROW p = row.data();
-        jpeg_write_scanlines(&job->cinfo, &p, 1);
-    }
-    jpeg_finish_compress(&job->cinfo);
-    out.assign(job->buffer, job->buffer + job->size);
-    jpeg_destroy_compress(&job->cinfo);
-    std::free(job->buffer);
-    return true;
-}
 
 }  // namespace
 
@@ -174,7 +132,9 @@ bool GlobeTilesProduct::buildTexture(const SourceCache& sources, std::vector<uin
         return false;
     }
     const int sw = src.width, sh = src.height, w = sw * 2, h = sh * 2;
-    auto rowAt = [&](int y, uint8_t* dst) {
+    std::vector<uint8_t> row(size_t(w) * 3);
+    auto rowAt = [&](int y) -> const uint8_t* {
+        uint8_t* dst = row.data();
         double sy = std::clamp((y + 0.5) / 2.0 - 0.5, 0.0, double(sh - 1));
         int y0 = std::min(int(sy), sh - 2);
         double fy = sy - y0;
@@ -191,8 +151,10 @@ bool GlobeTilesProduct::buildTexture(const SourceCache& sources, std::vector<uin
                 dst[x * 3 + c] = uint8_t(std::lround(top * (1 - fy) + bottom * fy));
             }
         }
+        return dst;
     };
-    if (!encodeRows(w, h, kDeliveredQuality, rowAt, out)) {
+    // Colour at every pixel: the installer cuts tiles from this image.
+    if (!globe::encodeJpegRows(rowAt, w, h, 3, kDeliveredQuality, out, /*fullColourResolution=*/true)) {
         error = "cannot encode the scaled world image";
         return false;
     }
