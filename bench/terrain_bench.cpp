@@ -5,13 +5,11 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
-#include <map>
-#include <memory>
-#include <tuple>
 #include <vector>
 
 #include "camera/view_frustum.h"
 #include "globe/row_shift_table.h"
+#include "globe/terrain_fakes.h"
 #include "globe/terrain_palette.h"
 #include "globe/terrain_renderer.h"
 #include "globe/texture_cache.h"
@@ -24,50 +22,11 @@ using namespace tnx::globe;
 
 constexpr double kTwoPi = 6.283185307179586;
 
-// Mountain ranges and roughness; tiles are made when the renderer first asks.
-class SyntheticTerrain : public ElevationSource {
-public:
-    SyntheticTerrain(int gridWidth, int ringSide) : width_(gridWidth), ring_(ringSide), table_(gridWidth) {
-        int k = 0;
-        while ((1 << (k + 1)) <= gridWidth - 1) ++k;
-        levels_ = k - 10;
-    }
-    int gridWidth() const override { return width_; }
-    int gridHeight() const override { return (width_ - 1) / 2 + 1; }
-    int levelCount() const override { return levels_; }
-    void recentre(int column, int row) override {
-        column_ = column;
-        row_ = row;
-    }
-    bool tileAt(int level, int x, int y, ElevationTile& out) override {
-        const int cells = width_ - 1, span = 128 << level, rows = cells / 2 / span;
-        const int ty = std::min(y / span, rows - 1);
-        const int shift = table_.tileRowShift(ty * span, span);
-        const int colSpan = 128 << (level + shift);
-        const int tx = (x & (cells - 1)) / colSpan;
-        if (level < levels_ - 1) {
-            const int across = cells / colSpan;
-            int dx = std::abs(tx - (column_ & (cells - 1)) / colSpan);
-            dx = std::min(dx, across - dx);
-            if (std::abs(ty - std::min(row_ / span, rows - 1)) > ring_ / 2 || dx > ring_ / 2) return false;
-        }
-        auto key = std::make_tuple(level, tx, ty);
-        auto it = tiles_.find(key);
-        if (it == tiles_.end()) {
-            auto words = std::make_unique<std::vector<uint32_t>>(size_t(129) * 129);
-            for (int j = 0; j <= 128; ++j)
-                for (int i = 0; i <= 128; ++i)
-                    (*words)[size_t(j) * 129 + size_t(i)] =
-                        height((tx * colSpan + (i << (level + shift))) & (cells - 1), ty * span + (j << level));
-            it = tiles_.emplace(key, std::move(words)).first;
-        }
-        out = {it->second->data(), tx * colSpan, ty * span, level + shift, level, level};
-        return true;
-    }
-
-private:
-    uint32_t height(int x, int y) const {
-        const double scale = 4096.0 / (width_ - 1);  // the same relief on every grid
+// Mountain ranges and roughness, the same relief on every grid; tiles are
+// made when the renderer first asks.
+testing::FakeElevation::Height mountains(int gridWidth) {
+    const double scale = 4096.0 / (gridWidth - 1);
+    return [scale](int x, int y) {
         const double fx = x * scale, fy = y * scale;
         uint32_t h = uint32_t(x) * 73856093u ^ uint32_t(y) * 19349663u;
         h ^= h >> 13;
@@ -76,18 +35,13 @@ private:
         const double e = 3000.0 + 2500.0 * std::sin(fx * 0.05) * std::cos(fy * 0.07) +
                          1200.0 * std::sin(fx * 0.31 + fy * 0.17) + double(h % 400);
         return makeWord(e < 0 ? 3 : 0, int(e));
-    }
-
-    int width_, ring_, levels_ = 0;
-    RowShiftTable table_;
-    int column_ = 0, row_ = 0;
-    std::map<std::tuple<int, int, int>, std::unique_ptr<std::vector<uint32_t>>> tiles_;
-};
+    };
+}
 
 void terrainFrame(benchmark::State& state) {
     const int gridWidth = state.range(0) == 11 ? 4097 : 32769;  // renderer grids of classes 11 and 14
     const float altitude = float(state.range(1)) / 100.0f;    // km -> scene units
-    SyntheticTerrain terrain(gridWidth, 9);
+    testing::FakeElevation terrain(gridWidth, 9, mountains(gridWidth));
     TerrainRenderer renderer(terrain, nullptr, 1, 1, 128u << 20, 9);
     TerrainSettings settings;
     settings.options = kOptionShadeLand | kOptionShadeOcean | kOptionColourLand | kOptionColourOcean;
@@ -139,7 +93,7 @@ public:
 // lighting, resampling to 128 x 128 and packing), without the upload.
 // Range 0: 1 = photographic colour (magnified from the file level), 0 = palette.
 void textureTileBuild(benchmark::State& state) {
-    SyntheticTerrain terrain(4097, 5);
+    testing::FakeElevation terrain(4097, 5, mountains(4097));
     terrain.recentre(2000, 1000);
     RowShiftTable rows(4097);
     RowDecimation decimation(rows, 8);
