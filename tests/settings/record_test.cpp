@@ -7,27 +7,14 @@
 
 #include "platform/io/byte_io.h"
 #include "settings/string_list_record.h"
+#include "support/record_bytes.h"
 
 namespace tnx::settings {
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
-// A record built by hand: size, name, payload.
-Bytes makeRecord(const std::string& name, const Bytes& payload, int sizeAdjust = 0) {
-    Bytes out;
-    io::ByteWriter w(out);
-    w.u32(uint32_t(4 + name.size() + 1 + payload.size() + sizeAdjust));
-    w.cstring(name);
-    w.bytes(payload.data(), payload.size());
-    return out;
-}
-
-Bytes concat(std::initializer_list<Bytes> parts) {
-    Bytes out;
-    for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
-    return out;
-}
+using test::Bytes;
+using test::concat;
+using test::makeRecord;
 
 // Remembers what it was handed; accepts records of its name.
 class Recorder : public RecordOwner {

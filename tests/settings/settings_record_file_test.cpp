@@ -16,26 +16,14 @@
 #include "settings/configuration_file.h"
 #include "settings/view_core_record.h"
 #include "support/test_home.h"
+#include "support/record_bytes.h"
 
 namespace tnx::settings {
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
-Bytes makeRecord(const std::string& name, const Bytes& payload, int sizeAdjust = 0) {
-    Bytes out;
-    io::ByteWriter w(out);
-    w.u32(uint32_t(4 + name.size() + 1 + payload.size() + sizeAdjust));
-    w.cstring(name);
-    w.bytes(payload.data(), payload.size());
-    return out;
-}
-
-Bytes concat(std::initializer_list<Bytes> parts) {
-    Bytes out;
-    for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
-    return out;
-}
+using test::Bytes;
+using test::concat;
+using test::makeRecord;
 
 // "3dvis.ini" around a root record: word 0, total length, root.
 Bytes fileImage(const Bytes& root, int totalAdjust = 0) {
