@@ -8,9 +8,9 @@
 #include <random>
 #include <vector>
 
-#include "globe/atmosphere.h"
-#include "globe/scene_astronomy.h"
-#include "globe/star_field.h"
+#include "globe/sky/atmosphere.h"
+#include "globe/sky/scene_astronomy.h"
+#include "globe/sky/star_field.h"
 #include "platform/io/byte_io.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "app/process_state.h"
+#include "core/process_state.h"
 #include "camera/camera.h"
 #include "settings/preferences_store.h"
 

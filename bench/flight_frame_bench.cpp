@@ -8,9 +8,9 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "app/app_clock.h"
+#include "core/app_clock.h"
 #include "app/application.h"
-#include "app/frame_timer.h"
+#include "core/frame_timer.h"
 #include "platform/clock/clock_source.h"
 #include "platform/home/program_home.h"
 #include "platform/win/message_queue.h"

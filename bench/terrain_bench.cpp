@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "camera/view_frustum.h"
-#include "globe/row_shift_table.h"
-#include "globe/terrain_fakes.h"
-#include "globe/terrain_palette.h"
-#include "globe/terrain_renderer.h"
-#include "globe/texture_cache.h"
+#include "globe/terrain/row_shift_table.h"
+#include "globe/terrain/terrain_fakes.h"
+#include "globe/terrain/terrain_palette.h"
+#include "globe/terrain/terrain_renderer.h"
+#include "globe/terrain/texture_cache.h"
 #include "platform/gfx/recording_device.h"
 
 namespace {

@@ -16,12 +16,12 @@
 #include <filesystem>
 #include <vector>
 
-#include "globe/image_decoder.h"
-#include "globe/jpeg_encoder.h"
-#include "globe/row_shift_table.h"
-#include "globe/tile_file.h"
-#include "globe/tile_installer.h"
-#include "globe/tile_jpeg.h"
+#include "globe/image/image_decoder.h"
+#include "globe/image/jpeg_encoder.h"
+#include "globe/terrain/row_shift_table.h"
+#include "globe/terrain/tile_file.h"
+#include "globe/terrain/tile_installer.h"
+#include "globe/image/tile_jpeg.h"
 #include "platform/io/byte_io.h"
 #include "platform/io/file_io.h"
 

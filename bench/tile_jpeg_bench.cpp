@@ -9,8 +9,8 @@
 
 #include <jpeglib.h>
 
-#include "globe/jpeg_encoder.h"
-#include "globe/tile_jpeg.h"
+#include "globe/image/jpeg_encoder.h"
+#include "globe/image/tile_jpeg.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/process_state.h"
+#include "core/process_state.h"
 
 namespace tnx::app {
 

@@ -1,7 +1,7 @@
 #include "app/globe_view.h"
 
 #include "app/command_line.h"
-#include "app/process_state.h"
+#include "core/process_state.h"
 #include "app/saver_framework.h"
 #include "app/viewer_core.h"
 #include "app/window_options.h"

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "app/entry_point.h"
-#include "app/frame_timer.h"
-#include "globe/tile_installer.h"
+#include "core/frame_timer.h"
+#include "globe/terrain/tile_installer.h"
 #include "platform/home/program_home.h"
 #include "platform/win/qt_window_system.h"
 

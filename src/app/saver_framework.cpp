@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "app/error_texts.h"
-#include "app/frame_timer.h"
+#include "core/frame_timer.h"
 #include "platform/clock/clock_source.h"
 #include "platform/win/message_queue.h"
 

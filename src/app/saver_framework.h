@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "app/app_clock.h"
+#include "core/app_clock.h"
 #include "app/frame_pacer.h"
-#include "app/process_state.h"
+#include "core/process_state.h"
 #include "app/screen_settings.h"
 #include "platform/gfx/device.h"
 #include "platform/win/window_system.h"

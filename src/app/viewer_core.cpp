@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "app/frame_timer.h"
+#include "core/frame_timer.h"
 #include "camera/mouse_state_tracker.h"
 #include "settings/settings_record_file.h"
 #include "platform/win/message_queue.h"

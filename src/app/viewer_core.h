@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "app/process_state.h"
+#include "core/process_state.h"
 #include "app/viewer_part.h"
 #include "platform/gfx/device.h"
 #include "platform/win/messages.h"

@@ -1,6 +1,6 @@
 #include "app/window_options.h"
 
-#include "app/process_state.h"
+#include "core/process_state.h"
 #include "platform/io/byte_io.h"
 #include "settings/preferences_store.h"
 

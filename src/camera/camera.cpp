@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/process_state.h"
+#include "core/process_state.h"
 #include "camera/globe_silhouette.h"
 #include "platform/io/byte_io.h"
 #include "settings/preferences_store.h"

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <string>
 
-#include "app/process_state.h"
+#include "core/process_state.h"
 #include "camera/camera.h"
 
 namespace tnx::camera {

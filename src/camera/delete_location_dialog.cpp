@@ -7,6 +7,7 @@
 
 #include "camera/save_location_dialog.h"
 #include "camera/saved_locations.h"
+#include "platform/win/dialog_placement.h"
 
 namespace tnx::camera {
 
@@ -49,7 +50,7 @@ void DeleteLocationDialog::deleteSelected() {
 
 void DeleteLocationDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    centerOnScreen(this);
+    platform::centerOnScreen(this);
 }
 
 void DeleteLocationDialog::run(QWidget* parent, SavedLocations& locations) {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/frame_timer.h"
+#include "core/frame_timer.h"
 
 namespace tnx::camera {
 

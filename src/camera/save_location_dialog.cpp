@@ -8,16 +8,9 @@
 #include <QVBoxLayout>
 
 #include "camera/saved_locations.h"
+#include "platform/win/dialog_placement.h"
 
 namespace tnx::camera {
-
-void centerOnScreen(QWidget* widget) {
-    QScreen* screen = widget->screen() ? widget->screen() : QGuiApplication::primaryScreen();
-    if (!screen) return;
-    QRect area = screen->availableGeometry();
-    QSize size = widget->frameGeometry().size();
-    widget->move(area.center() - QPoint(size.width() / 2, size.height() / 2));
-}
 
 SaveLocationDialog::SaveLocationDialog(const std::string& initial, QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Save Location"));
@@ -43,7 +36,7 @@ std::string SaveLocationDialog::name() const {
 
 void SaveLocationDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    centerOnScreen(this);
+    platform::centerOnScreen(this);
 }
 
 bool SaveLocationDialog::run(QWidget* parent, std::string& name) {

@@ -24,7 +24,4 @@ private:
     QLineEdit* edit_;
 };
 
-// Centres a dialog on the screen it is on (or the primary one).
-void centerOnScreen(QWidget* widget);
-
 }  // namespace tnx::camera

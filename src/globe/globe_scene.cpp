@@ -2,9 +2,9 @@
 
 #include <cmath>
 
-#include "app/process_state.h"
-#include "globe/day_night_lighting.h"
-#include "globe/image_texture.h"
+#include "core/process_state.h"
+#include "globe/sky/day_night_lighting.h"
+#include "globe/image/image_texture.h"
 #include "geodata/pack_archive.h"
 
 namespace tnx::globe {

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "app/app_clock.h"
+#include "core/app_clock.h"
 #include "app/frame_pacer.h"
-#include "app/frame_timer.h"
+#include "core/frame_timer.h"
 #include "platform/clock/clock_source.h"
 
 using namespace tnx;

@@ -6,7 +6,7 @@
 #include <QImage>
 #include <cmath>
 
-#include "app/app_clock.h"
+#include "core/app_clock.h"
 #include "app/application.h"
 #include "platform/home/program_home.h"
 #include "platform/win/message_queue.h"

@@ -6,7 +6,7 @@
 #include <QImage>
 #include <cmath>
 
-#include "app/app_clock.h"
+#include "core/app_clock.h"
 #include "app/application.h"
 #include "app/globe_view.h"
 #include "platform/gfx/gl_device.h"

@@ -2,11 +2,11 @@
 // a hand-driven clock and injected window messages.
 #include <gtest/gtest.h>
 
-#include "app/app_clock.h"
+#include "core/app_clock.h"
 #include "app/application.h"
 #include "app/globe_view.h"
 #include "app/error_texts.h"
-#include "app/frame_timer.h"
+#include "core/frame_timer.h"
 #include "app/screen_settings.h"
 #include "platform/clock/clock_source.h"
 #include "platform/io/byte_io.h"

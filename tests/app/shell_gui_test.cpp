@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "app/app_clock.h"
+#include "core/app_clock.h"
 #include "app/application.h"
 #include "platform/win/host_window.h"
 #include "platform/win/message_queue.h"

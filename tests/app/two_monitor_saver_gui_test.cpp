@@ -12,7 +12,7 @@
 #include <thread>
 #include <unistd.h>
 
-#include "app/app_clock.h"
+#include "core/app_clock.h"
 #include "app/application.h"
 #include "platform/win/host_window.h"
 #include "platform/win/message_queue.h"

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <memory>
 
-#include "app/process_state.h"
+#include "core/process_state.h"
 #include "camera/camera.h"
 #include "camera_fakes.h"
 #include "platform/win/popup_menu.h"

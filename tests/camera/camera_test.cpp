@@ -7,7 +7,7 @@
 #include <cmath>
 #include <memory>
 
-#include "app/process_state.h"
+#include "core/process_state.h"
 #include "camera/globe_pick.h"
 #include "camera/globe_silhouette.h"
 #include "camera_fakes.h"

@@ -6,7 +6,7 @@
 #include <limits>
 #include <memory>
 
-#include "app/process_state.h"
+#include "core/process_state.h"
 #include "camera/camera.h"
 #include "camera_fakes.h"
 #include "platform/io/byte_io.h"

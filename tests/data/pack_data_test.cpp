@@ -2,7 +2,7 @@
 // scripts/build-data.sh): pack.dat holds every file the viewer reads from it,
 // in the shapes the viewer expects.
 #include "geodata/pack_archive.h"
-#include "globe/image_decoder.h"
+#include "globe/image/image_decoder.h"
 #include "platform/io/byte_io.h"
 #include "support/test_home.h"
 

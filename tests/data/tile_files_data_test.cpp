@@ -1,9 +1,9 @@
 // The built tile files in the program folder (TERRANOX_APP_DIR, made by
 // scripts/build-data.sh and completed by the program's own installer): the
 // relief and the colours land where the real Earth has them.
-#include "globe/elevation_cache.h"
-#include "globe/row_shift_table.h"
-#include "globe/tile_file.h"
+#include "globe/terrain/elevation_cache.h"
+#include "globe/terrain/row_shift_table.h"
+#include "globe/terrain/tile_file.h"
 #include "platform/io/byte_io.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 #include "globe_sources.h"
 
 #include "geodata/pack_archive.h"
-#include "globe/jpeg_encoder.h"
+#include "globe/image/jpeg_encoder.h"
 #include "platform/io/file_io.h"
 #include "support/test_home.h"
 

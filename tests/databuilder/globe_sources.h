@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "globe/jpeg_encoder.h"
+#include "globe/image/jpeg_encoder.h"
 
 namespace tnx::test {
 

@@ -5,7 +5,7 @@
 #include "land_mask.h"
 #include "netcdf_classic.h"
 
-#include "globe/tile_file.h"
+#include "globe/terrain/tile_file.h"
 #include "platform/io/byte_io.h"
 #include "platform/io/file_io.h"
 #include "support/test_home.h"

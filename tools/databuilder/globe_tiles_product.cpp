@@ -3,12 +3,12 @@
 #include "elevation_grid.h"
 #include "land_mask.h"
 
-#include "globe/image_decoder.h"
-#include "globe/jpeg_encoder.h"
-#include "globe/jpeg_strip_reader.h"
-#include "globe/row_shift_table.h"
-#include "globe/tile_file.h"
-#include "globe/tile_installer.h"
+#include "globe/image/image_decoder.h"
+#include "globe/image/jpeg_encoder.h"
+#include "globe/image/jpeg_strip_reader.h"
+#include "globe/terrain/row_shift_table.h"
+#include "globe/terrain/tile_file.h"
+#include "globe/terrain/tile_installer.h"
 #include "platform/io/byte_io.h"
 #include "platform/io/file_io.h"
 

@@ -1,6 +1,6 @@
 #include "image_jpeg.h"
 
-#include "globe/jpeg_encoder.h"
+#include "globe/image/jpeg_encoder.h"
 
 #include <QImage>
 

@@ -3,7 +3,7 @@
 #include "drawn_images.h"
 #include "image_jpeg.h"
 
-#include "globe/image_decoder.h"
+#include "globe/image/image_decoder.h"
 
 #include "platform/io/file_io.h"
 
