@@ -4,6 +4,14 @@
 
 namespace tnx::app {
 
+namespace {
+// count x unitsPerSecond / frequency without the 64-bit overflow of the plain
+// product: a nanosecond counter times 1000 overflows after 106 days.
+int64_t counterToUnits(int64_t count, int64_t frequency, int64_t unitsPerSecond) {
+    return count / frequency * unitsPerSecond + count % frequency * unitsPerSecond / frequency;
+}
+}  // namespace
+
 void FrameTimer::start() {
     auto& src = clock::clockSource();
     int64_t now;
@@ -14,7 +22,7 @@ void FrameTimer::start() {
         unitsPerSecond_ = 1'000'000;
         now = currentCounter_ = src.queryCounter();
         microsecondsPerTick_ = 1'000'000.0 / double(freq);
-        millisecondClock_ = int32_t(now * 1000 / freq);
+        millisecondClock_ = int32_t(counterToUnits(now, freq, 1000));
     } else {
         unitsPerSecond_ = 1000;
         now = int64_t(src.milliseconds());
@@ -28,7 +36,7 @@ double FrameTimer::tick() {
     if (hasCounter_) {
         now = currentCounter_ = src.queryCounter();
         frameUnits_ = int64_t(double(now - lastFrameTime_) * microsecondsPerTick_);
-        millisecondClock_ = int32_t(now * 1000 / frequency_);
+        millisecondClock_ = int32_t(counterToUnits(now, frequency_, 1000));
         sinceSample = int64_t(double(now - sampleStart_) * microsecondsPerTick_);
     } else {
         now = int64_t(src.milliseconds());
@@ -52,7 +60,7 @@ uint32_t FrameTimer::microseconds() {
     auto& src = clock::clockSource();
     if (hasCounter_) {
         currentCounter_ = src.queryCounter();
-        return uint32_t(int64_t(double(currentCounter_) * microsecondsPerTick_));
+        return uint32_t(counterToUnits(currentCounter_, frequency_, 1'000'000));
     }
     return src.milliseconds() * 1000u;
 }

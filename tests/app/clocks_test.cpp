@@ -37,6 +37,19 @@ TEST(FrameTimer, FirstTickReportsTimeSinceStartAndRateAfterOneSecond) {
     EXPECT_EQ(t.millisecondClock(), int32_t(c.nowMicros() / 1000));
 }
 
+TEST(FrameTimer, ClocksStayRightAfterMonthsOfUptime) {
+    // A nanosecond counter 200 days after boot: counter x 1000 passes 2^63.
+    clock::FakeClock c(true, 1'000'000'000);
+    ClockGuard g(c);
+    c.advanceMicros(200LL * 86'400 * 1'000'000 + 123'456);
+    FrameTimer t;
+    t.start();
+    c.advanceMicros(40'001);
+    EXPECT_NEAR(t.tick(), 0.040001, 1e-9);
+    EXPECT_EQ(t.millisecondClock(), int32_t(c.nowMicros() / 1000));
+    EXPECT_EQ(t.microseconds(), uint32_t(c.nowMicros()));
+}
+
 TEST(FrameTimer, WithoutCounterEverythingHasMillisecondResolution) {
     clock::FakeClock c(false);
     ClockGuard g(c);

@@ -39,7 +39,9 @@ public:
     explicit FakeClock(bool hasCounter = true, int64_t frequency = 10'000'000)
         : hasCounter_(hasCounter), frequency_(frequency) {}
     bool queryFrequency(int64_t& f) override { f = hasCounter_ ? frequency_ : 0; return hasCounter_; }
-    int64_t queryCounter() override { return nowMicros_ * frequency_ / 1'000'000; }
+    int64_t queryCounter() override {
+        return nowMicros_ / 1'000'000 * frequency_ + nowMicros_ % 1'000'000 * frequency_ / 1'000'000;
+    }
     uint32_t milliseconds() override { return uint32_t(nowMicros_ / 1000); }
     void sleepMilliseconds(uint32_t ms) override { sleeps_.push_back(ms); nowMicros_ += int64_t(ms) * 1000; }
     void advanceMicros(int64_t us) { nowMicros_ += us; }
