@@ -70,7 +70,7 @@ std::vector<uint8_t> SavedLocations::serialize() const {
 
 bool SavedLocations::parse(std::span<const uint8_t> bytes) {
     entries_.clear();
-    if (bytes.size() % LocationEntry::kSize != 0) return false;
+    // Whole entries only: a cut-off tail is dropped, never the list.
     size_t count = bytes.size() / LocationEntry::kSize;
     entries_.reserve(count + 20);
     io::ByteReader r(bytes);
@@ -98,7 +98,8 @@ bool SavedLocations::parse(std::span<const uint8_t> bytes) {
 bool SavedLocations::load(const settings::PreferencesStore& store) {
     entries_.clear();
     // Grow the buffer until the whole value fits, so a list longer than the
-    // classic 4,000 bytes still comes back instead of being dropped.
+    // classic 4,000 bytes still comes back instead of being dropped (and then
+    // overwritten at exit). The store holds the value in memory already.
     std::vector<uint8_t> buffer(kInitialReadBytes);
     for (;;) {
         uint32_t length = uint32_t(buffer.size());
@@ -107,8 +108,8 @@ bool SavedLocations::load(const settings::PreferencesStore& store) {
             if (length > buffer.size()) return false;
             return parse(std::span<const uint8_t>(buffer.data(), length));
         }
-        if (rc != settings::PreferencesStore::kBufferTooSmall || buffer.size() >= kMaxRecordBytes) return false;
-        buffer.resize(std::min<size_t>(buffer.size() * 2, kMaxRecordBytes));
+        if (rc != settings::PreferencesStore::kBufferTooSmall || buffer.size() >= kMaxReadBytes) return false;
+        buffer.resize(size_t(std::min<uint64_t>(uint64_t(buffer.size()) * 2, kMaxReadBytes)));
     }
 }
 

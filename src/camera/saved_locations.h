@@ -35,10 +35,10 @@ class SavedLocations {
 public:
     static constexpr const char* kRecordKey = "saveccamera";
     static constexpr uint32_t kMenuIdBase = 3000;
-    // The classic read buffer; longer records are read at their full length.
+    // The classic read buffer; longer records are read at their full length,
+    // up to the longest value the store can hold.
     static constexpr uint32_t kInitialReadBytes = 4000;
-    // Sanity cap on one stored list (about 43,000 entries).
-    static constexpr uint32_t kMaxRecordBytes = 4u << 20;
+    static constexpr uint32_t kMaxReadBytes = 0xFFFFFFFFu;
 
     size_t count() const { return entries_.size(); }
     bool empty() const { return entries_.empty(); }
@@ -53,15 +53,15 @@ public:
     void remove(size_t index);
     void clear() { entries_.clear(); }
 
-    // Reads the record from the store at its full length. A missing record or
-    // one whose length is not a whole number of entries leaves the list empty;
-    // an entry with non-finite numbers or a zero vector is skipped. Returns
+    // Reads the record from the store at its full length: its whole entries
+    // (a cut-off tail is dropped). A missing record leaves the list empty; an
+    // entry with non-finite numbers or a zero vector is skipped. Returns
     // whether a list was read.
     bool load(const settings::PreferencesStore& store);
     // Writes count x 96 bytes under "saveccamera".
     bool store(settings::PreferencesStore& store) const;
 
-    // Record image and its parser (false and an empty list on a bad length).
+    // Record image and its parser (length / 96 entries).
     std::vector<uint8_t> serialize() const;
     bool parse(std::span<const uint8_t> bytes);
 

@@ -41,14 +41,18 @@ TEST(SavedLocationsTest, EntriesAreNinetySixLittleEndianBytes) {
     EXPECT_FLOAT_EQ(back.at(0).position.z, 3);
 }
 
-TEST(SavedLocationsTest, LengthsThatAreNotWholeEntriesLeaveTheListEmpty) {
+TEST(SavedLocationsTest, ACutOffEntryIsDroppedAndTheWholeOnesKept) {
     SavedLocations list;
-    for (int i = 0; i < 3; ++i) list.saveAs("x", 0, {1, 0, 0}, {1, 0, 0}, {0, 1, 0});
+    for (int i = 0; i < 3; ++i) list.saveAs("x" + std::to_string(i), 0, {1, 0, 0}, {1, 0, 0}, {0, 1, 0});
     std::vector<uint8_t> bytes = list.serialize();
-    bytes.pop_back();
+    bytes.resize(bytes.size() + 95, 0xAB);  // a fourth entry one byte short
+    settings::PreferencesStore store;
+    store.setBinary(SavedLocations::kRecordKey, bytes.data(), uint32_t(bytes.size()));
     SavedLocations back;
-    back.saveAs("old", 0, {1, 0, 0}, {1, 0, 0}, {0, 1, 0});
-    EXPECT_FALSE(back.parse(bytes));
+    ASSERT_TRUE(back.load(store));
+    ASSERT_EQ(back.count(), 3u);
+    EXPECT_EQ(back.at(2).name, "x2");
+    EXPECT_TRUE(back.parse(std::span<const uint8_t>(bytes.data(), 95)));
     EXPECT_TRUE(back.empty());
 }
 
