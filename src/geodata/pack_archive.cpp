@@ -12,7 +12,7 @@ namespace tnx::geodata {
 namespace pack {
 
 std::string_view baseName(std::string_view name) {
-    size_t cut = name.find_last_of("\\/");
+    size_t cut = name.find_last_of('\\');
     return cut == std::string_view::npos ? name : name.substr(cut + 1);
 }
 

@@ -39,7 +39,8 @@ constexpr size_t kEntryLengthField = 76;
 // The most entries whose directory still fits the search window.
 constexpr size_t kMaxEntries = (kSearchWindow - kHeaderBytes) / kEntryBytes;
 
-// The part of a path after its last separator; both '\\' and '/' separate.
+// The part of a name the archive is searched by: what follows its last
+// backslash. A forward slash is no separator ("pack/x.bin" is one name).
 std::string_view baseName(std::string_view name);
 // ASCII case-insensitive equality.
 bool sameName(std::string_view a, std::string_view b);

@@ -17,6 +17,12 @@ std::string lowerCase(std::string_view name) {
     return s;
 }
 
+// Entries carry no directory part of either kind.
+std::string_view bareName(std::string_view name) {
+    size_t cut = name.find_last_of("\\/");
+    return cut == std::string_view::npos ? name : name.substr(cut + 1);
+}
+
 bool validName(std::string_view name) {
     return !name.empty() && name.size() <= pack::kMaxNameLength &&
            name.find('\0') == std::string_view::npos;
@@ -29,11 +35,11 @@ PackWriter::File* PackWriter::findFile(std::string_view baseName) {
 }
 
 bool PackWriter::contains(std::string_view name) const {
-    return index_.count(lowerCase(pack::baseName(name))) != 0;
+    return index_.count(lowerCase(bareName(name))) != 0;
 }
 
 bool PackWriter::add(std::string_view name, std::vector<uint8_t>&& bytes) {
-    std::string_view base = pack::baseName(name);
+    std::string_view base = bareName(name);
     if (!validName(base)) return false;
     File* existing = findFile(base);
     uint64_t total = dataBytes_ - (existing ? existing->bytes.size() : 0) + bytes.size();
