@@ -231,16 +231,34 @@ TEST_F(Shell, LostDeviceNeitherDrawsNorPresentsAndSleeps100) {
     EXPECT_EQ(dev->presentCount(), 1);
 }
 
-TEST_F(Shell, FailedResetAndRestoreEndsInTheErrorState) {
+TEST_F(Shell, TwoFailedResetsOnlyEndTheFrame) {
     Application app("terranox /t", {});
     ASSERT_EQ(app.create(), 0);
     app.runFramesForTest(1);
     auto* dev = ws_.devices()[0];
     dev->setCooperativeLevel(gfx::CooperativeLevel::NotReset);
-    dev->failResets(2);  // both tries fail: the frame just ends
+    dev->failResets(2);
     app.runFramesForTest(1);
     EXPECT_FALSE(app.inErrorState());
     EXPECT_EQ(dev->resetCount(), 2);
+}
+
+TEST_F(Shell, RestoreFailingAfterAGoodResetEndsInTheErrorState) {
+    struct RestoreFails : Application {
+        using Application::Application;
+        bool fail = false;
+        int32_t restoreDeviceObjects() override { return fail ? kErrFail : Application::restoreDeviceObjects(); }
+    };
+    RestoreFails app("terranox /t", {});
+    ASSERT_EQ(app.create(), 0);
+    app.runFramesForTest(1);
+    ws_.devices()[0]->setCooperativeLevel(gfx::CooperativeLevel::NotReset);
+    app.fail = true;
+    app.runFramesForTest(1);
+    EXPECT_TRUE(app.inErrorState());
+    EXPECT_EQ(app.errorCode(), kErrInitDeviceObjectsFailed);
+    ASSERT_EQ(ws_.messageBoxes().size(), 1u);
+    EXPECT_EQ(ws_.messageBoxes()[0].text, "There was an unspecified problem with this program.");
 }
 
 TEST_F(Shell, IdleViewWithoutPaintNeitherDrawsNorPresents) {

@@ -13,13 +13,16 @@
 #include "platform/win/host_window.h"
 #include "platform/win/message_queue.h"
 #include "platform/win/qt_window_system.h"
+#include "support/private_display.h"
 #include "support/test_home.h"
 
 using namespace tnx;
 
 namespace {
 
+// The tests' own X server: screen grabs see only these tests' windows.
 QApplication* app() {
+    static test::PrivateDisplay display("1280x1024x24");
     static int argc = 1;
     static char name[] = "shell_gui_test";
     static char* argv[] = {name, nullptr};
@@ -121,15 +124,27 @@ TEST(ShellGui, ErrorBoxIsDrawnFramedOnBlack) {
         for (int y = box.top + 60; y < box.top + 90; ++y)
             if (shot.pixelColor(x, y).lightness() < 100) ++dark;
     EXPECT_GT(dark, 20);
-    // Painting it into a real window works while the window is shown.
+    // Painted into a shown window, the picture appears the right way up: a
+    // box near the top, black around it.
     win::QtWindowSystem ws;
     win::WindowSpec request;
     request.title = "error box";
     request.rect = {0, 0, 640, 480};
     request.style = win::kWsPopup;
     win::WindowId id = ws.createWindow(request);
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(ws.host(id), 5000));
-    ws.paintErrorBox(id, box, "Could not create the Direct3D device.");
+    win::HostWindow* w = ws.host(id);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w, 5000));
+    ws.paintErrorBox(id, {20, 30, 320, 180}, "Could not create the Direct3D device.");
+    auto grab = [w] { return w->screen()->grabWindow(0, 0, 0, 640, 480).toImage(); };
+    QImage seen = grab();
+    for (int i = 0; i < 50 && seen.pixelColor(30, 40).lightness() < 150; ++i) {
+        QTest::qWait(20);
+        seen = grab();
+    }
+    EXPECT_GT(seen.pixelColor(30, 40).lightness(), 150) << "the box";
+    EXPECT_EQ(seen.pixelColor(20, 100), QColor(Qt::black)) << "its frame";
+    EXPECT_EQ(seen.pixelColor(30, 400), QColor(Qt::black)) << "below it";
+    EXPECT_EQ(seen.pixelColor(500, 40), QColor(Qt::black)) << "beside it";
     ws.destroyWindow(id);
 }
 
