@@ -3,7 +3,6 @@
 #include "app/command_line.h"
 #include "core/process_state.h"
 #include "app/saver_framework.h"
-#include "app/viewer_core.h"
 #include "app/window_options.h"
 #include "camera/delete_location_dialog.h"
 #include "camera/mouse_state_tracker.h"
@@ -39,10 +38,12 @@ GlobeView::GlobeView(gfx::Device& device, float fov, SaverFramework& framework, 
 
 GlobeView::~GlobeView() = default;
 
-void GlobeView::restore(gfx::Device& device) {
+void GlobeView::restore(gfx::Device& device, float fieldOfView) {
+    // One field of view for the culling, the scene's projections and the
+    // camera, or the frustum would cull what the picture shows.
     const gfx::Viewport& vp = device.viewport();
-    frustum_.rebuild(int(vp.width), int(vp.height), ViewerCore::fieldOfViewFor(int32_t(vp.width), int32_t(vp.height)));
-    scene_->restore(device);
+    frustum_.rebuild(int(vp.width), int(vp.height), fieldOfView);
+    scene_->restore(device, fieldOfView);
 }
 
 void GlobeView::invalidate() { scene_->release(); }

@@ -26,9 +26,10 @@ public:
     ~GlobeView() override;
 
     globe::GlobeScene& scene() { return *scene_; }
+    const camera::ViewFrustum& frustum() const { return frustum_; }
 
     // ViewerPart
-    void restore(gfx::Device& device) override;
+    void restore(gfx::Device& device, float fieldOfView) override;
     void invalidate() override;
     void advance(float seconds) override;
     void draw(gfx::Device& device, float seconds) override;

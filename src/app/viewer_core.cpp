@@ -49,8 +49,8 @@ void ViewerCore::readViewport(gfx::Device& device) {
 void ViewerCore::restore(gfx::Device& device) {
     device_ = &device;
     readViewport(device);
-    if (scene_) scene_->restore(device);
-    if (hud_) hud_->restore(device);
+    if (scene_) scene_->restore(device, fov_);
+    if (hud_) hud_->restore(device, fov_);
 }
 
 void ViewerCore::invalidate() {

@@ -11,8 +11,9 @@ namespace tnx::app {
 class ViewerPart {
 public:
     virtual ~ViewerPart() = default;
-    // Device resources: released before a reset, rebuilt after it.
-    virtual void restore(gfx::Device&) {}
+    // Device resources: released before a reset, rebuilt after it, with the
+    // viewer core's field of view for the device's viewport.
+    virtual void restore(gfx::Device&, float /*fieldOfView*/) {}
     virtual void invalidate() {}
     virtual void advance(float /*seconds*/) {}
     virtual void draw(gfx::Device&, float /*seconds*/) {}

@@ -166,8 +166,9 @@ void GlobeScene::release() {
     starTexture_.reset();
 }
 
-void GlobeScene::restore(gfx::Device& device) {
+void GlobeScene::restore(gfx::Device& device, float fieldOfView) {
     device_ = &device;
+    fov_ = fieldOfView;
     projection_ = projectionProvider_.projection(100.0f, 1e8f, fov_);
     const gfx::Viewport& vp = device.viewport();
     viewportWidth_ = int(vp.width);

@@ -69,7 +69,11 @@ public:
     ~GlobeScene() override;
 
     void release();
-    void restore(gfx::Device& device);
+    // Rebuilds the device resources; the viewport and the field of view may
+    // have changed with the device.
+    void restore(gfx::Device& device, float fieldOfView);
+    // The same with the field of view the scene was built with.
+    void restore(gfx::Device& device) { restore(device, fov_); }
     void advance(float frameSeconds);
     void draw(gfx::Device& device);
     void applySettings(const GlobeConfiguration& config);

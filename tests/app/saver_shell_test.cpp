@@ -261,6 +261,25 @@ TEST_F(Shell, RestoreFailingAfterAGoodResetEndsInTheErrorState) {
     EXPECT_EQ(ws_.messageBoxes()[0].text, "There was an unspecified problem with this program.");
 }
 
+TEST_F(Shell, ProjectionCameraAndFrustumKeepOneFieldOfViewAcrossAModeChange) {
+    Application app("terranox /t", {});
+    ASSERT_EQ(app.create(), 0);
+    app.runFramesForTest(1);  // full screen, 1280 x 1024
+    auto* dev = ws_.devices()[0];
+    int drawn = dev->sceneCount();
+    post(app.mainWindow(), win::kWmCommand, kCmdWindowed);
+    runLoop(app, 3);
+    ASSERT_EQ(dev->viewport().width, 792u);
+    ASSERT_GT(dev->sceneCount(), drawn);
+    auto* view = dynamic_cast<GlobeView*>(app.viewerCore()->scene());
+    ASSERT_NE(view, nullptr);
+    float tanHalf = 1.0f / dev->transform(gfx::TransformType::Projection).m[0][0];
+    const math::Plane& right = view->frustum().cameraSpacePlane(camera::ViewFrustum::kRight);
+    EXPECT_NEAR(-right.c / right.a, tanHalf, 1e-5f);
+    const camera::Camera& cam = view->scene().camera();
+    EXPECT_NEAR(cam.halfWidth() / cam.focalLength(), tanHalf, 1e-5f);
+}
+
 TEST_F(Shell, IdleViewWithoutPaintNeitherDrawsNorPresents) {
     // Nothing changes and the view idles: the camera stops the drawing.
     settings::optionBlock().set(settings::OptionBlock::kIdleNoChanging, 1);
