@@ -9,7 +9,7 @@ packages=(
   libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri mesa-utils
   libjpeg-dev libmpg123-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth x11-xserver-utils fonts-liberation
+  xvfb xauth x11-xserver-utils x11-utils openbox fonts-liberation
   libxkbcommon-x11-0 libxcb-cursor0 libxcb-icccm4 libxcb-image0 libxcb-keysyms1
   libxcb-randr0 libxcb-render-util0 libxcb-shape0 libxcb-xinerama0 libxcb-xkb1
   pulseaudio ca-certificates

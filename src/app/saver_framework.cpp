@@ -519,21 +519,23 @@ win::LParam SaverFramework::saverWindowProc(const Message& m) {
         case win::kWmRButtonDown:
         case win::kWmMButtonDown:
         case win::kWmClose:
-            interrupt();
+            interrupt(m.id);
             return 0;
         case win::kWmActivateApp:
-        case win::kWmActivate:
-            if (m.wParam == 0) interrupt();
+            // The application as a whole lost activation. One saver window
+            // losing it to another (a window manager focusing each new
+            // window) is no reason to end.
+            if (m.wParam == 0) interrupt(m.id);
             return 0;
         case win::kWmPowerBroadcast:
-            if (m.wParam == win::kPbtApmSuspend) interrupt();
+            if (m.wParam == win::kPbtApmSuspend) interrupt(m.id);
             return 0;
         case win::kWmMouseMove: {
             int x = win::xFromLParam(m.lParam), y = win::yFromLParam(m.lParam);
             if (x != lastMouseX_ || y != lastMouseY_) {
                 lastMouseX_ = x;
                 lastMouseY_ = y;
-                if (++mouseMoves_ > 5) interrupt();
+                if (++mouseMoves_ > 5) interrupt(m.id);
             }
             return 0;
         }
@@ -553,9 +555,11 @@ win::LParam SaverFramework::saverWindowProc(const Message& m) {
     }
 }
 
-void SaverFramework::interrupt() {
+void SaverFramework::interrupt(uint32_t cause) {
     // No password check exists on this platform, so input simply ends the saver.
-    if (mode_ == SaverMode::InteractiveViewer || mode_ == SaverMode::FullScreenSaver) shutdown();
+    if (mode_ != SaverMode::InteractiveViewer && mode_ != SaverMode::FullScreenSaver) return;
+    if (!interruptedBy_) interruptedBy_ = cause;
+    shutdown();
 }
 
 void SaverFramework::shutdown() {

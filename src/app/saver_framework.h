@@ -89,8 +89,9 @@ public:
     int run();
     // Ends the program: leaves the saver state, cleans up, posts quit.
     void shutdown();
-    // Input that may end the program (saver input, close).
-    void interrupt();
+    // Input that may end the program (saver input, close); `cause` is the
+    // message that asked for it.
+    void interrupt(uint32_t cause = 0);
     void showError(int32_t code);
 
     SaverMode saverMode() const { return mode_; }
@@ -109,6 +110,8 @@ public:
     double appTime() const { return appTime_; }
     double elapsedTime() const { return elapsedTime_; }
     int mouseMoveCount() const { return mouseMoves_; }
+    // The message that ended the saver (0 while it runs).
+    uint32_t interruptedBy() const { return interruptedBy_; }
     // Whether the desktop has been told a screen saver is running.
     bool saverRunning() const { return saverRunning_; }
     const FramePacer& pacer() const { return pacer_; }
@@ -210,6 +213,7 @@ private:
     std::string frameStats_;
     double lastStatsTime_ = 0;
     int mouseMoves_ = 0;
+    uint32_t interruptedBy_ = 0;
     int lastMouseX_ = -1, lastMouseY_ = -1;
     bool quitPosted_ = false;
     bool saverRunning_ = false;

@@ -329,7 +329,16 @@ TEST_F(Shell, SaverEndsOnAnyKeyButtonOrDeactivation) {
         app.createEnvironmentForTest();
         post(app.mainWindow(), msg, 0, 0);
         EXPECT_LT(runLoop(app, 10), 10) << "message " << msg;
+        EXPECT_EQ(app.interruptedBy(), msg);
     }
+    // One of its windows losing activation to another is no deactivation.
+    win::messageQueue().clear();
+    twoMonitors();
+    Application app("terranox /s", {});
+    ASSERT_EQ(app.create(), 0);
+    app.createEnvironmentForTest();
+    post(app.mainWindow(), win::kWmActivate, 0);
+    EXPECT_EQ(runLoop(app, 10), 10);
 }
 
 TEST_F(Shell, NoDeviceGivesTheErrorBoxThatDrifts) {

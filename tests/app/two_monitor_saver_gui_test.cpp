@@ -1,22 +1,21 @@
 // The saver on two monitors: a private X server split into two RandR
-// monitors, one topmost window on each, and a click that ends it.
+// monitors, one topmost window on each; only the user's input ends it, with
+// or without a window manager moving the focus between its windows.
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QProcess>
 #include <QScreen>
 #include <QTest>
-#include <chrono>
-#include <csignal>
 #include <cstdlib>
-#include <sys/wait.h>
-#include <thread>
-#include <unistd.h>
+#include <functional>
 
 #include "core/app_clock.h"
 #include "app/application.h"
 #include "platform/win/host_window.h"
 #include "platform/win/message_queue.h"
 #include "platform/win/qt_window_system.h"
+#include "support/private_display.h"
 #include "support/test_home.h"
 
 using namespace tnx;
@@ -26,25 +25,8 @@ namespace {
 class TwoMonitors : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        // A display number nobody uses: try a few.
-        for (int n = 77; n < 97 && server_ <= 0; ++n) {
-            std::string lock = "/tmp/.X" + std::to_string(n) + "-lock";
-            if (access(lock.c_str(), F_OK) == 0) continue;
-            pid_t pid = fork();
-            if (pid == 0) {
-                std::string disp = ":" + std::to_string(n);
-                execlp("Xvfb", "Xvfb", disp.c_str(), "-noreset", "-screen", "0", "2048x768x24", "-nolisten", "tcp",
-                       static_cast<char*>(nullptr));
-                _exit(127);
-            }
-            for (int i = 0; i < 100 && access(lock.c_str(), F_OK) != 0; ++i)
-                std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            std::this_thread::sleep_for(std::chrono::milliseconds(300));
-            server_ = pid;
-            display_ = ":" + std::to_string(n);
-        }
-        ASSERT_GT(server_, 0);
-        setenv("DISPLAY", display_.c_str(), 1);
+        display_ = new test::PrivateDisplay("2048x768x24");
+        ASSERT_TRUE(display_->ok()) << "Xvfb did not start";
         std::system("xrandr --setmonitor LEFT 1024/270x768/203+0+0 screen >/dev/null 2>&1");
         std::system("xrandr --setmonitor RIGHT 1024/270x768/203+1024+0 none >/dev/null 2>&1");
         static int argc = 1;
@@ -54,42 +36,71 @@ protected:
     }
     static void TearDownTestSuite() {
         delete app_;
-        if (server_ > 0) {
-            kill(server_, SIGTERM);
-            waitpid(server_, nullptr, 0);
-        }
+        delete display_;
     }
-    static inline pid_t server_ = 0;
-    static inline std::string display_;
+
+    // Runs the saver until the loop ends or `passes` are done; returns the
+    // message that ended it (0: still running). After 20 passes `event`
+    // happens, given the right monitor's black window.
+    uint32_t runSaver(int passes, const std::function<void(win::HostWindow*)>& event = {}) {
+        EXPECT_EQ(QGuiApplication::screens().size(), 2) << "RandR monitors were not set up";
+        test::TestHome home;
+        win::QtWindowSystem ws;
+        win::setWindowSystem(&ws);
+        win::messageQueue().clear();
+        uint32_t cause = 0;
+        {
+            app::Application saver("terranox /s", {});
+            EXPECT_EQ(saver.create(), 0);
+            std::vector<win::HostWindow*> windows;
+            for (const auto& m : saver.monitors())
+                if (m.window) windows.push_back(ws.host(m.window));
+            EXPECT_EQ(windows.size(), 2u);
+            if (windows.size() == 2) {
+                EXPECT_EQ(windows[0]->geometry(), QRect(0, 0, 1024, 768));
+                EXPECT_EQ(windows[1]->geometry(), QRect(1024, 0, 1024, 768));
+                app::appClock(app::ClockCommand::Start);
+                saver.createEnvironmentForTest();
+                EXPECT_EQ(saver.renderUnits().size(), 1u);  // the other monitor stays black
+                EXPECT_TRUE(QTest::qWaitForWindowExposed(windows[1], 5000));
+                for (int i = 0; i < passes; ++i) {
+                    if (i == 20 && event) event(windows[1]);
+                    if (!saver.loopOnce()) break;
+                    QTest::qWait(2);
+                }
+            }
+            cause = saver.interruptedBy();
+        }
+        win::setWindowSystem(nullptr);
+        return cause;
+    }
+
+    static inline test::PrivateDisplay* display_ = nullptr;
     static inline QApplication* app_ = nullptr;
 };
 
+void click(win::HostWindow* w) { QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(100, 100)); }
+
 TEST_F(TwoMonitors, SaverOpensOneWindowPerMonitorAndAClickEndsIt) {
-    ASSERT_EQ(QGuiApplication::screens().size(), 2) << "RandR monitors were not set up";
-    test::TestHome home;
-    win::QtWindowSystem ws;
-    win::setWindowSystem(&ws);
-    win::messageQueue().clear();
-    {
-        app::Application saver("terranox /s", {});
-        ASSERT_EQ(saver.create(), 0);
-        std::vector<win::HostWindow*> windows;
-        for (const auto& m : saver.monitors())
-            if (m.window) windows.push_back(ws.host(m.window));
-        ASSERT_EQ(windows.size(), 2u);
-        EXPECT_EQ(windows[0]->geometry(), QRect(0, 0, 1024, 768));
-        EXPECT_EQ(windows[1]->geometry(), QRect(1024, 0, 1024, 768));
-        app::appClock(app::ClockCommand::Start);
-        saver.createEnvironmentForTest();
-        EXPECT_EQ(saver.renderUnits().size(), 1u);  // the other monitor stays black
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(windows[1], 5000));
-        for (int i = 0; i < 5; ++i) saver.loopOnce();
-        QTest::mouseClick(windows[1], Qt::LeftButton, {}, QPoint(100, 100));
-        int passes = 0;
-        while (passes < 500 && saver.loopOnce()) ++passes;
-        EXPECT_LT(passes, 500) << "the click did not end the saver";
-    }
-    win::setWindowSystem(nullptr);
+    EXPECT_EQ(runSaver(100), 0u) << "the saver ended by itself";
+    EXPECT_EQ(runSaver(500, click), uint32_t(win::kWmLButtonDown));
+}
+
+// The window manager focuses each saver window as it appears: focus passing
+// between the saver's own windows is no deactivation of the saver.
+TEST_F(TwoMonitors, UnderAWindowManagerInputOrAnotherProgramEndsIt) {
+    if (!test::PrivateDisplay::windowManagerInstalled()) GTEST_SKIP() << "openbox is not installed (scripts/setup.sh)";
+    ASSERT_TRUE(display_->startWindowManager()) << "openbox did not start";
+    EXPECT_EQ(runSaver(100), 0u) << "the saver ended by itself";
+    EXPECT_EQ(runSaver(500, click), uint32_t(win::kWmLButtonDown));
+    // Another program taking the focus deactivates the saver as a whole.
+    QProcess other;
+    EXPECT_EQ(runSaver(500, [&](win::HostWindow*) { other.start("xmessage", {"another program"}); }),
+              uint32_t(win::kWmActivateApp))
+        << "xmessage (x11-utils) did not take the focus from the saver";
+    other.kill();
+    other.waitForFinished();
+    display_->stopWindowManager();
 }
 
 }  // namespace

@@ -56,13 +56,13 @@ bool HostWindow::event(QEvent* e) {
             e->ignore();
             post(kWmClose);
             return true;
+        // The application's own activation comes from the window system,
+        // not from one window passing activation to another of ours.
         case QEvent::WindowActivate:
             post(kWmActivate, 1);
-            post(kWmActivateApp, 1);
             break;
         case QEvent::WindowDeactivate:
             post(kWmActivate, 0);
-            post(kWmActivateApp, 0);
             break;
         case QEvent::WindowStateChange:
             if (windowStates() & Qt::WindowMaximized)

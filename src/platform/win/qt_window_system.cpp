@@ -19,11 +19,25 @@
 #include "platform/io/file_io.h"
 #include "platform/win/cursor_file.h"
 #include "platform/win/host_window.h"
+#include "platform/win/message_queue.h"
 
 namespace tnx::win {
 
 QtWindowSystem::QtWindowSystem() = default;
 QtWindowSystem::~QtWindowSystem() = default;
+
+void QtWindowSystem::watchApplicationState() {
+    if (stateWatch_ || !qGuiApp) return;
+    stateWatch_ = std::make_unique<QObject>();
+    // Qt's application state stays active while the focus moves between our
+    // own windows, unlike each window's activation.
+    QObject::connect(qGuiApp, &QGuiApplication::applicationStateChanged, stateWatch_.get(),
+                     [this](Qt::ApplicationState state) {
+                         if (windows_.empty()) return;
+                         messageQueue().post(
+                             {windows_.begin()->first, kWmActivateApp, state == Qt::ApplicationActive ? 1u : 0u, 0});
+                     });
+}
 
 HostWindow* QtWindowSystem::host(WindowId id) {
     auto it = windows_.find(id);
@@ -86,6 +100,7 @@ Qt::WindowFlags flagsFor(uint32_t style, bool topmost) {
 }  // namespace
 
 WindowId QtWindowSystem::createWindow(const WindowSpec& request) {
+    watchApplicationState();
     WindowId id = nextId_++;
     auto w = std::make_unique<HostWindow>(id);
     w->setTitle(QString::fromStdString(request.title));

@@ -8,6 +8,7 @@
 #include "platform/win/window_system.h"
 
 class QImage;
+class QObject;
 
 namespace tnx::win {
 
@@ -48,9 +49,14 @@ public:
     HostWindow* host(WindowId id);
 
 private:
+    // Posts activate-application to our first window whenever the
+    // application as a whole gains or loses activation.
+    void watchApplicationState();
+
     std::map<WindowId, std::unique_ptr<HostWindow>> windows_;
     WindowId nextId_ = 1;
     bool offscreen_ = false;
+    std::unique_ptr<QObject> stateWatch_;  // destroyed first: no post to a dying window
 };
 
 }  // namespace tnx::win
