@@ -196,11 +196,14 @@ win::WindowId Application::createInteractiveWindow() {
     request.title = windowTitle();
     request.style = p.style;
     request.rect = {p.x, p.y, p.x + p.width, p.y + p.height};
+    request.clientWidth = p.clientWidth;
+    request.clientHeight = p.clientHeight;
     if (launch_.snapshotPath) {
         // A snapshot renders at the requested size, never shown.
         int w = launch_.width > 0 ? launch_.width : p.width;
         int h = launch_.height > 0 ? launch_.height : p.height;
         request.rect = {0, 0, w, h};
+        request.clientWidth = request.clientHeight = 0;
         request.style = kBorderlessStyle;
         request.visible = false;
     }

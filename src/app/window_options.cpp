@@ -44,6 +44,9 @@ bool WindowOptions::fromRecord(const std::vector<uint8_t>& b) {
     p.clientWidth = io::loadI32(&b[60]);
     p.clientHeight = io::loadI32(&b[64]);
     p.style = io::loadU32(&b[68]);
+    // A client area lies inside its window; anything else is not used.
+    if (p.clientWidth <= 0 || p.clientHeight <= 0 || p.clientWidth > p.width || p.clientHeight > p.height)
+        p.clientWidth = p.clientHeight = 0;
     if (p.width >= 100 && p.height >= 100 && p.width <= 32768 && p.height <= 32768) windowed_ = p;
     flags_ = io::loadI32(&b[128]);
     return true;
@@ -95,7 +98,10 @@ bool WindowOptions::applyMode(win::WindowId window, int32_t mode) {
     Placement p = placement(sw, sh);
     if (ws && window) {
         ws->setWindowStyle(window, p.style);
-        ws->setWindowRect(window, {p.x, p.y, p.x + p.width, p.y + p.height});
+        // The remembered client size, when there is one, is what comes back
+        // exactly; the frame around it is the desktop's.
+        if (p.clientWidth > 0 && p.clientHeight > 0) ws->placeWindow(window, p.x, p.y, p.clientWidth, p.clientHeight);
+        else ws->setWindowRect(window, {p.x, p.y, p.x + p.width, p.y + p.height});
         ws->showWindow(window, true);
     }
     ++processState().windowChangeCounter;

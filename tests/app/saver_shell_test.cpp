@@ -131,6 +131,14 @@ TEST_F(Shell, WindowOptionsRecordHasItsFieldsAtTheirOffsets) {
     EXPECT_EQ(w.windowed().x, 123);
     EXPECT_EQ(w.windowed().height, 456);
     EXPECT_TRUE(w.alwaysOnTop());
+    EXPECT_EQ(w.windowed().clientWidth, 0);  // none stored
+    io::storeI32(&bytes[60], 792);
+    io::storeI32(&bytes[64], 457);  // taller than its window: not used
+    ASSERT_TRUE(w.fromRecord(bytes));
+    EXPECT_EQ(w.windowed().clientWidth, 0);
+    io::storeI32(&bytes[64], 428);
+    ASSERT_TRUE(w.fromRecord(bytes));
+    EXPECT_EQ(w.windowed().clientHeight, 428);
     EXPECT_FALSE(w.fromRecord(std::vector<uint8_t>(199)));
     // Placement of the shaped window is one line short of the screen.
     EXPECT_TRUE(w.applyMode(0, kTransparent));

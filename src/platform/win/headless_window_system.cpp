@@ -7,6 +7,12 @@ namespace {
 // differ from window sizes as they do on a desktop.
 constexpr int kFrame = 4;
 constexpr int kCaption = 24;
+
+Rect outerFor(uint32_t style, int left, int top, int clientWidth, int clientHeight) {
+    bool framed = style & kWsCaption;
+    return {left, top, left + clientWidth + (framed ? 2 * kFrame : 0),
+            top + clientHeight + (framed ? 2 * kFrame + kCaption : 0)};
+}
 }  // namespace
 
 HeadlessWindowSystem::HeadlessWindowSystem() {
@@ -33,6 +39,9 @@ WindowId HeadlessWindowSystem::createWindow(const WindowSpec& request) {
     Window w;
     w.request = request;
     w.rect = request.rect;
+    if (request.clientWidth > 0 && request.clientHeight > 0)
+        w.rect = outerFor(request.style, request.rect.left, request.rect.top, request.clientWidth,
+                          request.clientHeight);
     w.style = request.style;
     w.visible = request.visible;
     w.topmost = request.topmost;
@@ -48,6 +57,9 @@ HeadlessWindowSystem::Window* HeadlessWindowSystem::window(WindowId id) {
 void HeadlessWindowSystem::destroyWindow(WindowId id) { windows_.erase(id); }
 void HeadlessWindowSystem::showWindow(WindowId id, bool show) { if (auto* w = window(id)) w->visible = show; }
 void HeadlessWindowSystem::setWindowRect(WindowId id, const Rect& r) { if (auto* w = window(id)) w->rect = r; }
+void HeadlessWindowSystem::placeWindow(WindowId id, int left, int top, int clientWidth, int clientHeight) {
+    if (auto* w = window(id)) w->rect = outerFor(w->style, left, top, clientWidth, clientHeight);
+}
 void HeadlessWindowSystem::setWindowStyle(WindowId id, uint32_t s) { if (auto* w = window(id)) w->style = s; }
 void HeadlessWindowSystem::setTopmost(WindowId id, bool t) { if (auto* w = window(id)) w->topmost = t; }
 

@@ -97,6 +97,24 @@ Qt::WindowFlags flagsFor(uint32_t style, bool topmost) {
     if (topmost) f |= Qt::WindowStaysOnTopHint;
     return f;
 }
+
+bool framed(const QWindow* w) { return w->property("tnxStyle").toUInt() & kWsCaption; }
+
+// A framed window is placed by its frame's corner (the window manager keeps
+// that corner where asked) and sized by its client area: Qt's own geometry
+// is the client area, while the rectangle the shell remembers is the frame.
+// A borderless window's frame is its client area; a decoration still
+// disappearing after a style change must not shift it.
+void place(QWindow* w, int left, int top, int clientWidth, int clientHeight) {
+    const qreal dpr = w->devicePixelRatio();
+    QSize client(std::max(1, int(clientWidth / dpr)), std::max(1, int(clientHeight / dpr)));
+    if (!framed(w)) {
+        w->setGeometry(QRect(QPoint(left, top), client));
+        return;
+    }
+    w->resize(client);
+    w->setFramePosition(QPoint(left, top));
+}
 }  // namespace
 
 WindowId QtWindowSystem::createWindow(const WindowSpec& request) {
@@ -109,9 +127,13 @@ WindowId QtWindowSystem::createWindow(const WindowSpec& request) {
         const auto screens = QGuiApplication::screens();
         if (request.monitor < screens.size()) w->setScreen(screens[request.monitor]);
     }
-    w->setGeometry(request.rect.left, request.rect.top, std::max(1, request.rect.width()), std::max(1, request.rect.height()));
     w->setProperty("tnxStyle", request.style);
     w->setProperty("tnxTopmost", request.topmost);
+    // Decorations are unknown until the window manager has framed the
+    // window: without a client size the rectangle's size is taken for it.
+    bool client = request.clientWidth > 0 && request.clientHeight > 0;
+    place(w.get(), request.rect.left, request.rect.top, client ? request.clientWidth : request.rect.width(),
+          client ? request.clientHeight : request.rect.height());
     if (request.visible && !offscreen_) w->show();
     windows_[id] = std::move(w);
     return id;
@@ -127,7 +149,14 @@ void QtWindowSystem::showWindow(WindowId id, bool show) {
 }
 
 void QtWindowSystem::setWindowRect(WindowId id, const Rect& r) {
-    if (auto* w = host(id)) w->setGeometry(r.left, r.top, std::max(1, r.width()), std::max(1, r.height()));
+    auto* w = host(id);
+    if (!w) return;
+    QMargins m = framed(w) ? w->frameMargins() : QMargins();
+    place(w, r.left, r.top, r.width() - m.left() - m.right(), r.height() - m.top() - m.bottom());
+}
+
+void QtWindowSystem::placeWindow(WindowId id, int left, int top, int clientWidth, int clientHeight) {
+    if (auto* w = host(id)) place(w, left, top, clientWidth, clientHeight);
 }
 
 void QtWindowSystem::setWindowStyle(WindowId id, uint32_t style) {

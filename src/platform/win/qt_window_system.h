@@ -25,6 +25,7 @@ public:
     void destroyWindow(WindowId id) override;
     void showWindow(WindowId id, bool show) override;
     void setWindowRect(WindowId id, const Rect& outer) override;
+    void placeWindow(WindowId id, int left, int top, int clientWidth, int clientHeight) override;
     void setWindowStyle(WindowId id, uint32_t style) override;
     void setTopmost(WindowId id, bool topmost) override;
     Rect windowRect(WindowId id) override;

@@ -44,6 +44,10 @@ enum WindowStyle : uint32_t {
 struct WindowSpec {
     std::string title;
     Rect rect;                 // outer rectangle in desktop coordinates
+    // When set, the client area's size: the window then has its outer
+    // top-left corner at rect's and this client size, so a remembered
+    // placement comes back exactly whatever the decorations measure.
+    int clientWidth = 0, clientHeight = 0;
     uint32_t style = 0;        // kWs... bits: a caption means a framed window
     bool topmost = false;
     bool visible = true;
@@ -77,6 +81,8 @@ public:
     virtual void destroyWindow(WindowId id) = 0;
     virtual void showWindow(WindowId id, bool show) = 0;
     virtual void setWindowRect(WindowId id, const Rect& outer) = 0;
+    // Outer top-left corner and client size (see WindowSpec::clientWidth).
+    virtual void placeWindow(WindowId id, int left, int top, int clientWidth, int clientHeight) = 0;
     virtual void setWindowStyle(WindowId id, uint32_t style) = 0;
     virtual void setTopmost(WindowId id, bool topmost) = 0;
     virtual Rect windowRect(WindowId id) = 0;
