@@ -71,7 +71,7 @@ protected:
                 viewer.loopOnce();
                 QTest::qWait(5);
             }
-            EXPECT_TRUE(settled()) << "the window did not settle";
+            EXPECT_TRUE(w && settled()) << "the window did not settle";
             if (w) g = {w->frameGeometry(), w->size()};
         }
         win::setWindowSystem(nullptr);

@@ -10,19 +10,6 @@ namespace tnx::test {
 
 namespace {
 
-bool onPath(const std::string& program) {
-    const char* path = std::getenv("PATH");
-    std::string dirs = path ? path : "/usr/bin:/bin";
-    for (size_t start = 0; start <= dirs.size();) {
-        size_t end = dirs.find(':', start);
-        if (end == std::string::npos) end = dirs.size();
-        std::string file = dirs.substr(start, end - start) + "/" + program;
-        if (access(file.c_str(), X_OK) == 0) return true;
-        start = end + 1;
-    }
-    return false;
-}
-
 void quietOutput() {
     int null = open("/dev/null", O_WRONLY);
     if (null < 0) return;
@@ -77,7 +64,9 @@ PrivateDisplay::~PrivateDisplay() {
     stop(server_);
 }
 
-bool PrivateDisplay::windowManagerInstalled() { return onPath("openbox"); }
+bool PrivateDisplay::windowManagerInstalled() {
+    return std::system("command -v openbox >/dev/null 2>&1") == 0;
+}
 
 bool PrivateDisplay::startWindowManager() {
     if (manager_ > 0) return true;
