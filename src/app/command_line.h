@@ -12,6 +12,14 @@ namespace tnx::app {
 
 struct LookAt {
     double longitudeDeg = 0, latitudeDeg = 0, altitudeKm = 0;
+    // A city or country name (UTF-8) still to be found in the geography;
+    // the position is filled in then. altitudeKm 0 takes the place's default.
+    std::string place;
+};
+
+// --where: the point to describe.
+struct WhereQuery {
+    double longitudeDeg = 0, latitudeDeg = 0;
 };
 
 // Options of ours that are not saver switches.
@@ -19,6 +27,7 @@ struct LaunchOptions {
     std::optional<std::string> snapshotPath;
     int width = 0, height = 0;  // --size; 0 = the window's size
     std::optional<LookAt> lookAt;
+    std::optional<WhereQuery> where;
     std::optional<std::string> time;  // --time, ISO 8601 UTC
     bool help = false;
     std::string error;  // a bad long option: the message to print
