@@ -23,25 +23,26 @@ bool validPoint(double lon, double lat) { return lon >= -180 && lon <= 180 && la
 
 // LON,LAT,KM, or NAME[,KM] (a name may itself hold commas: only a number
 // after the last one is taken as the altitude).
-bool parseLookAt(const std::string& s, LookAt& out) {
+bool parseLookAt(const std::string& s, LookAt& out, std::string& place) {
     double lon, lat, km;
     char rest;
+    place.clear();
     if (std::sscanf(s.c_str(), "%lf,%lf,%lf%c", &lon, &lat, &km, &rest) == 3) {
         if (!validPoint(lon, lat) || !validAltitude(km)) return false;
-        out = {lon, lat, km, {}};
+        out = {lon, lat, km};
         return true;
     }
     out = LookAt{};
-    out.place = s;
+    place = s;
     size_t comma = s.rfind(',');
     if (comma != std::string::npos && std::sscanf(s.c_str() + comma + 1, "%lf%c", &km, &rest) == 1) {
         if (!validAltitude(km)) return false;
         out.altitudeKm = km;
-        out.place = s.substr(0, comma);
+        place = s.substr(0, comma);
     }
-    while (!out.place.empty() && out.place.back() == ' ') out.place.pop_back();
-    while (!out.place.empty() && out.place.front() == ' ') out.place.erase(0, 1);
-    return !out.place.empty();
+    while (!place.empty() && place.back() == ' ') place.pop_back();
+    while (!place.empty() && place.front() == ' ') place.erase(0, 1);
+    return !place.empty();
 }
 
 bool parseWhere(const std::string& s, WhereQuery& out) {
@@ -77,7 +78,7 @@ LaunchOptions extractLaunchOptions(const std::vector<std::string>& args, std::st
         } else if (a.rfind("--look-at", 0) == 0) {
             LookAt l;
             if (auto v = value("--look-at")) {
-                if (parseLookAt(*v, l)) o.lookAt = l;
+                if (parseLookAt(*v, l, o.lookAtPlace)) o.lookAt = l;
                 else o.error = "--look-at wants LON,LAT,KM in degrees and kilometres, e.g. 10.5,47.2,2000, "
                                "or a city or country name with an optional KM, e.g. Paris,500";
             }

@@ -12,9 +12,6 @@ namespace tnx::app {
 
 struct LookAt {
     double longitudeDeg = 0, latitudeDeg = 0, altitudeKm = 0;
-    // A city or country name (UTF-8) still to be found in the geography;
-    // the position is filled in then. altitudeKm 0 takes the place's default.
-    std::string place;
 };
 
 // --where: the point to describe.
@@ -27,6 +24,9 @@ struct LaunchOptions {
     std::optional<std::string> snapshotPath;
     int width = 0, height = 0;  // --size; 0 = the window's size
     std::optional<LookAt> lookAt;
+    // --look-at NAME: the city or country (UTF-8) whose position lookAt
+    // receives once the geography is read; altitudeKm 0 takes its default.
+    std::string lookAtPlace;
     std::optional<WhereQuery> where;
     std::optional<std::string> time;  // --time, ISO 8601 UTC
     bool help = false;

@@ -51,9 +51,9 @@ int main(int argc, char** argv) {
         });
     }
 
-    if (launch.lookAt && !launch.lookAt->place.empty()) {
+    if (launch.lookAt && !launch.lookAtPlace.empty()) {
         std::string error;
-        if (!tnx::app::PlaceQuery().resolve(*launch.lookAt, error)) {
+        if (!tnx::app::PlaceQuery().resolve(launch.lookAtPlace, *launch.lookAt, error)) {
             std::fprintf(stderr, "terranox: %s\n", error.c_str());
             return 2;
         }

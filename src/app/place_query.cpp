@@ -54,11 +54,11 @@ std::string PlaceQuery::describe(const WhereQuery& where) const {
     return out + "\n";
 }
 
-bool PlaceQuery::resolve(LookAt& lookAt, std::string& error) const {
+bool PlaceQuery::resolve(const std::string& name, LookAt& lookAt, std::string& error) const {
     geodata::PlaceLookup lookup(tables_.countries(), tables_.cities(), &zones_);
-    auto place = lookup.find(text::utf8ToWindows1252(lookAt.place));
+    auto place = lookup.find(text::utf8ToWindows1252(name));
     if (!place) {
-        error = "no city or country named \"" + lookAt.place + "\"";
+        error = "no city or country named \"" + name + "\"";
         return false;
     }
     lookAt.longitudeDeg = place->longitude * kDegrees;

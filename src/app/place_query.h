@@ -27,8 +27,8 @@ public:
     // --where: "country: NAME" and "city: NAME (D km)" lines in UTF-8.
     std::string describe(const WhereQuery& where) const;
     // --look-at NAME: fills the position (and the default altitude) of the
-    // named city or country; false with a message when there is none.
-    bool resolve(LookAt& lookAt, std::string& error) const;
+    // named city or country (UTF-8); false with a message when there is none.
+    bool resolve(const std::string& place, LookAt& lookAt, std::string& error) const;
 
 private:
     std::unique_ptr<geodata::PackArchive> pack_;

@@ -72,16 +72,16 @@ TEST(LaunchOptions, LookAtTakesAPlaceNameWithAnOptionalAltitude) {
     std::string text;
     auto o = extractLaunchOptions({"--look-at", "Paris"}, text);
     ASSERT_TRUE(o.lookAt);
-    EXPECT_EQ(o.lookAt->place, "Paris");
+    EXPECT_EQ(o.lookAtPlace, "Paris");
     EXPECT_EQ(o.lookAt->altitudeKm, 0);  // the place's default
     o = extractLaunchOptions({"--look-at=Korea, South,800"}, text);
     ASSERT_TRUE(o.lookAt);
-    EXPECT_EQ(o.lookAt->place, "Korea, South");
+    EXPECT_EQ(o.lookAtPlace, "Korea, South");
     EXPECT_DOUBLE_EQ(o.lookAt->altitudeKm, 800);
     o = extractLaunchOptions({"--look-at", "Korea, South"}, text);
-    EXPECT_EQ(o.lookAt->place, "Korea, South");  // no number after the last comma
+    EXPECT_EQ(o.lookAtPlace, "Korea, South");  // no number after the last comma
     o = extractLaunchOptions({"--look-at", "S\xc3\xa3o Paulo , 250.5"}, text);
-    EXPECT_EQ(o.lookAt->place, "S\xc3\xa3o Paulo");
+    EXPECT_EQ(o.lookAtPlace, "S\xc3\xa3o Paulo");
     EXPECT_DOUBLE_EQ(o.lookAt->altitudeKm, 250.5);
     EXPECT_FALSE(extractLaunchOptions({"--look-at", "Paris,-5"}, text).error.empty());
     EXPECT_FALSE(extractLaunchOptions({"--look-at", ",300"}, text).error.empty());
