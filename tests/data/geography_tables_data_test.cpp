@@ -1,6 +1,7 @@
-// The geography of the built data (TERRANOX_APP_DIR): the zone tree agrees
-// with a plain point-in-polygon pass over the same outlines, well-known
-// places lie in their countries, and `terranox --where` names them.
+// The program's geography tables over the built data (TERRANOX_APP_DIR):
+// the zone tree agrees with a plain point-in-polygon pass over the same
+// outlines, well-known places lie in their countries, and `terranox
+// --where` names them.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -28,7 +29,7 @@ struct Point {
     int x, y;  // file units: y = -latitude
 };
 
-class GeographyData : public ::testing::Test {
+class GeographyTables : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         pack_ = new PackArchive;
@@ -114,13 +115,13 @@ protected:
     static std::vector<std::vector<Point>> lines_;
 };
 
-PackArchive* GeographyData::pack_ = nullptr;
-GeoOverlay* GeographyData::overlay_ = nullptr;
-BoundaryStore* GeographyData::store_ = nullptr;
-ZoneTree* GeographyData::zones_ = nullptr;
-std::vector<std::vector<Point>> GeographyData::lines_;
+PackArchive* GeographyTables::pack_ = nullptr;
+GeoOverlay* GeographyTables::overlay_ = nullptr;
+BoundaryStore* GeographyTables::store_ = nullptr;
+ZoneTree* GeographyTables::zones_ = nullptr;
+std::vector<std::vector<Point>> GeographyTables::lines_;
 
-TEST_F(GeographyData, TablesAreFilledAndLinked) {
+TEST_F(GeographyTables, TablesAreFilledAndLinked) {
     EXPECT_GT(overlay_->countries().count(), 200);
     EXPECT_GT(overlay_->cities().count(), 10000);
     EXPECT_GT(zones_->blockCount(), 200);
@@ -133,7 +134,7 @@ TEST_F(GeographyData, TablesAreFilledAndLinked) {
     EXPECT_EQ(overlay_->cities()[paris].nameText(), "Paris");
 }
 
-TEST_F(GeographyData, ZoneTreeAgreesWithAPlainPointInPolygonPass) {
+TEST_F(GeographyTables, ZoneTreeAgreesWithAPlainPointInPolygonPass) {
     std::mt19937 rng(20260101);
     std::uniform_int_distribution<int> lon(-17999, 17999), lat(-8999, 8999);
     int land = 0, edges = 0;
@@ -154,7 +155,7 @@ TEST_F(GeographyData, ZoneTreeAgreesWithAPlainPointInPolygonPass) {
     EXPECT_LT(edges, 10);
 }
 
-TEST_F(GeographyData, WellKnownPlacesLieInTheirCountries) {
+TEST_F(GeographyTables, WellKnownPlacesLieInTheirCountries) {
     EXPECT_EQ(countryAt(2.35, 48.85), "France");
     EXPECT_EQ(countryAt(139.69, 35.69), "Japan");
     EXPECT_EQ(countryAt(-179.95, -16.85), "Fiji");   // Taveuni, east of 180
@@ -163,7 +164,7 @@ TEST_F(GeographyData, WellKnownPlacesLieInTheirCountries) {
     EXPECT_EQ(countryAt(-30, 0), "");                // the Atlantic
 }
 
-TEST_F(GeographyData, WhereNamesTheCountryAndTheNearestCity) {
+TEST_F(GeographyTables, WhereNamesTheCountryAndTheNearestCity) {
     test::TestHome home;
     std::string cmd = (appDir() / "terranox").string() + " --where 2.35,48.85";
     FILE* p = popen(cmd.c_str(), "r");
