@@ -1,5 +1,8 @@
 #include "data_builder.h"
 
+#include "boundary_product.h"
+#include "city_product.h"
+#include "country_product.h"
 #include "cursor_product.h"
 #include "globe_tiles_product.h"
 #include "image_product.h"
@@ -38,6 +41,9 @@ std::vector<std::unique_ptr<BuildProduct>> DataBuilder::standardProducts() {
     list.push_back(std::make_unique<ReadmeProduct>());
     list.push_back(std::make_unique<SkyProduct>());
     list.push_back(std::make_unique<ImageProduct>());
+    list.push_back(std::make_unique<CountryProduct>());
+    list.push_back(std::make_unique<BoundaryProduct>());
+    list.push_back(std::make_unique<CityProduct>());
     list.push_back(std::make_unique<CursorProduct>());
     list.push_back(std::make_unique<GlobeTilesProduct>(11));
     return list;
