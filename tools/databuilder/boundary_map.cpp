@@ -47,6 +47,59 @@ std::vector<Run> runsOf(const std::vector<BoundaryPoint>& line) {
     return runs;
 }
 
+// Cuts a line where a segment jumps across the date line (more than half
+// the map wide): the first part ends on its own edge, the next begins on
+// the other, both at the latitude where the segment crosses, which is
+// added to `crossings`. Segments along the pole are left whole.
+std::vector<std::vector<BoundaryPoint>> cutAtDateLine(const std::vector<BoundaryPoint>& line,
+                                                      std::vector<int>& crossings) {
+    std::vector<std::vector<BoundaryPoint>> pieces(1);
+    for (size_t i = 0; i < line.size(); ++i) {
+        if (i > 0) {
+            const BoundaryPoint a = line[i - 1], b = line[i];
+            const int dx = b.x - a.x;
+            if (std::abs(dx) > kEdgeX && !(a.y == b.y && std::abs(a.y) >= kPoleY)) {
+                // Eastwards over +180 when b lies far west of a, else westwards.
+                const int edge = dx < 0 ? kEdgeX : -kEdgeX;
+                const double bx = b.x + (dx < 0 ? 2 * kEdgeX : -2 * kEdgeX);
+                int16_t y = a.y;
+                if (b.x == -edge) y = b.y;
+                else if (a.x != edge) y = int16_t(std::lround(a.y + (edge - a.x) / (bx - a.x) * (b.y - a.y)));
+                if (!(pieces.back().back() == BoundaryPoint{int16_t(edge), y}))
+                    pieces.back().push_back({int16_t(edge), y});
+                pieces.push_back({{int16_t(-edge), y}});
+                crossings.push_back(y);
+                if (b == pieces.back().back()) continue;
+            }
+        }
+        pieces.back().push_back(line[i]);
+    }
+    // A line that ends (or begins) with its crossing leaves a lone point.
+    if (pieces.size() > 1)
+        pieces.erase(std::remove_if(pieces.begin(), pieces.end(), [](const auto& p) { return p.size() < 2; }),
+                     pieces.end());
+    return pieces;
+}
+
+// The segments that close a ring cut at the date line: between crossings,
+// paired from north to south, on both edges; a ring crossing an odd number
+// of times goes round a pole (y = pole) and closes along it.
+//
+// Such a ring reaches both ends of the map, so the zone test casts its ray
+// from the western edge, where a segment never counts: the western closing
+// segments lie one hundredth east of the edge, where they do.
+std::vector<BoundaryPolyline> closingLines(std::vector<int> ys, int pole) {
+    if (ys.size() % 2 != 0) ys.push_back(pole);
+    std::sort(ys.begin(), ys.end());
+    std::vector<BoundaryPolyline> lines;
+    for (size_t i = 0; i + 1 < ys.size(); i += 2)
+        for (int edge : {kEdgeX, -kEdgeX + 1})
+            lines.push_back({BoundaryMap::kCoast, {{int16_t(edge), int16_t(ys[i])}, {int16_t(edge), int16_t(ys[i + 1])}}});
+    if (std::find(ys.begin(), ys.end(), pole) != ys.end())
+        lines.push_back({BoundaryMap::kCoast, {{int16_t(kEdgeX), int16_t(pole)}, {int16_t(-kEdgeX + 1), int16_t(pole)}}});
+    return lines;
+}
+
 double distanceToSegment(const BoundaryPoint& p, const BoundaryPoint& a, const BoundaryPoint& b) {
     const double dx = b.x - a.x, dy = b.y - a.y;
     const double len2 = dx * dx + dy * dy;
@@ -110,74 +163,81 @@ BoundaryPoint BoundaryMap::toFile(const GeoPoint& p) {
 
 void BoundaryMap::addCountries(const TopoAtlas& atlas, const std::vector<std::vector<std::string>>& polygonCountries) {
     const auto& arcs = atlas.arcs();
+    const auto& features = atlas.features();
     const size_t first = polylines_.size();
+    const auto forEachPolygon = [&](auto&& visit) {
+        for (size_t f = 0; f < features.size() && f < polygonCountries.size(); ++f)
+            for (size_t p = 0; p < features[f].polygons.size() && p < polygonCountries[f].size(); ++p)
+                visit(features[f].polygons[p], polygonCountries[f][p]);
+    };
 
     // Which countries use each arc, and how often.
     std::vector<std::set<std::string>> users(arcs.size());
     std::vector<int> uses(arcs.size(), 0);
-    // Arcs of rings that go once round the globe (Antarctica): the ring's
-    // edge at -180 is where the zone test's ray starts, and a segment there
-    // is never counted; one hundredth east of it, it is.
-    std::vector<bool> wholeTurn(arcs.size(), false);
-    const auto& features = atlas.features();
-    for (size_t f = 0; f < features.size() && f < polygonCountries.size(); ++f)
-        for (size_t p = 0; p < features[f].polygons.size() && p < polygonCountries[f].size(); ++p)
-            for (const auto& ring : features[f].polygons[p]) {
-                int minX = kEdgeX, maxX = -kEdgeX;
-                for (const BoundaryPoint& q : fileLine(atlas.ringPoints(ring))) {
-                    minX = std::min<int>(minX, q.x);
-                    maxX = std::max<int>(maxX, q.x);
-                }
-                for (int ref : ring) {
-                    const size_t a = TopoAtlas::arcOf(ref);
-                    if (a >= arcs.size()) continue;
-                    users[a].insert(polygonCountries[f][p]);
+    forEachPolygon([&](const auto& polygon, const std::string& country) {
+        for (const auto& ring : polygon)
+            for (int ref : ring)
+                if (const size_t a = TopoAtlas::arcOf(ref); a < arcs.size()) {
+                    users[a].insert(country);
                     ++uses[a];
-                    if (minX == -kEdgeX && maxX > 17994) wholeTurn[a] = true;
                 }
-            }
+    });
 
-    // Arc i is polyline first + i; cut-off runs go after all arcs.
+    // Arc i is polyline first + i; further pieces go after all arcs.
     std::vector<std::vector<int>> arcPolylines(arcs.size());
+    std::vector<std::vector<int>> arcCrossings(arcs.size());  // y where the arc crosses the date line
     std::vector<BoundaryPolyline> extra;
+    const auto add = [&](size_t a, BoundaryPolyline pl) {
+        if (arcPolylines[a].empty()) {
+            polylines_[first + a] = std::move(pl);
+            arcPolylines[a].push_back(int(first + a));
+        } else {
+            arcPolylines[a].push_back(int(first + arcs.size() + extra.size()));
+            extra.push_back(std::move(pl));
+        }
+    };
     polylines_.resize(first + arcs.size());
     for (size_t a = 0; a < arcs.size(); ++a) {
         const int cls = users[a].size() >= 2 ? kBorder : uses[a] >= 2 ? kInnerLine : kCoast;
-        std::vector<BoundaryPoint> line = fileLine(arcs[a]);
-        std::vector<Run> runs = cls == kCoast ? std::vector<Run>{{false, line}} : runsOf(line);
-        for (Run& run : runs) {
-            if (wholeTurn[a])
-                for (BoundaryPoint& q : run.points)
-                    if (q.x == -kEdgeX) q.x = -kEdgeX + 1;
-            BoundaryPolyline pl{run.closing ? kCoast : cls, std::move(run.points)};
-            if (arcPolylines[a].empty()) {
-                polylines_[first + a] = std::move(pl);
-                arcPolylines[a].push_back(int(first + a));
-            } else {
-                arcPolylines[a].push_back(int(first + arcs.size() + extra.size()));
-                extra.push_back(std::move(pl));
+        for (auto& piece : cutAtDateLine(fileLine(arcs[a]), arcCrossings[a])) {
+            if (cls == kCoast) {
+                add(a, {kCoast, std::move(piece)});
+                continue;
             }
+            for (Run& run : runsOf(piece)) add(a, {run.closing ? kCoast : cls, std::move(run.points)});
         }
     }
     polylines_.insert(polylines_.end(), std::make_move_iterator(extra.begin()), std::make_move_iterator(extra.end()));
-    countryPolylines_ = polylines_.size();
 
     std::map<std::string, size_t> blockOf;
-    for (size_t f = 0; f < features.size() && f < polygonCountries.size(); ++f)
-        for (size_t p = 0; p < features[f].polygons.size() && p < polygonCountries[f].size(); ++p) {
-            const std::string& name = polygonCountries[f][p];
-            auto [it, added] = blockOf.emplace(name, zones_.size());
-            if (added) zones_.push_back({name, {}});
-            // One region per polygon: its holes (enclaves such as Lesotho)
-            // belong with its outer ring so the even-odd test leaves them out.
-            std::vector<int> region;
-            for (const auto& ring : features[f].polygons[p])
-                for (int ref : ring) {
-                    const size_t a = TopoAtlas::arcOf(ref);
-                    if (a < arcs.size()) region.insert(region.end(), arcPolylines[a].begin(), arcPolylines[a].end());
-                }
-            if (!region.empty()) zones_[it->second].regions.push_back(std::move(region));
+    std::vector<std::vector<int>*> regions;
+    forEachPolygon([&](const auto& polygon, const std::string& country) {
+        auto [it, added] = blockOf.emplace(country, zones_.size());
+        if (added) zones_.push_back({country, {}});
+        // One region per polygon: its holes (enclaves such as Lesotho)
+        // belong with its outer ring so the even-odd test leaves them out.
+        std::vector<int> region;
+        for (const auto& ring : polygon) {
+            std::vector<int> crossings;
+            for (int ref : ring) {
+                const size_t a = TopoAtlas::arcOf(ref);
+                if (a >= arcs.size()) continue;
+                region.insert(region.end(), arcPolylines[a].begin(), arcPolylines[a].end());
+                crossings.insert(crossings.end(), arcCrossings[a].begin(), arcCrossings[a].end());
+            }
+            if (crossings.empty()) continue;
+            int sumY = 0;
+            for (const BoundaryPoint& q : fileLine(atlas.ringPoints(ring))) sumY += q.y > 0 ? 1 : -1;
+            for (BoundaryPolyline& pl : closingLines(crossings, sumY > 0 ? 9000 : -9000)) {
+                region.push_back(int(polylines_.size()));
+                polylines_.push_back(std::move(pl));
+            }
         }
+        if (!region.empty()) {
+            zones_[it->second].regions.push_back(std::move(region));
+        }
+    });
+    countryPolylines_ = polylines_.size();
 }
 
 void BoundaryMap::addRivers(const std::vector<std::vector<GeoPoint>>& lines) {
