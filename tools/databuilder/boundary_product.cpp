@@ -48,15 +48,25 @@ bool BoundaryProduct::build(const SourceCache& sources, ProductFiles& files, std
         return false;
     }
 
+    notes_.clear();
     std::vector<std::vector<std::string>> polygonCountries;
+    size_t matched = 0;
+    std::string unmatched;
     for (const AtlasFeature& f : atlas.features()) {
         std::vector<std::string> countries;
+        bool known = !f.polygons.empty();
         for (const auto& polygon : f.polygons) {
             const GeoPoint c = centreOf(polygon.empty() ? std::vector<GeoPoint>{} : atlas.ringPoints(polygon.front()));
-            countries.push_back(Cp1252Text::fromUtf8(bridge.resolve(f.id, f.name, c.lat, c.lon).name));
+            const auto match = bridge.resolve(f.id, f.name, c.lat, c.lon);
+            known = known && match.entry >= 0;
+            countries.push_back(Cp1252Text::fromUtf8(match.name));
         }
+        if (known) ++matched;
+        else unmatched += (unmatched.empty() ? "" : ", ") + f.name;
         polygonCountries.push_back(std::move(countries));
     }
+    notes_.push_back(std::to_string(matched) + " of " + std::to_string(atlas.features().size()) +
+                     " atlas countries are Factbook entities; not: " + unmatched);
     BoundaryMap map;
     map.addCountries(atlas, polygonCountries);
     if (map.countryPolylines() >= size_t(BoundaryMap::kZoneIndexLimit)) {
@@ -70,18 +80,29 @@ bool BoundaryProduct::build(const SourceCache& sources, ProductFiles& files, std
     for (const RiverSegment& s : rivers.segments())
         if (s.level >= 1 && s.level <= kMaxRiverLevel) pieces.push_back(s.points);
     map.addRivers(RiverNetwork::chain(pieces));
+    notes_.push_back(std::to_string(pieces.size()) + " river pieces of levels 1 to " + std::to_string(kMaxRiverLevel) +
+                     " chained into " + std::to_string(map.classPolylines(BoundaryMap::kRiver)) + " rivers");
 
     for (int cls = 0; cls < 8; ++cls)
-        if (map.classVertices(cls) > BoundaryMap::kClassVertexLimit &&
-            map.simplifyClass(cls, BoundaryMap::kClassVertexLimit) < 0) {
-            error = "class " + std::to_string(cls) + " lines do not fit 65535 vertices";
-            return false;
+        if (map.classVertices(cls) > BoundaryMap::kClassVertexLimit) {
+            const int tolerance = map.simplifyClass(cls, BoundaryMap::kClassVertexLimit);
+            if (tolerance < 0) {
+                error = "class " + std::to_string(cls) + " lines do not fit 65535 vertices";
+                return false;
+            }
+            notes_.push_back("class " + std::to_string(cls) + " thinned within " + std::to_string(tolerance) +
+                             " hundredths of a degree");
         }
     for (const BoundaryPolyline& pl : map.polylines())
         if (pl.points.size() > kMaxPolylinePoints) {
             error = "a line of more than 32767 points";
             return false;
         }
+    notes_.push_back(std::to_string(map.zones().size()) + " zones, " + std::to_string(map.countryPolylines()) +
+                     " country lines, " + std::to_string(map.classPolylines(BoundaryMap::kRiver)) + " rivers");
+    for (int cls : {BoundaryMap::kCoast, BoundaryMap::kBorder, BoundaryMap::kInnerLine, BoundaryMap::kRiver})
+        notes_.push_back("class " + std::to_string(cls) + ": " + std::to_string(map.classPolylines(cls)) +
+                         " lines, " + std::to_string(map.classVertices(cls)) + " points");
     files["CARTE.BIN2"] = map.encodeBoundaries();
     const std::string zones = map.encodeZones();
     files["CARTE.ZONES"] = std::vector<uint8_t>(zones.begin(), zones.end());

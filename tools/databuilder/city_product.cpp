@@ -48,7 +48,8 @@ std::vector<uint8_t> CityProduct::encode(const std::vector<CityGroup>& groups) {
 
 bool CityProduct::groupCities(std::span<const uint8_t> citiesJson, const CountryBridge& bridge,
                               const Factbook& factbook, const ElevationGrid& elevation,
-                              std::vector<CityGroup>& groups, std::string& error) {
+                              std::vector<CityGroup>& groups, std::string& error,
+                              std::vector<std::string>* unmatched) {
     QJsonParseError parseError{};
     const QJsonDocument doc = QJsonDocument::fromJson(
         QByteArray(reinterpret_cast<const char*>(citiesJson.data()), qsizetype(citiesJson.size())), &parseError);
@@ -80,6 +81,11 @@ bool CityProduct::groupCities(std::span<const uint8_t> citiesJson, const Country
         p.entry.altitude = int16_t(std::lround(std::clamp(elevation.landElevation(lon, lat), 0.0, 9000.0)));
         const double population = c.value("population").toVariant().toDouble();
         p.entry.population = int32_t(std::clamp(std::round(population), 0.0, 2147483647.0));
+        if (match.entry < 0 && unmatched) {
+            const std::string source = c.value("country").toString().toStdString();
+            if (std::find(unmatched->begin(), unmatched->end(), source) == unmatched->end())
+                unmatched->push_back(source);
+        }
         const std::string key = CountryBridge::normalised(match.name);
         countryName.emplace(key, match.name);
         auto& slot = byCountry[key];
@@ -124,8 +130,20 @@ bool CityProduct::build(const SourceCache& sources, ProductFiles& files, std::st
     ElevationGrid elevation;
     if (!elevation.load(*netcdf, error)) return false;
     std::vector<CityGroup> groups;
-    if (!groupCities(*cities, bridge, factbook, elevation, groups, error)) return false;
+    std::vector<std::string> unmatched;
+    if (!groupCities(*cities, bridge, factbook, elevation, groups, error, &unmatched)) return false;
     files["site.bin"] = encode(groups);
+    size_t total = 0, capitals = 0;
+    for (const CityGroup& g : groups) {
+        total += g.cities.size();
+        for (const CityEntry& c : g.cities) capitals += c.cityClass == kCapital;
+    }
+    notes_.clear();
+    notes_.push_back(std::to_string(total) + " cities, " + std::to_string(capitals) + " capitals, in " +
+                     std::to_string(groups.size()) + " countries");
+    std::string list;
+    for (const std::string& u : unmatched) list += (list.empty() ? "" : ", ") + u;
+    notes_.push_back(std::to_string(unmatched.size()) + " city countries are no Factbook entity: " + list);
     return true;
 }
 

@@ -48,9 +48,12 @@ public:
     // Groups the cities of the list's JSON by country (alphabetically by
     // country name, cities in the list's order) with the bridge's names.
     // Among a country's capitals, the one the Factbook names comes last.
+    // `unmatched` receives the list's country names that match no Factbook
+    // entity (their cities keep the name the bridge gives them).
     static bool groupCities(std::span<const uint8_t> citiesJson, const CountryBridge& bridge,
                             const Factbook& factbook, const ElevationGrid& elevation,
-                            std::vector<CityGroup>& groups, std::string& error);
+                            std::vector<CityGroup>& groups, std::string& error,
+                            std::vector<std::string>* unmatched = nullptr);
 
     std::string name() const override { return "cities"; }
     int version() const override { return 1; }
@@ -60,6 +63,10 @@ public:
     }
     std::vector<ProductFile> outputs() const override { return {{"site.bin", true}}; }
     bool build(const SourceCache& sources, ProductFiles& files, std::string& error) override;
+    std::vector<std::string> notes() const override { return notes_; }
+
+private:
+    std::vector<std::string> notes_;
 };
 
 }  // namespace tnx::databuilder

@@ -102,6 +102,11 @@ bool CountryProduct::build(const SourceCache& sources, ProductFiles& files, std:
                 return false;
             }
     records.insert(records.end(), countries.begin(), countries.end());
+    notes_.clear();
+    std::string noCode;
+    for (size_t i = 0; i < bridge.size(); ++i)
+        if (bridge.isoOf(i).empty()) noCode += (noCode.empty() ? "" : ", ") + bridge.nameOf(i);
+    notes_.push_back(std::to_string(records.size()) + " records; entities without an ISO code: " + noCode);
     files["country.bin"] = encode(records);
     return true;
 }

@@ -39,6 +39,10 @@ public:
     }
     std::vector<ProductFile> outputs() const override { return {{"country.bin", true}}; }
     bool build(const SourceCache& sources, ProductFiles& files, std::string& error) override;
+    std::vector<std::string> notes() const override { return notes_; }
+
+private:
+    std::vector<std::string> notes_;
 };
 
 }  // namespace tnx::databuilder

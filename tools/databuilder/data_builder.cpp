@@ -86,6 +86,7 @@ bool DataBuilder::buildProduct(BuildProduct& product, const std::string& key) {
     }
     if (!product.complete(output_, why)) return fail(product.name() + ": " + (why.empty() ? "cannot complete" : why));
     stamp_.setKey(product.name(), key);
+    for (const std::string& note : product.notes()) report_.notes.push_back(product.name() + ": " + note);
     return true;
 }
 

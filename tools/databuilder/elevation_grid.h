@@ -40,7 +40,7 @@ public:
     // within `searchCells` samples (distance measured on the ground), so a
     // coastal town whose nearest sample is sea floor takes the coast's
     // height; with none in reach the answer is 0. Never negative.
-    double landElevation(double longitude, double latitude, int searchCells = 6) const;
+    double landElevation(double longitude, double latitude, int searchCells = 3) const;
 
     // The grid of a terrain tile file: width W (2^k + 1) columns from
     // longitude -180 (column W - 1 repeats column 0), (W - 1) / 2 + 1 rows
