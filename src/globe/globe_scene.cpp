@@ -386,7 +386,10 @@ void GlobeScene::onCommand(uint32_t id) {
     switch (id) {
         case kCmdHideToolBars: view_.toolBars = false; break;
         case kCmdShowToolBars: view_.toolBars = true; break;
-        case kCmdUnselectAll: overlay_->clearAll(); break;
+        case kCmdUnselectAll:
+            overlay_->clearAll();
+            app::processState().forceRedraw = true;
+            break;
         case kCmdButtonMenu: contextMenu(); break;
         default: break;
     }
@@ -397,6 +400,7 @@ void GlobeScene::onClick() {
     // still to come); otherwise they pick cities and countries.
     if (view_.distanceTool) return;
     overlay_->click();
+    app::processState().forceRedraw = true;  // a star comes or goes, an outline changes
 }
 
 win::Menu GlobeScene::buildContextMenu() const {

@@ -132,13 +132,4 @@ TEST_F(SceneGeography, ClicksMarkCitiesUnlessTheDistanceToolIsOnAndClearStartsAg
     EXPECT_EQ(scene_->overlay().selection().marked()[0].city, 1);
 }
 
-TEST_F(SceneGeography, ContextMenuChecksTheViewOptions) {
-    win::Menu m = scene_->buildContextMenu();
-    EXPECT_TRUE(m.find(40034)->checked);
-    EXPECT_TRUE(m.find(40035)->checked);
-    scene_->viewOptions().cities = false;
-    m = scene_->buildContextMenu();
-    EXPECT_FALSE(m.find(40035)->checked);
-}
-
 }  // namespace
