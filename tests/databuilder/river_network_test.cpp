@@ -1,5 +1,8 @@
 #include "river_network.h"
 
+#include "geography_sources.h"
+#include "support/test_home.h"
+
 #include <gtest/gtest.h>
 
 namespace tnx::databuilder {
@@ -33,6 +36,28 @@ TEST(RiverNetwork, JoinsAtTheDateLineAndFromEitherEnd) {
     ASSERT_EQ(lines[0].size(), 4u);  // the date-line point once
     EXPECT_DOUBLE_EQ(lines[0].front().lon, 176);
     EXPECT_DOUBLE_EQ(lines[0].back().lon, -179);
+}
+
+TEST(RiverNetwork, ReadsBinsFromTheNorthWestWithUnsignedSteps) {
+    test::TestHome home;
+    // Bin 4 x 36 + 35: 350 .. 360 E, 40 .. 50 N; steps above 32767 are
+    // stored as negative shorts.
+    ASSERT_TRUE(test::writeRiverFile(home.file("r.nc"), {{4 * 36 + 35, 2, {{0, 0}, {65535, 49151}}},
+                                                         {0, 5, {{0, 65535}}}}));
+    RiverNetwork rivers;
+    std::string error;
+    ASSERT_TRUE(rivers.load(home.file("r.nc"), error)) << error;
+    EXPECT_EQ(rivers.binDegrees(), 10);
+    ASSERT_EQ(rivers.segments().size(), 2u);
+    EXPECT_EQ(rivers.segments()[0].level, 5);  // bin 0 comes first
+    EXPECT_NEAR(rivers.segments()[0].points[0].lat, 90, 1e-9);
+    const auto& r = rivers.segments()[1];
+    EXPECT_EQ(r.level, 2);
+    EXPECT_NEAR(r.points[0].lon, -10, 1e-9);
+    EXPECT_NEAR(r.points[0].lat, 40, 1e-9);
+    EXPECT_NEAR(r.points[1].lon, 0, 1e-9);
+    EXPECT_NEAR(r.points[1].lat, 47.5, 1e-3);
+    EXPECT_FALSE(rivers.load(home.file("missing.nc"), error));
 }
 
 }  // namespace
