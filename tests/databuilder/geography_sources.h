@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace tnx::test {
@@ -39,36 +40,29 @@ inline bool writeRiverFile(const std::filesystem::path& path, const std::vector<
             for (auto [x, y] : p.points) dx.push_back(short(x)), dy.push_back(short(y));
         }
     }
-    int id = 0, scalar = 0, binDim = 0, segDim = 0, pointDim = 0;
+    int id = 0, dims[4] = {};
     if (nc_create(path.c_str(), NC_CLOBBER, &id) != NC_NOERR) return false;
-    nc_def_dim(id, "Dimension_of_scalar", 1, &scalar);
-    nc_def_dim(id, "Dimension_of_bin_arrays", kBins, &binDim);
-    nc_def_dim(id, "Dimension_of_segment_arrays", counts.size(), &segDim);
-    nc_def_dim(id, "Dimension_of_point_arrays", dx.size(), &pointDim);
-    struct Var {
-        const char* name;
-        nc_type type;
-        int dim;
-        const void* data;
-    };
+    nc_def_dim(id, "Dimension_of_scalar", 1, &dims[0]);
+    nc_def_dim(id, "Dimension_of_bin_arrays", kBins, &dims[1]);
+    nc_def_dim(id, "Dimension_of_segment_arrays", counts.size(), &dims[2]);
+    nc_def_dim(id, "Dimension_of_point_arrays", dx.size(), &dims[3]);
     const int binMinutes = 600, across = 36;
-    const std::vector<Var> vars = {
-        {"Bin_size_in_minutes", NC_INT, scalar, &binMinutes},
-        {"N_bins_in_360_longitude_range", NC_INT, scalar, &across},
-        {"Id_of_first_segment_in_a_bin", NC_INT, binDim, firstSegment.data()},
-        {"N_segments_in_a_bin", NC_SHORT, binDim, segments.data()},
-        {"N_points_for_a_segment", NC_SHORT, segDim, counts.data()},
-        {"Hierarchial_level_of_a_segment", NC_SHORT, segDim, levels.data()},
-        {"Id_of_first_point_in_a_segment", NC_INT, segDim, firstPoint.data()},
-        {"Relative_longitude_from_SW_corner_of_bin", NC_SHORT, pointDim, dx.data()},
-        {"Relative_latitude_from_SW_corner_of_bin", NC_SHORT, pointDim, dy.data()},
-    };
-    std::vector<int> ids(vars.size());
-    for (size_t i = 0; i < vars.size(); ++i) nc_def_var(id, vars[i].name, vars[i].type, 1, &vars[i].dim, &ids[i]);
+    const std::tuple<const char*, int, const void*> vars[] = {  // name, dimension, ints or shorts
+        {"Bin_size_in_minutes", 0, &binMinutes}, {"N_bins_in_360_longitude_range", 0, &across},
+        {"Id_of_first_segment_in_a_bin", 1, firstSegment.data()}, {"N_segments_in_a_bin", -1, segments.data()},
+        {"N_points_for_a_segment", -2, counts.data()}, {"Hierarchial_level_of_a_segment", -2, levels.data()},
+        {"Id_of_first_point_in_a_segment", 2, firstPoint.data()},
+        {"Relative_longitude_from_SW_corner_of_bin", -3, dx.data()},
+        {"Relative_latitude_from_SW_corner_of_bin", -3, dy.data()}};
+    int ids[9] = {};
+    for (int i = 0; i < 9; ++i) {
+        const int dim = std::get<1>(vars[i]);
+        nc_def_var(id, std::get<0>(vars[i]), dim < 0 ? NC_SHORT : NC_INT, 1, &dims[dim < 0 ? -dim : dim], &ids[i]);
+    }
     nc_enddef(id);
-    for (size_t i = 0; i < vars.size(); ++i)
-        if (vars[i].type == NC_INT) nc_put_var_int(id, ids[i], static_cast<const int*>(vars[i].data));
-        else nc_put_var_short(id, ids[i], static_cast<const short*>(vars[i].data));
+    for (int i = 0; i < 9; ++i)
+        if (std::get<1>(vars[i]) < 0) nc_put_var_short(id, ids[i], static_cast<const short*>(std::get<2>(vars[i])));
+        else nc_put_var_int(id, ids[i], static_cast<const int*>(std::get<2>(vars[i])));
     return nc_close(id) == NC_NOERR;
 }
 
