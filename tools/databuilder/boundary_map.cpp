@@ -100,59 +100,6 @@ std::vector<BoundaryPolyline> closingLines(std::vector<int> ys, int pole) {
     return lines;
 }
 
-double distanceToSegment(const BoundaryPoint& p, const BoundaryPoint& a, const BoundaryPoint& b) {
-    const double dx = b.x - a.x, dy = b.y - a.y;
-    const double len2 = dx * dx + dy * dy;
-    double t = len2 > 0 ? ((p.x - a.x) * dx + (p.y - a.y) * dy) / len2 : 0;
-    t = std::clamp(t, 0.0, 1.0);
-    const double ex = a.x + t * dx - p.x, ey = a.y + t * dy - p.y;
-    return std::sqrt(ex * ex + ey * ey);
-}
-
-void douglasPeucker(const std::vector<BoundaryPoint>& line, size_t first, size_t last, double tolerance,
-                    std::vector<bool>& keep) {
-    if (last <= first + 1) return;
-    double worst = -1;
-    size_t at = first;
-    for (size_t i = first + 1; i < last; ++i) {
-        const double d = distanceToSegment(line[i], line[first], line[last]);
-        if (d > worst) {
-            worst = d;
-            at = i;
-        }
-    }
-    if (worst <= tolerance) return;
-    keep[at] = true;
-    douglasPeucker(line, first, at, tolerance, keep);
-    douglasPeucker(line, at, last, tolerance, keep);
-}
-
-std::vector<BoundaryPoint> thinned(const std::vector<BoundaryPoint>& line, double tolerance) {
-    if (tolerance <= 0 || line.size() < 3) return line;
-    std::vector<bool> keep(line.size(), false);
-    keep.front() = keep.back() = true;
-    // A closed line (first point = last) is split at its farthest point so
-    // it keeps an area.
-    size_t mid = line.size() - 1;
-    if (line.front() == line.back()) {
-        double far = -1;
-        for (size_t i = 1; i + 1 < line.size(); ++i) {
-            const double d = std::hypot(double(line[i].x - line[0].x), double(line[i].y - line[0].y));
-            if (d > far) {
-                far = d;
-                mid = i;
-            }
-        }
-        keep[mid] = true;
-    }
-    douglasPeucker(line, 0, mid, tolerance, keep);
-    douglasPeucker(line, mid, line.size() - 1, tolerance, keep);
-    std::vector<BoundaryPoint> out;
-    for (size_t i = 0; i < line.size(); ++i)
-        if (keep[i]) out.push_back(line[i]);
-    return out;
-}
-
 }  // namespace
 
 BoundaryPoint BoundaryMap::toFile(const GeoPoint& p) {
@@ -245,24 +192,6 @@ void BoundaryMap::addRivers(const std::vector<std::vector<GeoPoint>>& lines) {
         std::vector<BoundaryPoint> points = fileLine(line);
         if (points.size() >= 2) polylines_.push_back({kRiver, std::move(points)});
     }
-}
-
-int BoundaryMap::simplifyClass(int boundaryClass, size_t maxVertices) {
-    std::vector<size_t> members;
-    for (size_t i = 0; i < polylines_.size(); ++i)
-        if (polylines_[i].boundaryClass == boundaryClass) members.push_back(i);
-    for (int tolerance : {0, 1, 2, 3, 4, 6, 8, 12, 16, 24, 32, 48, 64}) {
-        size_t total = 0;
-        std::vector<std::vector<BoundaryPoint>> lines;
-        for (size_t i : members) {
-            lines.push_back(thinned(polylines_[i].points, tolerance));
-            total += lines.back().size();
-        }
-        if (total > maxVertices) continue;
-        for (size_t k = 0; k < members.size(); ++k) polylines_[members[k]].points = std::move(lines[k]);
-        return tolerance;
-    }
-    return -1;
 }
 
 size_t BoundaryMap::classVertices(int boundaryClass) const {

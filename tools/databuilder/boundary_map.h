@@ -61,12 +61,6 @@ public:
     // Lines in degrees; lines of fewer than two distinct points are left out.
     void addRivers(const std::vector<std::vector<GeoPoint>>& lines);
 
-    // Thins the class's polylines (Douglas-Peucker, keeping their ends) with
-    // the smallest tolerance, in hundredths of a degree, that leaves at most
-    // `maxVertices` in the class. Answers that tolerance, or -1 when even the
-    // coarsest cannot.
-    int simplifyClass(int boundaryClass, size_t maxVertices);
-
     const std::vector<BoundaryPolyline>& polylines() const { return polylines_; }
     const std::vector<ZoneBlock>& zones() const { return zones_; }
     size_t countryPolylines() const { return countryPolylines_; }

@@ -83,15 +83,12 @@ bool BoundaryProduct::build(const SourceCache& sources, ProductFiles& files, std
     notes_.push_back(std::to_string(pieces.size()) + " river pieces of levels 1 to " + std::to_string(kMaxRiverLevel) +
                      " chained into " + std::to_string(map.classPolylines(BoundaryMap::kRiver)) + " rivers");
 
+    // Each class is drawn from one buffer with 16-bit indices.
     for (int cls = 0; cls < 8; ++cls)
         if (map.classVertices(cls) > BoundaryMap::kClassVertexLimit) {
-            const int tolerance = map.simplifyClass(cls, BoundaryMap::kClassVertexLimit);
-            if (tolerance < 0) {
-                error = "class " + std::to_string(cls) + " lines do not fit 65535 vertices";
-                return false;
-            }
-            notes_.push_back("class " + std::to_string(cls) + " thinned within " + std::to_string(tolerance) +
-                             " hundredths of a degree");
+            error = "class " + std::to_string(cls) + " lines have " + std::to_string(map.classVertices(cls)) +
+                    " points, more than 65535";
+            return false;
         }
     for (const BoundaryPolyline& pl : map.polylines())
         if (pl.points.size() > kMaxPolylinePoints) {

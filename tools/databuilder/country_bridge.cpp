@@ -5,6 +5,7 @@
 #include <QJsonObject>
 #include <QString>
 
+#include <cctype>
 #include <cmath>
 #include <set>
 
