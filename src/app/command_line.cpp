@@ -18,12 +18,38 @@ bool parseSize(const std::string& s, int& w, int& h) {
     return true;
 }
 
-bool parseLookAt(const std::string& s, LookAt& out) {
+bool validAltitude(double km) { return km > 0 && km <= 1e7; }
+bool validPoint(double lon, double lat) { return lon >= -180 && lon <= 180 && lat >= -90 && lat <= 90; }
+
+// LON,LAT,KM, or NAME[,KM] (a name may itself hold commas: only a number
+// after the last one is taken as the altitude).
+bool parseLookAt(const std::string& s, LookAt& out, std::string& place) {
     double lon, lat, km;
     char rest;
-    if (std::sscanf(s.c_str(), "%lf,%lf,%lf%c", &lon, &lat, &km, &rest) != 3) return false;
-    if (lon < -180 || lon > 180 || lat < -90 || lat > 90 || km <= 0 || km > 1e7) return false;
-    out = {lon, lat, km};
+    place.clear();
+    if (std::sscanf(s.c_str(), "%lf,%lf,%lf%c", &lon, &lat, &km, &rest) == 3) {
+        if (!validPoint(lon, lat) || !validAltitude(km)) return false;
+        out = {lon, lat, km};
+        return true;
+    }
+    out = LookAt{};
+    place = s;
+    size_t comma = s.rfind(',');
+    if (comma != std::string::npos && std::sscanf(s.c_str() + comma + 1, "%lf%c", &km, &rest) == 1) {
+        if (!validAltitude(km)) return false;
+        out.altitudeKm = km;
+        place = s.substr(0, comma);
+    }
+    while (!place.empty() && place.back() == ' ') place.pop_back();
+    while (!place.empty() && place.front() == ' ') place.erase(0, 1);
+    return !place.empty();
+}
+
+bool parseWhere(const std::string& s, WhereQuery& out) {
+    double lon, lat;
+    char rest;
+    if (std::sscanf(s.c_str(), "%lf,%lf%c", &lon, &lat, &rest) != 2 || !validPoint(lon, lat)) return false;
+    out = {lon, lat};
     return true;
 }
 }  // namespace
@@ -52,8 +78,15 @@ LaunchOptions extractLaunchOptions(const std::vector<std::string>& args, std::st
         } else if (a.rfind("--look-at", 0) == 0) {
             LookAt l;
             if (auto v = value("--look-at")) {
-                if (parseLookAt(*v, l)) o.lookAt = l;
-                else o.error = "--look-at wants LON,LAT,KM in degrees and kilometres, e.g. 10.5,47.2,2000";
+                if (parseLookAt(*v, l, o.lookAtPlace)) o.lookAt = l;
+                else o.error = "--look-at wants LON,LAT,KM in degrees and kilometres, e.g. 10.5,47.2,2000, "
+                               "or a city or country name with an optional KM, e.g. Paris,500";
+            }
+        } else if (a.rfind("--where", 0) == 0) {
+            WhereQuery w;
+            if (auto v = value("--where")) {
+                if (parseWhere(*v, w)) o.where = w;
+                else o.error = "--where wants LON,LAT in degrees, e.g. 2.35,48.85";
             }
         } else if (a.rfind("--time", 0) == 0) {
             if (auto v = value("--time")) o.time = *v;
@@ -121,6 +154,9 @@ std::string helpText() {
            "  --snapshot FILE.png   render a few frames off-screen, write the image, exit\n"
            "  --size WxH            the snapshot's size (default: the window's size)\n"
            "  --look-at LON,LAT,KM  start KM kilometres above that point (degrees)\n"
+           "  --look-at NAME[,KM]   start above that city or country (KM by default\n"
+           "                        1000 for a city, 3000 for a country)\n"
+           "  --where LON,LAT       print the country and the nearest city there, exit\n"
            "  --time YYYY-MM-DDTHH:MM:SSZ  show the sky and daylight of that instant\n"
            "  --help                this text\n";
 }

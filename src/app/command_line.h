@@ -14,11 +14,20 @@ struct LookAt {
     double longitudeDeg = 0, latitudeDeg = 0, altitudeKm = 0;
 };
 
+// --where: the point to describe.
+struct WhereQuery {
+    double longitudeDeg = 0, latitudeDeg = 0;
+};
+
 // Options of ours that are not saver switches.
 struct LaunchOptions {
     std::optional<std::string> snapshotPath;
     int width = 0, height = 0;  // --size; 0 = the window's size
     std::optional<LookAt> lookAt;
+    // --look-at NAME: the city or country (UTF-8) whose position lookAt
+    // receives once the geography is read; altitudeKm 0 takes its default.
+    std::string lookAtPlace;
+    std::optional<WhereQuery> where;
     std::optional<std::string> time;  // --time, ISO 8601 UTC
     bool help = false;
     std::string error;  // a bad long option: the message to print

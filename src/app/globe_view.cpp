@@ -54,6 +54,10 @@ void GlobeView::syncViewOptions() {
     v.dayNight = o.on(OptionBlock::kDayNight);
     v.atmosphere = o.on(OptionBlock::kAtmosphere);
     v.toolBars = o.on(OptionBlock::kHudShown);
+    v.boundaries = o.on(OptionBlock::kBoundaries);
+    v.rivers = o.on(OptionBlock::kRivers);
+    v.cities = o.on(OptionBlock::kCities);
+    v.distanceTool = o.on(OptionBlock::kDistanceTool);
 }
 
 void GlobeView::advance(float seconds) { scene_->advance(seconds); }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/entry_point.h"
+#include "app/place_query.h"
 #include "core/frame_timer.h"
 #include "globe/terrain/tile_installer.h"
 #include "platform/home/program_home.h"
@@ -32,6 +33,11 @@ int main(int argc, char** argv) {
     std::error_code ec;
     auto exe = std::filesystem::canonical("/proc/self/exe", ec);
     tnx::home::setExecutableDir(ec ? std::filesystem::current_path() : exe.parent_path());
+    if (launch.where) {
+        tnx::app::PlaceQuery places;
+        std::fputs(places.describe(*launch.where).c_str(), stdout);
+        return 0;
+    }
 
     // Route first: the installer and the silent exits need no display.
     auto route = tnx::app::routeFor(argumentText);
@@ -43,6 +49,14 @@ int main(int argc, char** argv) {
         return tnx::app::runEntryPoint(argumentText, launch, [display](const std::string& text) {
             return tnx::globe::runInstaller(text, display);
         });
+    }
+
+    if (launch.lookAt && !launch.lookAtPlace.empty()) {
+        std::string error;
+        if (!tnx::app::PlaceQuery().resolve(launch.lookAtPlace, *launch.lookAt, error)) {
+            std::fprintf(stderr, "terranox: %s\n", error.c_str());
+            return 2;
+        }
     }
 
     QApplication::setAttribute(Qt::AA_ShareOpenGLContexts);

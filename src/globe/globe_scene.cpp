@@ -5,6 +5,7 @@
 #include "core/process_state.h"
 #include "globe/sky/day_night_lighting.h"
 #include "globe/image/image_texture.h"
+#include "globe/terrain/elevation_cache.h"
 #include "geodata/pack_archive.h"
 
 namespace tnx::globe {
@@ -101,8 +102,18 @@ GlobeScene::GlobeScene(int /*patchCount*/, int /*subGridA*/, int /*subGridB*/, g
     if (geodata::readDataFile("pack\\star.bin", starBytes, starLength) != 0)
         stars_.load(std::span<const uint8_t>(starBytes.data(), starLength));
 
+    overlay_ = std::make_unique<geodata::GeoOverlay>(exaggeration_);
+
     terrain_ = std::make_unique<TerrainRenderer>(tileFiles_, app::processState().availableTextureMemory);
     terrain_->applySettings(terrainSettings(config_), kApplyColours);
+
+    // The boundaries lie on the relief, so they come after the terrain; the
+    // zones link to the countries the overlay has loaded.
+    boundaries_ = std::make_unique<geodata::BoundaryStore>();
+    boundaries_->loadFile([this](float lon, float lat) { return surfaceHeight(lon, lat); });
+    zones_ = std::make_unique<geodata::ZoneTree>();
+    zones_->loadFile(overlay_->countries(), *boundaries_);
+    overlay_->setGeography(boundaries_.get(), zones_.get());
 
     moon_ = buildSpherePatches(kMoonRadius, 1, 1, 16, gfx::kFvfPosNormalDiffuseTex1);
     setGraticuleColor(config_.graticuleColor, config_.graticuleOpacity);
@@ -115,6 +126,11 @@ GlobeScene::GlobeScene(int /*patchCount*/, int /*subGridA*/, int /*subGridB*/, g
 }
 
 GlobeScene::~GlobeScene() = default;
+
+float GlobeScene::surfaceHeight(float longitude, float latitude) const {
+    ElevationCache* cache = terrain_ ? terrain_->elevationCache() : nullptr;
+    return cache ? cache->scaledElevationAt(longitude, latitude) : 0.0f;
+}
 
 void GlobeScene::setGraticuleColor(uint32_t colorRef, int opacity) {
     gfx::Color argb = colorRefToArgb(colorRef, uint32_t(std::clamp(opacity, 0, 255)));
@@ -151,7 +167,13 @@ void GlobeScene::applySettings(const GlobeConfiguration& config) {
     landOpacity_ = config.landOpacity;
     oceanOpacity_ = config.oceanOpacity;
     graticuleOpacity_ = config.graticuleOpacity;
-    exaggeration_ = config.unitsPerMetre();
+    float exaggeration = config.unitsPerMetre();
+    if (exaggeration != exaggeration_) {
+        // Lines and markers follow the relief to its new height.
+        exaggeration_ = exaggeration;
+        if (overlay_) overlay_->setExaggeration(exaggeration_);
+        if (boundaries_) boundaries_->relift([this](float lon, float lat) { return surfaceHeight(lon, lat); });
+    }
     setGraticuleColor(config.graticuleColor, config.graticuleOpacity);
     atmosphere_.setAppearance(colorRefToArgb(config.atmosphereColor, 0), config.atmosphereOpacity);
     atmosphere_.setExaggeration(exaggeration_);
@@ -160,6 +182,7 @@ void GlobeScene::applySettings(const GlobeConfiguration& config) {
 void GlobeScene::release() {
     if (terrain_) terrain_->release();
     stars_.release();
+    if (overlay_) overlay_->release();
     moonTexture_.reset();
     lineTexture_.reset();
     spaceTexture_.reset();
@@ -178,6 +201,7 @@ void GlobeScene::restore(gfx::Device& device, float fieldOfView) {
     spaceTexture_ = images.loadColourTexture("pack\\space.jpg", 1, gfx::Format::A8R8G8B8);
     starTexture_ = images.loadColourTexture("pack\\star.jpg", 1, gfx::Format::R5G6B5);
     stars_.restore(spaceTexture_.get(), starTexture_.get());
+    overlay_->setPlaceTexture(images.loadAlphaTexture("pack\\place.jpg", 1, gfx::Format::A4R4G4B4, false));
     camera_->resize(viewportWidth_, viewportHeight_, fov_);
     moonTexture_ = images.loadColourTexture("pack\\moon.jpg", 1, gfx::Format::R5G6B5);
     lineTexture_ = images.makeBandTexture(4);
@@ -198,6 +222,7 @@ void GlobeScene::drawTerrain(gfx::Device& device) {
 }
 
 void GlobeScene::advance(float frameSeconds) {
+    frameSeconds_ = frameSeconds;
     computeAstronomy(clock_.now(), astro_);
     camera_->update(frameSeconds, astro_.spinAngle);
 }
@@ -328,8 +353,9 @@ void GlobeScene::draw(gfx::Device& device) {
     device.setRenderState(RenderState::Lighting, 0);
     device.setTransform(gfx::TransformType::World, math::matrixRotationY(-astro_.spinAngle));
     device.setVertexShader(gfx::kFvfPosDiffuse);
+    device.setTexture(0, nullptr);
     device.setRenderState(RenderState::ZBias, 1);
-    // Boundaries go here.
+    boundaries_->drawOverlay(device, view_.boundaries, view_.rivers);
     device.setRenderState(RenderState::ZBias, 0);
     device.setRenderState(RenderState::ZEnable, 0);
     device.setRenderState(RenderState::Lighting, lighting_ ? 1 : 0);
@@ -338,7 +364,17 @@ void GlobeScene::draw(gfx::Device& device) {
 
     device.setRenderState(RenderState::Lighting, 0);
     device.setTransform(gfx::TransformType::World, math::matrixRotationY(-astro_.spinAngle));
-    // The geography overlay, then the distance tool with the line texture, go here.
+    geodata::OverlayFrame overlay;
+    overlay.cameraPosition = cam;
+    overlay.spin = astro_.spinAngle;
+    overlay.focalLength = camera_->focalLength();
+    overlay.frameSeconds = frameSeconds_;
+    overlay.pointerOnGlobe = pointer_.hit;
+    overlay.pointerLongitude = pointer_.longitude;
+    overlay.pointerLatitude = pointer_.latitude;
+    overlay.showCities = view_.cities;
+    overlay_->draw(device, overlay);
+    // The distance tool, with the line texture, goes here.
 }
 
 int GlobeScene::handleMessage(const win::Message& m) {
@@ -351,13 +387,21 @@ void GlobeScene::onCommand(uint32_t id) {
     switch (id) {
         case kCmdHideToolBars: view_.toolBars = false; break;
         case kCmdShowToolBars: view_.toolBars = true; break;
+        case kCmdUnselectAll:
+            overlay_->clearAll();
+            app::processState().forceRedraw = true;
+            break;
         case kCmdButtonMenu: contextMenu(); break;
         default: break;
     }
 }
 
 void GlobeScene::onClick() {
-    // The distance tool and the geography overlay take clicks once they exist.
+    // With the distance tool on, clicks are measurement points (the tool is
+    // still to come); otherwise they pick cities and countries.
+    if (view_.distanceTool) return;
+    overlay_->click();
+    app::processState().forceRedraw = true;  // a star comes or goes, an outline changes
 }
 
 win::Menu GlobeScene::buildContextMenu() const {
@@ -411,6 +455,8 @@ win::Menu GlobeScene::buildContextMenu() const {
     m.check(40028 + uint32_t(host_.windowMode()) - 1, true);
     m.check(40050, host_.alwaysOnTop());
     m.check(40039, view_.dayNight);
+    m.check(40034, view_.boundaries);
+    m.check(40035, view_.cities);
     return m;
 }
 
@@ -421,7 +467,7 @@ void GlobeScene::contextMenu() {
 
 size_t GlobeScene::writeRecord(std::vector<uint8_t>& out) {
     settings::RecordWriter w(out, "savecglobe");
-    w.data().bytes(overlayBlock_.data(), overlayBlock_.size());
+    w.child(overlay_.get());
     w.data().bytes(distanceBlock_.data(), distanceBlock_.size());
     return w.finish();
 }
@@ -430,12 +476,11 @@ int GlobeScene::readRecord(std::span<const uint8_t> record) {
     settings::RecordView view;
     int r = settings::openRecord(record, "savecglobe", view);
     if (r != settings::kRecordApplied) return r;
+    // Children by position: the cities first, then the distance tool.
     settings::ChildRecords children(view.body);
-    std::vector<uint8_t>* blocks[2] = {&overlayBlock_, &distanceBlock_};
-    for (auto* b : blocks) {
-        auto child = children.next();
-        if (!child) break;
-        b->assign(child->begin(), child->end());
+    if (auto child = children.next()) {
+        overlay_->readRecord(*child);
+        if (auto second = children.next()) distanceBlock_.assign(second->begin(), second->end());
     }
     return children.overrun() ? settings::kRecordOverrun : settings::kRecordApplied;
 }

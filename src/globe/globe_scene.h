@@ -1,7 +1,7 @@
 // The globe scene: owns the camera, the Sun, the sky, the Moon, the
-// graticule, the backing disc and the atmosphere (and, as they arrive, the
-// terrain, boundaries, geography overlay and distance tool), advances them
-// each frame and draws them in a fixed order.
+// graticule, the backing disc, the atmosphere, the terrain, the boundaries
+// and zones and the geography overlay (and, when it arrives, the distance
+// tool), advances them each frame and draws them in a fixed order.
 #pragma once
 
 #include <memory>
@@ -11,6 +11,9 @@
 #include "camera/camera.h"
 #include "camera/globe_pick.h"
 #include "camera/view_frustum.h"
+#include "geodata/boundary_store.h"
+#include "geodata/geo_overlay.h"
+#include "geodata/zone_tree.h"
 #include "globe/sky/astro_clock.h"
 #include "globe/sky/atmosphere.h"
 #include "globe/globe_configuration.h"
@@ -57,6 +60,10 @@ struct SceneViewOptions {
     bool atmosphere = true;
     bool wireframe = false;
     bool toolBars = true;
+    bool boundaries = true;
+    bool rivers = true;
+    bool cities = true;
+    bool distanceTool = false;
 };
 
 class GlobeScene : public camera::CameraSceneHooks, public settings::RecordOwner {
@@ -103,6 +110,9 @@ public:
     bool eclipseVisible(float& hourAngle) const;
     gfx::Texture* moonTexture() const { return moonTexture_.get(); }
     TerrainRenderer* terrain() const { return terrain_.get(); }
+    geodata::GeoOverlay& overlay() { return *overlay_; }
+    const geodata::BoundaryStore& boundaries() const { return *boundaries_; }
+    const geodata::ZoneTree& zones() const { return *zones_; }
     AstroClock& clock() { return clock_; }
 
 private:
@@ -113,6 +123,8 @@ private:
     void drawBackingDisc(gfx::Device& device);
     void setGraticuleColor(uint32_t colorRef, int opacity);
     void drawTerrain(gfx::Device& device);
+    // Scene units above the globe's radius at a point: the terrain's.
+    float surfaceHeight(float longitude, float latitude) const;
     static TerrainSettings terrainSettings(const GlobeConfiguration& config);
 
     gfx::Device* device_;
@@ -127,6 +139,7 @@ private:
     int landOpacity_ = 255, oceanOpacity_ = 255, graticuleOpacity_ = 0;
     float exaggeration_ = 0.00001f;
     float cameraDistance_ = 0;
+    float frameSeconds_ = 0;
     camera::GlobePick pointer_;
     AstroClock clock_;
     SceneAstronomy astro_;
@@ -138,14 +151,16 @@ private:
     // The tile files outlive the terrain renderer that reads them.
     TileFileSet tileFiles_;
     std::unique_ptr<TerrainRenderer> terrain_;
+    std::unique_ptr<geodata::GeoOverlay> overlay_;
+    std::unique_ptr<geodata::BoundaryStore> boundaries_;
+    std::unique_ptr<geodata::ZoneTree> zones_;
     SunDisc sun_;
     StarField stars_;
     Atmosphere atmosphere_;
     MeshData moon_, meridian_, meridianMirror_, parallels_, parallelsMirror_, backingDisc_, shadowDisc_;
     std::unique_ptr<gfx::Texture> moonTexture_, lineTexture_, spaceTexture_, starTexture_;
-    // Blocks of the geography overlay and the distance tool, kept as read
-    // until their owners exist.
-    std::vector<uint8_t> overlayBlock_, distanceBlock_;
+    // The distance tool's block, kept as read until its owner exists.
+    std::vector<uint8_t> distanceBlock_;
     static constexpr int kGraticuleRows = 18;
     static constexpr int kGraticuleSegments = 128;
 };

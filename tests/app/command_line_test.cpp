@@ -67,3 +67,34 @@ TEST(LaunchOptions, OurOptionsAreTakenOutBeforeTheSaverRules) {
     EXPECT_FALSE(extractLaunchOptions({"--frobnicate"}, text).error.empty());
     EXPECT_TRUE(extractLaunchOptions({"--help"}, text).help);
 }
+
+TEST(LaunchOptions, LookAtTakesAPlaceNameWithAnOptionalAltitude) {
+    std::string text;
+    auto o = extractLaunchOptions({"--look-at", "Paris"}, text);
+    ASSERT_TRUE(o.lookAt);
+    EXPECT_EQ(o.lookAtPlace, "Paris");
+    EXPECT_EQ(o.lookAt->altitudeKm, 0);  // the place's default
+    o = extractLaunchOptions({"--look-at=Korea, South,800"}, text);
+    ASSERT_TRUE(o.lookAt);
+    EXPECT_EQ(o.lookAtPlace, "Korea, South");
+    EXPECT_DOUBLE_EQ(o.lookAt->altitudeKm, 800);
+    o = extractLaunchOptions({"--look-at", "Korea, South"}, text);
+    EXPECT_EQ(o.lookAtPlace, "Korea, South");  // no number after the last comma
+    o = extractLaunchOptions({"--look-at", "S\xc3\xa3o Paulo , 250.5"}, text);
+    EXPECT_EQ(o.lookAtPlace, "S\xc3\xa3o Paulo");
+    EXPECT_DOUBLE_EQ(o.lookAt->altitudeKm, 250.5);
+    EXPECT_FALSE(extractLaunchOptions({"--look-at", "Paris,-5"}, text).error.empty());
+    EXPECT_FALSE(extractLaunchOptions({"--look-at", ",300"}, text).error.empty());
+}
+
+TEST(LaunchOptions, WhereWantsALongitudeAndALatitude) {
+    std::string text;
+    auto o = extractLaunchOptions({"--where", "2.35,48.85"}, text);
+    ASSERT_TRUE(o.where);
+    EXPECT_DOUBLE_EQ(o.where->longitudeDeg, 2.35);
+    EXPECT_DOUBLE_EQ(o.where->latitudeDeg, 48.85);
+    EXPECT_TRUE(o.error.empty());
+    EXPECT_FALSE(extractLaunchOptions({"--where", "2.35"}, text).error.empty());
+    EXPECT_FALSE(extractLaunchOptions({"--where", "2,91"}, text).error.empty());
+    EXPECT_FALSE(extractLaunchOptions({"--where", "2,45,7"}, text).error.empty());
+}

@@ -1,4 +1,5 @@
 #include "data_builder.h"
+#include "geography_sources.h"
 #include "globe_sources.h"
 
 #include "geodata/pack_archive.h"
@@ -234,10 +235,9 @@ TEST(StandardProducts, MakeThePackAndTheCursors) {
     ASSERT_TRUE(globe::encodeJpeg(std::vector<uint8_t>(64 * 32, 128), 64, 32, 1, 90, moon));
     fs::create_directories((sources / source::kMoonTexture).parent_path());
     ASSERT_TRUE(io::writeFileAtomically(sources / source::kMoonTexture, moon));
-    // The globe's sources, small but of the real shapes.
-    auto atlas = test::topojson({{{-10, -30}, {40, -30}, {40, 30}, {-10, 30}, {-10, -30}}});
+    // The globe's and the geography's sources, small but of the real shapes.
+    test::writeGeographySources(sources);
     for (auto [rel, bytes] : {std::pair{source::kElevation, test::netcdfGrid(12, 7, std::vector<float>(84, 100.0f))},
-                              std::pair{source::kCountries, std::vector<uint8_t>(atlas.begin(), atlas.end())},
                               std::pair{source::kEarthImage, test::worldImage(2048, 1024, 20, 40, 160)}}) {
         fs::create_directories((sources / rel).parent_path());
         ASSERT_TRUE(io::writeFileAtomically(sources / rel, bytes));
@@ -248,8 +248,9 @@ TEST(StandardProducts, MakeThePackAndTheCursors) {
     ASSERT_TRUE(b.run()) << b.error();
 
     geodata::PackArchive archive;
-    ASSERT_EQ(archive.open(out / "pack.dat"), 7);
-    for (const char* name : {"readme.txt", "star.bin", "space.jpg", "moon.jpg", "star.jpg", "place.jpg", "button.jpg"}) {
+    ASSERT_EQ(archive.open(out / "pack.dat"), 11);
+    for (const char* name : {"readme.txt", "star.bin", "space.jpg", "moon.jpg", "star.jpg", "place.jpg", "button.jpg",
+                             "country.bin", "CARTE.BIN2", "CARTE.ZONES", "site.bin"}) {
         std::vector<uint8_t> buffer;
         size_t length = 0;
         EXPECT_EQ(archive.readFile(name, buffer, length), geodata::PackArchive::kFromArchive) << name;

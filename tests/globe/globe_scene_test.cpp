@@ -179,12 +179,12 @@ TEST_F(SceneTest, AtmosphereColourLeavesGraticuleColoursAlone) {
     EXPECT_NE(meridianColours(), before);
 }
 
-TEST_F(SceneTest, RecordKeepsItsBlocksAndRefusesOtherNames) {
+TEST_F(SceneTest, RecordHoldsTheCitiesThenTheDistanceBlockAndRefusesOtherNames) {
     build(config(0));
     std::vector<uint8_t> rec;
     settings::RecordWriter w(rec, "SAVECGLOBE");
     std::vector<uint8_t> city, dist;
-    settings::RecordWriter(city, "saveccity").finish();
+    settings::RecordWriter(city, "saveccity").finish();  // no block: refused, defaults stay
     settings::RecordWriter(dist, "savecdistance").finish();
     w.data().bytes(city.data(), city.size());
     w.data().bytes(dist.data(), dist.size());
@@ -192,7 +192,12 @@ TEST_F(SceneTest, RecordKeepsItsBlocksAndRefusesOtherNames) {
     EXPECT_EQ(scene_->readRecord(rec), settings::kRecordApplied);
     std::vector<uint8_t> out;
     scene_->writeRecord(out);
-    EXPECT_EQ(out.size(), rec.size());
+    // Size, "savecglobe", the 286-byte city record with nothing marked, the
+    // distance block as it was read.
+    ASSERT_EQ(out.size(), 4 + 11 + 286 + dist.size());
+    EXPECT_EQ(io::loadU32(out.data() + 15), 286u);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(out.data() + 19)), "saveccity");
+    EXPECT_TRUE(std::equal(dist.begin(), dist.end(), out.end() - long(dist.size())));
     std::vector<uint8_t> other;
     settings::RecordWriter(other, "saveccamera").finish();
     EXPECT_EQ(scene_->readRecord(other), settings::kRecordNameDiffers);

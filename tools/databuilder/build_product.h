@@ -34,6 +34,9 @@ public:
     // Makes every file of outputs() into `files`; false with a reason in
     // `error` when it cannot.
     virtual bool build(const SourceCache& sources, ProductFiles& files, std::string& error) = 0;
+    // What the last build() found worth telling (counts, names it could
+    // not match), for the builder's verbose report.
+    virtual std::vector<std::string> notes() const { return {}; }
     // Runs once its files are written into the output folder, for files the
     // program itself completes in place (the tile files). False with a
     // reason in `error` when that fails.

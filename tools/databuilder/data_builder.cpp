@@ -1,5 +1,8 @@
 #include "data_builder.h"
 
+#include "boundary_product.h"
+#include "city_product.h"
+#include "country_product.h"
 #include "cursor_product.h"
 #include "globe_tiles_product.h"
 #include "image_product.h"
@@ -38,6 +41,9 @@ std::vector<std::unique_ptr<BuildProduct>> DataBuilder::standardProducts() {
     list.push_back(std::make_unique<ReadmeProduct>());
     list.push_back(std::make_unique<SkyProduct>());
     list.push_back(std::make_unique<ImageProduct>());
+    list.push_back(std::make_unique<CountryProduct>());
+    list.push_back(std::make_unique<BoundaryProduct>());
+    list.push_back(std::make_unique<CityProduct>());
     list.push_back(std::make_unique<CursorProduct>());
     list.push_back(std::make_unique<GlobeTilesProduct>(11));
     return list;
@@ -80,6 +86,7 @@ bool DataBuilder::buildProduct(BuildProduct& product, const std::string& key) {
     }
     if (!product.complete(output_, why)) return fail(product.name() + ": " + (why.empty() ? "cannot complete" : why));
     stamp_.setKey(product.name(), key);
+    for (const std::string& note : product.notes()) report_.notes.push_back(product.name() + ": " + note);
     return true;
 }
 

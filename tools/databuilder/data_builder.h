@@ -29,6 +29,7 @@ public:
     struct Report {
         std::vector<std::string> built;    // products made in this run
         std::vector<std::string> current;  // products that were up to date
+        std::vector<std::string> notes;    // "<product>: <note>" of the products made
         bool packWritten = false;
     };
 

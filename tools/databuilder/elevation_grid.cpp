@@ -97,6 +97,32 @@ double ElevationGrid::sample(double longitude, double latitude) const {
     return top * (1 - fy) + bottom * fy;
 }
 
+double ElevationGrid::landElevation(double longitude, double latitude, int searchCells) const {
+    if (columns_ <= 0 || rows_ <= 1) return 0;
+    double x = std::fmod(longitude, 360.0);
+    if (x < 0) x += 360.0;
+    const int column = int(std::lround(x * columns_ / 360.0)) % columns_;
+    const int row = std::clamp(int(std::lround((latitude + 90.0) * (rows_ - 1) / 180.0)), 0, rows_ - 1);
+    const double here = at(column, row);
+    if (here >= 0) return here;
+    // Columns shrink towards the poles; weigh them by the cosine.
+    const double shrink = std::max(std::cos(latitude * M_PI / 180.0), 0.01);
+    double best = 0, bestDistance = 1e300;
+    for (int dy = -searchCells; dy <= searchCells; ++dy) {
+        const int r = row + dy;
+        if (r < 0 || r >= rows_) continue;
+        for (int dx = -searchCells; dx <= searchCells; ++dx) {
+            const double v = at(((column + dx) % columns_ + columns_) % columns_, r);
+            const double d = (dx * shrink) * (dx * shrink) + double(dy) * dy;
+            if (v >= 0 && d < bestDistance) {
+                bestDistance = d;
+                best = v;
+            }
+        }
+    }
+    return best;
+}
+
 double ElevationGrid::average(double longitude, double latitude, double halfCells) const {
     double x = std::fmod(longitude, 360.0);
     if (x < 0) x += 360.0;

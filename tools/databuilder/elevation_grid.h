@@ -35,6 +35,13 @@ public:
     // bilinear between samples, wrapping in longitude.
     double sample(double longitude, double latitude) const;
 
+    // Metres of the sample nearest to a point, for places on land: a
+    // sample below sea level gives way to the nearest one at or above it
+    // within `searchCells` samples (distance measured on the ground), so a
+    // coastal town whose nearest sample is sea floor takes the coast's
+    // height; with none in reach the answer is 0. Never negative.
+    double landElevation(double longitude, double latitude, int searchCells = 3) const;
+
     // The grid of a terrain tile file: width W (2^k + 1) columns from
     // longitude -180 (column W - 1 repeats column 0), (W - 1) / 2 + 1 rows
     // from the south pole. A target coarser than the source averages the

@@ -54,6 +54,7 @@ int main(int argc, char** argv) {
         const auto& r = builder.report();
         for (const auto& name : r.built) std::printf("built %s\n", name.c_str());
         for (const auto& name : r.current) std::printf("up to date %s\n", name.c_str());
+        for (const auto& note : r.notes) std::printf("%s\n", note.c_str());
         std::printf("%s %s\n", DataBuilder::kPackName, r.packWritten ? "written" : "up to date");
     }
     return 0;

@@ -33,6 +33,9 @@ THE BUTTON BAR
 YOUR OWN SITES
 Add New Site in the Edit menu puts a place of your own on the globe at the point you last pointed at; you can edit or delete it later.
 
+COUNTRIES, CITIES AND RIVERS
+Country figures are those of The World Factbook 2015: population, and total and land area in square kilometres (sq km), as the Factbook gives them. Black lines are land borders between countries, green lines borders inside a country that its neighbours draw differently (such as Somaliland's or northern Cyprus's), light blue lines the major rivers. A city's altitude is read from the ETOPO5 relief at the city; a city by the sea takes the height of the nearest land.
+
 SCREEN SAVER
 Terranox also runs as a screen saver: /s shows the globe full screen on every monitor with the camera flying on its own until you touch the mouse or keyboard, /c opens the settings, /t starts this viewer.
 

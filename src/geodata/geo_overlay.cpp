@@ -1,0 +1,164 @@
+#include "geodata/geo_overlay.h"
+
+#include <cmath>
+
+#include "geodata/boundary_store.h"
+#include "geodata/zone_tree.h"
+
+namespace tnx::geodata {
+
+using math::Matrix;
+
+GeoOverlay::GeoOverlay(float exaggeration, bool loadData) : exaggeration_(exaggeration) {
+    // A four-pointed star in the plane x = 0 around its centre.
+    star_[0] = {0, 0, 0, 0xFFFFC0C0, 0.5f, 0.5f};
+    for (int k = 0; k <= 8; ++k) {
+        float a = float(k) * math::kPi / 4;
+        float r = k % 2 == 0 ? 10.0f : 2.0f;
+        star_[size_t(k + 1)] = {0, r * std::sin(a), -r * std::cos(a), 0xFFFFC0C0, 0.5f + std::cos(a) / 2,
+                                (std::sin(a) + 1) / 2};
+    }
+    if (loadData) {
+        countries_.loadFile();
+        cities_.loadFile(countries_);
+    }
+    // The user's own sites join the city table here, before the markers and
+    // the grid are built.
+    rebuildCities();
+    cities_.fillCapitalLinks(countries_);
+}
+
+GeoOverlay::~GeoOverlay() = default;
+
+void GeoOverlay::setGeography(const BoundaryStore* boundaries, const ZoneTree* zones) {
+    boundaries_ = boundaries;
+    zones_ = zones;
+}
+
+void GeoOverlay::rebuildCities() {
+    cities_.computeMarkers(exaggeration_);
+    grid_.build(cities_);
+}
+
+void GeoOverlay::setExaggeration(float exaggeration) {
+    if (exaggeration == exaggeration_) return;
+    exaggeration_ = exaggeration;
+    cities_.computeMarkers(exaggeration_);  // positions only: the grid stays
+}
+
+void GeoOverlay::setPlaceTexture(std::unique_ptr<gfx::Texture> texture) { placeTexture_ = std::move(texture); }
+
+void GeoOverlay::release() { placeTexture_.reset(); }
+
+void GeoOverlay::hover(bool onGlobe, float longitude, float latitude, float altitude) {
+    selection_.hoveredCity = 0;
+    selection_.hoveredCountry = 0;
+    if (!onGlobe) return;
+    const float dLat = (altitude + 1.0f) * 9e-5f;
+    const float dLon = dLat / (std::cos(latitude) + 1e-6f);
+    auto near = [&](int32_t id) {
+        const CityRecord& c = cities_[id];
+        return std::fabs(longitude - c.longitude) < dLon && std::fabs(latitude - c.latitude) < dLat;
+    };
+    for (const MarkedCity& m : selection_.marked())
+        if (cities_.isCity(m.city) && near(m.city)) {
+            selection_.hoveredCity = m.city;
+            break;
+        }
+    if (selection_.hoveredCity == 0)
+        for (int32_t id : grid_.cell(CityGrid::cellIndex(longitude, latitude)).cities)
+            if (near(id)) {
+                selection_.hoveredCity = id;
+                break;
+            }
+    if (selection_.hoveredCity != 0) {
+        selection_.hoveredCountry = cities_[selection_.hoveredCity].country;
+    } else if (zones_) {
+        int country = 0;
+        zones_->hitTestRadians(longitude, latitude, &country);
+        selection_.hoveredCountry = country;
+    }
+}
+
+void GeoOverlay::click() { selection_.click(countries_.count()); }
+
+void GeoOverlay::clearAll() { selection_.clear(countries_.count()); }
+
+void GeoOverlay::draw(gfx::Device& device, const OverlayFrame& frame) {
+    time_ += frame.frameSeconds;
+    selection_.spin(frame.frameSeconds);
+    const Matrix spin = math::matrixRotationY(-frame.spin);
+    // The camera in the globe's own frame, where cities and cells lie.
+    const math::Vec3 camera = math::transformCoord(frame.cameraPosition, math::matrixRotationY(frame.spin));
+    hover(frame.pointerOnGlobe, frame.pointerLongitude, frame.pointerLatitude,
+          math::length(frame.cameraPosition) - kGlobeRadius);
+
+    device.setTransform(gfx::TransformType::World, spin);
+    device.setTexture(0, nullptr);
+    drawOutline(device);
+
+    if (frame.showCities) {
+        markers_.build(cities_, grid_, camera, frame.focalLength);
+        device.setVertexShader(gfx::kFvfPosDiffuseTex1);
+        device.setTexture(0, placeTexture_.get());
+        device.setRenderState(gfx::RenderState::CullMode, gfx::kCullNone);
+        markers_.draw(device);
+        device.setRenderState(gfx::RenderState::CullMode, gfx::kCullCCW);
+        device.setTexture(0, nullptr);
+    }
+    drawStars(device, frame);
+    device.setTransform(gfx::TransformType::World, spin);
+}
+
+void GeoOverlay::drawOutline(gfx::Device& device) {
+    int k = selection_.selectedCountry;
+    if (!countries_.isCountry(k) || !boundaries_ || !zones_) return;
+    if (const ZoneNode* block = zones_->block(countries_.get(k)->zone)) block->drawOutline(device, *boundaries_);
+}
+
+void GeoOverlay::drawStars(gfx::Device& device, const OverlayFrame& frame) {
+    if (selection_.marked().empty() && !cities_.isCity(selection_.selectedCity)) return;
+    const Matrix spin = math::matrixRotationY(-frame.spin);
+    const math::Vec3 camera = math::transformCoord(frame.cameraPosition, math::matrixRotationY(frame.spin));
+    const float scale = std::min((math::length(camera) - kGlobeRadius) / kGlobeRadius, 10.0f);
+    // A star on the far side of the globe would show through it.
+    auto facing = [&](const CityRecord& c) {
+        math::Vec3 toCamera = camera - c.position;
+        return math::dot(toCamera, c.position) / std::sqrt(math::lengthSq(toCamera) + 1e-5f) >=
+               -0.02f * kGlobeRadius;
+    };
+    device.setVertexShader(gfx::kFvfPosDiffuseTex1);
+    device.setTexture(0, nullptr);
+    device.setRenderState(gfx::RenderState::CullMode, gfx::kCullNone);
+    for (const MarkedCity& m : selection_.marked()) {
+        if (!cities_.isCity(m.city) || !facing(cities_[m.city])) continue;
+        drawStar(device, cities_[m.city], scale, m.angle, kStarCentre, kStarRim, spin);
+    }
+    if (cities_.isCity(selection_.selectedCity) && facing(cities_[selection_.selectedCity])) {
+        float pulse = scale * (std::sin(5.0f * time_) + 4.0f) * 0.031f;
+        drawStar(device, cities_[selection_.selectedCity], pulse, 0.0f, kSelectedStar, kSelectedStar, spin);
+    }
+    device.setRenderState(gfx::RenderState::CullMode, gfx::kCullCCW);
+}
+
+void GeoOverlay::drawStar(gfx::Device& device, const CityRecord& city, float scale, float angle, uint32_t centre,
+                          uint32_t rim, const Matrix& spin) {
+    std::array<MarkerVertex, 10> v = star_;
+    v[0].colour = centre;
+    for (size_t k = 1; k < v.size(); ++k) v[k].colour = rim;
+    Matrix world = math::matrixRotationX(angle) * math::matrixScaling(scale, scale, scale) *
+                   math::matrixRotationZ(city.latitude) * math::matrixRotationY(-city.longitude) *
+                   math::matrixTranslation(city.position.x, city.position.y, city.position.z) * spin;
+    device.setTransform(gfx::TransformType::World, world);
+    device.drawPrimitiveUP(gfx::PrimitiveType::TriangleFan, 8, v.data(), sizeof(MarkerVertex));
+}
+
+size_t GeoOverlay::writeRecord(std::vector<uint8_t>& out) { return selection_.writeRecord(out); }
+
+int GeoOverlay::readRecord(std::span<const uint8_t> record) {
+    int r = selection_.readRecord(record);
+    if (r == settings::kRecordApplied) selection_.dropInvalid(cities_.count(), countries_.count());
+    return r;
+}
+
+}  // namespace tnx::geodata

@@ -1,0 +1,104 @@
+// The geography overlay of the globe: the country and city tables, the city
+// grid and markers, what the pointer hovers, the marked cities with their
+// spinning stars, the pulsing selected city and the selected country's
+// outline. The scene creates it, tells it when the boundaries and zones are
+// loaded, hands it the frame's camera and pointer, and forwards clicks, the
+// "Clear" command and the "saveccity" record.
+#pragma once
+
+#include <array>
+#include <memory>
+
+#include "geodata/city_grid.h"
+#include "geodata/city_markers.h"
+#include "geodata/city_selection.h"
+#include "geodata/city_table.h"
+#include "geodata/country_table.h"
+#include "platform/gfx/device.h"
+#include "settings/record.h"
+
+namespace tnx::geodata {
+
+class BoundaryStore;
+class ZoneTree;
+
+// What the overlay needs of a frame.
+struct OverlayFrame {
+    math::Vec3 cameraPosition;  // world space
+    float spin = 0;             // the globe's spin angle; the overlay draws with world = rotation by -spin
+    float focalLength = 1;      // pixels
+    float frameSeconds = 0;
+    bool pointerOnGlobe = false;
+    float pointerLongitude = 0;  // radians
+    float pointerLatitude = 0;
+    bool showCities = true;
+};
+
+class GeoOverlay : public settings::RecordOwner {
+public:
+    static constexpr float kGlobeRadius = 63.71f;
+    static constexpr uint32_t kOutlineColour = 0xFFFFFFFF;
+    static constexpr uint32_t kStarRim = 0xAF000000;
+    static constexpr uint32_t kStarCentre = 0xAFFF0000;
+    static constexpr uint32_t kSelectedStar = 0xAFFFFF00;
+
+    // Loads "country.bin" and "site.bin" from the data files (a missing file
+    // leaves its table empty) and builds the markers and the grid with the
+    // given vertical exaggeration (scene units per metre).
+    explicit GeoOverlay(float exaggeration, bool loadData = true);
+    ~GeoOverlay() override;
+
+    // The boundaries and zones are loaded (either may be null).
+    void setGeography(const BoundaryStore* boundaries, const ZoneTree* zones);
+    // Markers again after the table changed (user sites) or the
+    // exaggeration did.
+    void rebuildCities();
+    void setExaggeration(float exaggeration);
+
+    // Device objects: the place marker texture (may be null: untextured).
+    void setPlaceTexture(std::unique_ptr<gfx::Texture> texture);
+    void release();
+
+    // The pointer's city and country for a point on the globe (radians), the
+    // camera `altitude` above the surface in scene units.
+    void hover(bool onGlobe, float longitude, float latitude, float altitude);
+    // Hover, then the outline, the markers and the stars.
+    void draw(gfx::Device& device, const OverlayFrame& frame);
+    // A left click on the globe.
+    void click();
+    // "Unselect And Clear All".
+    void clearAll();
+
+    CountryTable& countries() { return countries_; }
+    const CountryTable& countries() const { return countries_; }
+    CityTable& cities() { return cities_; }
+    const CityTable& cities() const { return cities_; }
+    const CityGrid& grid() const { return grid_; }
+    CitySelection& selection() { return selection_; }
+    const CitySelection& selection() const { return selection_; }
+    const CityMarkers& markers() const { return markers_; }
+
+    // "saveccity"
+    size_t writeRecord(std::vector<uint8_t>& out) override;
+    int readRecord(std::span<const uint8_t> record) override;
+
+private:
+    void drawOutline(gfx::Device& device);
+    void drawStars(gfx::Device& device, const OverlayFrame& frame);
+    void drawStar(gfx::Device& device, const CityRecord& city, float scale, float angle, uint32_t centre,
+                  uint32_t rim, const math::Matrix& spin);
+
+    float exaggeration_;
+    CountryTable countries_;
+    CityTable cities_;
+    CityGrid grid_;
+    CitySelection selection_;
+    CityMarkers markers_;
+    std::array<MarkerVertex, 10> star_{};
+    std::unique_ptr<gfx::Texture> placeTexture_;
+    const BoundaryStore* boundaries_ = nullptr;
+    const ZoneTree* zones_ = nullptr;
+    float time_ = 0;  // accumulated frame time, for the pulse
+};
+
+}  // namespace tnx::geodata
