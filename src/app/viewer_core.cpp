@@ -16,6 +16,7 @@ float ViewerCore::fieldOfViewFor(int32_t width, int32_t height) {
 
 ViewerCore::ViewerCore(gfx::Device& device, SaverMode mode) : device_(&device), mode_(mode) {
     readViewport(device);
+    font_ = std::make_unique<text::TextureFont>("Arial", 25, 700, false, device, 0);
 }
 
 ViewerCore::~ViewerCore() {
@@ -51,12 +52,14 @@ void ViewerCore::restore(gfx::Device& device) {
     readViewport(device);
     if (scene_) scene_->restore(device);
     if (hud_) hud_->restore(device);
+    if (font_) font_->restore(device);
 }
 
 void ViewerCore::invalidate() {
     if (scene_) scene_->invalidate();
     if (hud_) hud_->invalidate();
     if (visual_) visual_->invalidate();
+    if (font_) font_->invalidate();
 }
 
 void ViewerCore::advance() {

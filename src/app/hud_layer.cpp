@@ -1,0 +1,23 @@
+#include "app/hud_layer.h"
+
+#include "app/viewer_core.h"
+#include "hud/hud_builder.h"
+
+namespace tnx::app {
+
+HudLayer::HudLayer(float fov, int32_t width, int32_t height, const text::TextureFont* font)
+    : root_(fov, width, height, font) {
+    hud::HudBuilder::build(root_);
+}
+
+void HudLayer::restore(gfx::Device& device) {
+    const gfx::Viewport& vp = device.viewport();
+    root_.resize(device, ViewerCore::fieldOfViewFor(int32_t(vp.width), int32_t(vp.height)));
+}
+
+bool HudLayer::handleMouse(const win::Message& m, bool& holdsDrag) {
+    holdsDrag = false;
+    return root_.mouse(m);
+}
+
+}  // namespace tnx::app
