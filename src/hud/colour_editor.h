@@ -19,6 +19,8 @@ public:
     static constexpr int kMaxColours = 4;
     static constexpr float kWidth = 2.4f;
     static constexpr float kRowHeight = 0.12f;
+    // Where it opens: a row about 17 pixels high on a 720-line view.
+    static constexpr float kDepth = 6.0f;
 
     ColourEditor(std::span<uint32_t* const> colours, HudElement* owner);
 

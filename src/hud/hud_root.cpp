@@ -129,7 +129,9 @@ void HudRoot::openColourEditor(std::span<uint32_t* const> colours, HudElement* o
     ColourEditor* e = editor.get();
     if (add(std::move(editor)) < 0) return;
     e->build();
-    e->placeAt(1.0f, 8.0f, 30.0f);
+    // Near enough to read its sliders, with its corner at the pointer.
+    const float z = ColourEditor::kDepth;
+    e->placeAt(mx_ * z, my_ * z, z);
     e->keepInView(X_, Y_);
     const int p = zPosition(e);
     HudElement* capturedElement = atZ(captured_);
