@@ -35,7 +35,8 @@ bool ensureGui() {
     return true;
 }
 
-// The standard elements plus text elements up to 24, every one with text,
+// The standard elements (the button bar's nine buttons among them) plus
+// text elements up to 24, every one with text,
 // one of them hovered so its glow ring is drawn too.
 void fillHud(hud::HudRoot& root) {
     hud::HudBuilder::build(root);
@@ -46,7 +47,8 @@ void fillHud(hud::HudRoot& root) {
         root.add(std::move(e));
     }
     for (int i = 0; i < root.count(); ++i)
-        root.element(i)->setText("Status line " + std::to_string(i) + ": 1234 km, 56.7 N 12.3 E", 0);
+        if (root.element(i)->id() != hud::HudBuilder::kButtonBar)
+            root.element(i)->setText("Status line " + std::to_string(i) + ": 1234 km, 56.7 N 12.3 E", 0);
     root.element(0)->setFlags(root.element(0)->flags() | hud::HudElement::kHover);
 }
 

@@ -21,6 +21,8 @@ public:
     void advance(float seconds) override { root_.update(seconds); }
     void draw(gfx::Device& device, float seconds) override { root_.draw(device, seconds); }
     bool handleMouse(const win::Message& m, bool& holdsDrag) override;
+    // Window commands: the button bar's shared command handler.
+    void handleMessage(const win::Message& m) override;
     settings::RecordOwner* recordOwner() override { return &root_; }
 
 private:

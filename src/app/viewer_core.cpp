@@ -96,6 +96,8 @@ void ViewerCore::handleMessage(const win::Message& m) {
         routeMouse(m);
         return;
     }
+    // The button bar's command handler flips the view options the scene reads.
+    if (hud_ && m.id == win::kWmCommand) hud_->handleMessage(m);
     if (scene_) scene_->handleMessage(m);
 }
 

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "hud/button_bar.h"
 #include "hud/hud_clock.h"
 
 namespace tnx::hud {
@@ -27,6 +28,15 @@ void HudBuilder::build(HudRoot& root) {
     clock->setFlags(clock->flags() | HudElement::kToggled);
     clock->placeAt(right - margin - 2.15f, top - margin, z);
     root.add(std::move(clock));
+
+    // The button bar down the left side, near enough for its labels to be
+    // read (its buttons are less than a tenth of its size).
+    auto bar = std::make_unique<ButtonBar>();
+    ButtonBar* b = bar.get();
+    bar->init(HudElement::kFontTexture, 5.0f, 2.5f, 0.005f, 50, 0x9090A0F0, 0xFFA0FFFF, 0xFFFFFFFF);
+    const float bz = kButtonBarDepth;
+    bar->placeAt(-root.halfExtentX() * bz + margin, root.halfExtentY() * bz - margin, bz);
+    if (root.add(std::move(bar)) >= 0) b->build();
 
     // The status read-out under the clock.
     auto status = std::make_unique<HudElement>(kStatus);

@@ -1,5 +1,5 @@
-// Creates the HUD's own elements — the three read-outs, the clock and the
-// status read-out — in their creation order (which is also their saving
+// Creates the HUD's own elements — the three read-outs, the clock, the
+// button bar and the status read-out — in their creation order (which is also their saving
 // order), placed for a first run where a saved layout does not place them.
 #pragma once
 
@@ -23,6 +23,9 @@ public:
     // Depth of the small read-outs on a first run: their text about 22
     // pixels high on a 720-line view.
     static constexpr float kReadoutDepth = 10.0f;
+    // The button bar's nine buttons, a ninth of its width apart, fit a
+    // 720-line view from there, their labels about 15 pixels high.
+    static constexpr float kButtonBarDepth = 7.0f;
 
     static void build(HudRoot& root);
 };
