@@ -119,5 +119,14 @@ TEST_F(ViewerCoreHud, ADraggedElementStaysWhereItWasPutAfterARestart) {
     EXPECT_FLOAT_EQ(clock->y(), savedY);
 }
 
+TEST_F(ViewerCoreHud, AWindowCommandReachesTheButtonBarsHandlerOnce) {
+    auto core = makeCore();
+    const bool before = settings::optionBlock().on(settings::OptionBlock::kBoundaries);
+    core->handleMessage({0, win::kWmCommand, 40034, 0});
+    EXPECT_EQ(settings::optionBlock().on(settings::OptionBlock::kBoundaries), !before);
+    core->handleMessage({0, win::kWmCommand, 40034, 0});
+    EXPECT_EQ(settings::optionBlock().on(settings::OptionBlock::kBoundaries), before);
+}
+
 }  // namespace
 }  // namespace tnx::app
