@@ -265,26 +265,5 @@ TEST_F(Bar, AnOlderShorterOrDamagedBarRecordLeavesBarAndOptionsAlone) {
     EXPECT_EQ(bar_->readRecord(makeRecord(HudElement::kRecordName, Bytes(108, 0))), settings::kRecordNameDiffers);
 }
 
-TEST_F(Bar, TheMenuIsCheckedFromTheOptionBlock) {
-    win::Menu menu;
-    auto tools = menu.appendPopup("Tools");
-    tools->appendCommand(ButtonBar::kCmdRotate, "Rotate Globe");
-    tools->appendCommand(ButtonBar::kCmdMove, "Move Globe (Left Drag)");
-    tools->appendCommand(ButtonBar::kCmdZoom, "Zoom Globe (Left Right Drag Together)");
-    auto view = menu.appendPopup("View");
-    for (uint32_t id : {40034u, 40035u, 40036u, 40039u, 40045u, 40049u, 40052u})
-        view->appendCommand(id, std::to_string(id));
-    optionBlock().set(OptionBlock::kPointerTool, 2);
-    optionBlock().set(OptionBlock::kBoundaries, 0);
-    ButtonBar::checkMenu(menu, true);
-    EXPECT_FALSE(menu.find(ButtonBar::kCmdRotate)->checked);
-    EXPECT_TRUE(menu.find(ButtonBar::kCmdMove)->checked);
-    EXPECT_FALSE(menu.find(40034)->checked);
-    EXPECT_TRUE(menu.find(40035)->checked);  // cities on by default
-    EXPECT_TRUE(menu.find(40039)->checked);
-    EXPECT_TRUE(menu.find(40049)->checked);
-    EXPECT_FALSE(menu.find(40052)->checked);
-}
-
 }  // namespace
 }  // namespace tnx::hud::test

@@ -127,14 +127,6 @@ TEST_F(Mouse, ABothButtonDragPushesTheElementWithinFiveToFiftyFiveAndKeepsItOnSc
     EXPECT_EQ(root_->findById(HudRoot::kColourEditorId), nullptr);
 }
 
-TEST_F(Mouse, ARightDragMovesWithoutOpeningTheColourEditor) {
-    HudElement& e = addElement(1, -1, 1, 10);
-    const float x0 = e.x();
-    drag(centreX(e), centreY(e), centreX(e) - 40, centreY(e), win::kMkRButton, 2);
-    EXPECT_NEAR(e.x(), x0 - 40 * root_->pixelScale() * 10.001f, 1e-4);
-    EXPECT_EQ(root_->findById(HudRoot::kColourEditorId), nullptr);
-}
-
 TEST(HudElementGlide, CoversThirtyPercentOfTheRestPerFrameAndSnapsAtTheEnd) {
     HudElement e(1);
     e.init(HudElement::kNoTexture, 1, 0.25f, 0, 0, 0, 0, 0);
@@ -154,19 +146,6 @@ TEST(HudElementGlide, CoversThirtyPercentOfTheRestPerFrameAndSnapsAtTheEnd) {
     EXPECT_EQ(e.y(), -5.0f);
     EXPECT_EQ(e.depth(), 20.0f);
     EXPECT_LT(frames, 60);
-}
-
-TEST_F(Mouse, KeepInViewHoldsAPlainElementInsideTheViewAtItsDepth) {
-    HudElement& e = addElement(1, 0, 0, 20);
-    const float X = root_->halfExtentX(), Y = root_->halfExtentY();
-    e.setTarget(-1000, -1000, 20);
-    e.keepInView(X, Y);
-    EXPECT_FLOAT_EQ(e.targetX(), -X * 20);
-    EXPECT_FLOAT_EQ(e.targetY(), e.height() - Y * 20);
-    e.setTarget(1000, 1000, 20);
-    e.keepInView(X, Y);
-    EXPECT_FLOAT_EQ(e.targetX(), X * 20 - e.width());
-    EXPECT_FLOAT_EQ(e.targetY(), Y * 20);
 }
 
 using Draw = HudFixture;

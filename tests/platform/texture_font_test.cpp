@@ -178,16 +178,14 @@ TEST(TextureFontTest, AFontThatCannotBeMadeHasNoGlyphsAndNoTexture) {
     int count = 1;
     f.makeQuads(0, 0, 1, "a", count, v);
     EXPECT_EQ(count, 0);
-}
 
-TEST(TextureFontTest, ATextureTooSmallForEvenOnePointLeavesNoGlyphs) {
-    gfx::RecordingDevice device;
+    // A texture too small for even one point.
     gfx::Caps caps;
     caps.maxTextureWidth = caps.maxTextureHeight = 8;
     device.setCaps(caps);
-    TextureFont f("Arial", 25, 700, false, device, 0, fakeRasteriser());
-    EXPECT_FALSE(f.hasGlyphs());
-    EXPECT_EQ(f.pointSize(), 0);
+    TextureFont tiny("Arial", 25, 700, false, device, 0, fakeRasteriser());
+    EXPECT_FALSE(tiny.hasGlyphs());
+    EXPECT_EQ(tiny.pointSize(), 0);
 }
 
 }  // namespace
