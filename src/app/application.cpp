@@ -7,6 +7,7 @@
 #include "app/display_settings_dialog.h"
 #include "app/error_texts.h"
 #include "app/globe_view.h"
+#include "app/hud_layer.h"
 #include "settings/option_block.h"
 #include "platform/gfx/gl_device.h"
 #include "platform/home/program_home.h"
@@ -141,6 +142,8 @@ int32_t Application::restoreDeviceObjects() {
         }
         current_->core = std::make_unique<ViewerCore>(*d, saverMode());
         settings::optionBlock().loadFromPreferences();
+        ViewerCore& core = *current_->core;
+        core.setHud(std::make_unique<HudLayer>(core.fieldOfView(), core.width(), core.height(), core.font()));
         current_->core->setScene(std::make_unique<GlobeView>(*d, current_->core->fieldOfView(), *this, launch_));
         current_->core->loadSettings();
     }

@@ -7,6 +7,7 @@
 #include "camera/delete_location_dialog.h"
 #include "camera/mouse_state_tracker.h"
 #include "camera/save_location_dialog.h"
+#include "hud/button_bar.h"
 #include "platform/home/program_home.h"
 #include "platform/win/message_queue.h"
 #include "settings/option_block.h"
@@ -73,15 +74,9 @@ bool GlobeView::handleMouse(const win::Message& m, bool& holdsDrag) {
 }
 
 bool GlobeView::handleOptionCommand(uint32_t id) {
-    // The view toggles the button bar will own; the menu reaches them now.
+    // The view toggles belong to the button bar's command handler.
     OptionBlock& o = optionBlock();
     switch (id) {
-        case 40034: o.flip(OptionBlock::kBoundaries); break;
-        case 40035: o.flip(OptionBlock::kCities); break;
-        case 40039: o.flip(OptionBlock::kDayNight); break;
-        case 40045: o.flip(OptionBlock::kDistanceTool); break;
-        case 40052: o.flip(OptionBlock::kNorthUpLock); break;
-        case 1092: o.flip(OptionBlock::kMetricUnits); break;
         case 40020: o.set(OptionBlock::kHudShown, 0); break;
         case 40023: o.set(OptionBlock::kHudShown, 1); break;
         default: return false;
@@ -171,7 +166,9 @@ void GlobeView::trackContextMenu(const win::Menu& menu) {
     if (!ws || !w) return;
     int x = camera::mouseState().x(), y = camera::mouseState().y();
     ws->clientToScreen(w, x, y);
-    if (uint32_t id = ws->trackPopupMenu(w, menu, x, y))
+    win::Menu checked = menu;
+    hud::ButtonBar::checkMenu(checked, false);
+    if (uint32_t id = ws->trackPopupMenu(w, checked, x, y))
         win::messageQueue().post({w, win::kWmCommand, id, 0});
 }
 

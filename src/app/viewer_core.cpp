@@ -16,6 +16,7 @@ float ViewerCore::fieldOfViewFor(int32_t width, int32_t height) {
 
 ViewerCore::ViewerCore(gfx::Device& device, SaverMode mode) : device_(&device), mode_(mode) {
     readViewport(device);
+    font_ = std::make_unique<text::TextureFont>("Arial", 25, 700, false, device, 0);
 }
 
 ViewerCore::~ViewerCore() {
@@ -51,12 +52,14 @@ void ViewerCore::restore(gfx::Device& device) {
     readViewport(device);
     if (scene_) scene_->restore(device, fov_);
     if (hud_) hud_->restore(device, fov_);
+    if (font_) font_->restore(device);
 }
 
 void ViewerCore::invalidate() {
     if (scene_) scene_->invalidate();
     if (hud_) hud_->invalidate();
     if (visual_) visual_->invalidate();
+    if (font_) font_->invalidate();
 }
 
 void ViewerCore::advance() {
@@ -93,6 +96,8 @@ void ViewerCore::handleMessage(const win::Message& m) {
         routeMouse(m);
         return;
     }
+    // The button bar's command handler flips the view options the scene reads.
+    if (hud_ && m.id == win::kWmCommand) hud_->handleMessage(m);
     if (scene_) scene_->handleMessage(m);
 }
 

@@ -8,6 +8,7 @@
 #include "core/process_state.h"
 #include "app/viewer_part.h"
 #include "platform/gfx/device.h"
+#include "platform/text/texture_font.h"
 #include "platform/win/messages.h"
 #include "settings/view_core_record.h"
 
@@ -43,6 +44,8 @@ public:
     float aspectTan() const { return aspectTan_; }
     bool resetRequested() const { return resetRequested_; }
     InputOwner inputOwner() const { return owner_; }
+    // The texture font of this device, shared by the HUD and the scene.
+    const text::TextureFont* font() const { return font_.get(); }
     bool sceneHoldsDrag() const { return sceneDrag_; }
 
     // The parts; any may be absent.
@@ -68,6 +71,7 @@ private:
     SaverMode mode_;
     int32_t width_ = 0, height_ = 0;
     float fov_ = 0, tanHalfFov_ = 0, aspectTan_ = 0;
+    std::unique_ptr<text::TextureFont> font_;
     std::unique_ptr<ViewerPart> scene_, visual_, hud_;
     settings::ViewCoreRecord record_;
     bool resetRequested_ = false;
