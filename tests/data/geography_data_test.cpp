@@ -157,7 +157,9 @@ TEST_F(GeographyData, BoundariesFitTheirBuffersAndZonesListOnlyCountryLines) {
     EXPECT_GT(vertices[2], 10000u);
     EXPECT_GT(vertices[7], 10000u);
     for (size_t i = 0; i < zoneText.size(); ++i) {
-        if (zoneText[i] == '\n') ASSERT_EQ(zoneText[i - 1], '\r') << "at " << i;
+        if (zoneText[i] == '\n') {
+            ASSERT_EQ(zoneText[i - 1], '\r') << "at " << i;
+        }
     }
     EXPECT_GT(zoneList.size(), 230u);
     size_t unknown = 0;
