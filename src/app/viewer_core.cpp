@@ -6,6 +6,7 @@
 #include "camera/mouse_state_tracker.h"
 #include "settings/settings_record_file.h"
 #include "platform/win/message_queue.h"
+#include "platform/win/window_system.h"
 
 namespace tnx::app {
 
@@ -98,6 +99,16 @@ void ViewerCore::handleMessage(const win::Message& m) {
     }
     // The button bar's command handler flips the view options the scene reads.
     if (hud_ && m.id == win::kWmCommand) hud_->handleMessage(m);
+    if (m.id == win::kWmMouseWheel && scene_) {
+        // The wheel's point comes in screen coordinates; the camera zooms
+        // toward it in the window's own.
+        int x = 0, y = 0;
+        if (auto* ws = win::windowSystem()) ws->clientToScreen(m.window, x, y);
+        win::Message local = m;
+        local.lParam = win::makeLParam(win::xFromLParam(m.lParam) - x, win::yFromLParam(m.lParam) - y);
+        scene_->handleMessage(local);
+        return;
+    }
     if (scene_) scene_->handleMessage(m);
 }
 

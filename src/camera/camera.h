@@ -51,6 +51,15 @@ public:
     static constexpr float kIdleRotationRate = -kTwoPi / 86400.0f;  // one turn a day
     static constexpr const char* kCountdownKey = "saveccamera_m_fMcontrol";
     static constexpr const char* kCurrentLocationName = "current";
+    // One wheel notch (and one + or - key press) zooms as far as a zoom drag
+    // over this many pixels.
+    static constexpr float kWheelNotchPixels = 50;
+    // The wheel and the keys zoom out no farther than this from the centre.
+    static constexpr float kWheelFarLimit = 20 * kGlobeRadius;
+    // An arrow key turns the globe by this share of the altitude (in globe
+    // radii), at most kArrowTurnMax rad: about a tenth of the view.
+    static constexpr float kArrowTurn = 0.08f;
+    static constexpr float kArrowTurnMax = 0.1f;
 
     // How center / north up take effect.
     enum Apply : int { kApplyNow = 1, kGlide = 2 };
@@ -153,6 +162,13 @@ private:
     // Input.
     int onMouseMove(const win::Message& msg);
     int onKeyUp(uint32_t key);
+    int onKeyDown(uint32_t key);
+    int onWheel(const win::Message& msg);
+    // Moves the target toward (notches > 0) or away from the globe point under
+    // client pixel (x, y), so that the point stays under it.
+    void zoomToward(float x, float y, float notches);
+    // Turns the target about the centre like a rotate drag by (dx, dy) steps.
+    void turnGlobe(int dx, int dy);
     int onCommand(uint32_t id);
     void zoomDrag(int32_t y);
     void rotateDrag();

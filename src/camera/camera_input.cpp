@@ -5,6 +5,7 @@
 
 #include "core/process_state.h"
 #include "camera/camera.h"
+#include "camera/globe_pick.h"
 
 namespace tnx::camera {
 
@@ -60,6 +61,10 @@ int Camera::handleMessage(const win::Message& msg) {
         return 1;
     case win::kWmKeyUp:
         return onKeyUp(uint32_t(msg.wParam));
+    case win::kWmKeyDown:
+        return onKeyDown(uint32_t(msg.wParam));
+    case win::kWmMouseWheel:
+        return onWheel(msg);
     case win::kWmCommand:
         return onCommand(win::loWord(msg.wParam));
     default:
@@ -89,6 +94,81 @@ int Camera::onKeyUp(uint32_t key) {
     default:
         return drag_;
     }
+}
+
+// Zoom and turn keys act on presses, so that holding one repeats.
+int Camera::onKeyDown(uint32_t key) {
+    switch (key) {
+    case win::kVkAdd:
+    case win::kVkOemPlus:
+        zoomToward(halfWidth_, halfHeight_, 1);
+        return 1;
+    case win::kVkSubtract:
+    case win::kVkOemMinus:
+        zoomToward(halfWidth_, halfHeight_, -1);
+        return 1;
+    case win::kVkLeft: turnGlobe(-1, 0); return 1;
+    case win::kVkRight: turnGlobe(1, 0); return 1;
+    case win::kVkUp: turnGlobe(0, -1); return 1;
+    case win::kVkDown: turnGlobe(0, 1); return 1;
+    default: return drag_;
+    }
+}
+
+// The wheel's point arrives in client coordinates (the viewer core converts
+// the message's screen point); a point off the view zooms at its centre.
+int Camera::onWheel(const win::Message& msg) {
+    const float notches = float(win::wheelDelta(msg.wParam)) / float(win::kWheelDelta);
+    float x = float(win::xFromLParam(msg.lParam)), y = float(win::yFromLParam(msg.lParam));
+    if (x < 0 || y < 0 || x >= 2 * halfWidth_ || y >= 2 * halfHeight_) {
+        x = halfWidth_;
+        y = halfHeight_;
+    }
+    zoomToward(x, y, notches);
+    return drag_;
+}
+
+void Camera::zoomToward(float x, float y, float notches) {
+    if (!std::isfinite(notches) || notches == 0) return;
+    // From the target, so that notches given during a glide add up.
+    CameraFrame& t = target_;
+    const float dist = math::length(t.position);
+    if (!(dist > 0)) return;
+    const float f = std::clamp(std::fabs((dist - kGlobeRadius) / kGlobeRadius), 0.02f, 20.0f);
+    float step = notches * kWheelNotchPixels * f * 0.02f * 10.1f;
+    Vec3 line = -t.position / dist;
+    if (host_.windowMode() != WindowMode::Transparent) {
+        // Along the ray through the pixel: whatever lies on it stays under
+        // the pixel. Off the globe, along the view as the zoom drag does.
+        Vec3 right = math::cross(t.up, t.direction);
+        Vec3 ray = math::normalize(right * (x - halfWidth_) + t.up * (halfHeight_ - y) + t.direction * focal_);
+        line = pickGlobe(t.position, ray, kGlobeRadius, 0).hit ? ray : math::normalize(t.direction);
+    }
+    // Stop on the surface limit, or on the far limit, where the line meets it.
+    const float b = math::dot(t.position, line);
+    if (step > 0) {
+        const float c = dist * dist - kSurfaceLimit * kSurfaceLimit;
+        const float disc = b * b - c;
+        if (c <= 0 && b < 0) step = 0;
+        else if (disc >= 0 && -b - std::sqrt(disc) >= 0) step = std::min(step, -b - std::sqrt(disc));
+    } else {
+        const float c = dist * dist - kWheelFarLimit * kWheelFarLimit;
+        if (c >= 0) step = 0;
+        else step = std::max(step, -b - std::sqrt(b * b - c));
+    }
+    t.position += line * step;
+    countdown_ = defaultCountdown_;
+}
+
+void Camera::turnGlobe(int dx, int dy) {
+    CameraFrame& t = target_;
+    const float altitude = std::max(math::length(t.position) - kGlobeRadius, 0.01f);
+    const float angle = std::min(kArrowTurn * altitude / kGlobeRadius, kArrowTurnMax);
+    // As the rotate drag: the globe moves the way the arrow points.
+    Vec3 up = t.up;
+    Vec3 right = math::cross(up, math::normalize(t.direction));
+    rotateFrame(t, math::matrixRotationAxis(up, float(dx) * angle) * math::matrixRotationAxis(right, float(dy) * angle));
+    countdown_ = defaultCountdown_;
 }
 
 int Camera::onCommand(uint32_t id) {

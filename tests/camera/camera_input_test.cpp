@@ -6,6 +6,7 @@
 
 #include "core/process_state.h"
 #include "camera/camera.h"
+#include "camera/globe_pick.h"
 #include "camera_fakes.h"
 #include "platform/win/popup_menu.h"
 #include "settings/preferences_store.h"
@@ -17,6 +18,9 @@ using math::Vec3;
 using test::FakeHost;
 using test::FakeScene;
 using test::mouse;
+
+win::Message wheel(int delta, int x, int y) { return {0, win::kWmMouseWheel, win::makeWParam(0, delta), win::makeLParam(x, y)}; }
+win::Message keyDown(uint32_t key) { return {0, win::kWmKeyDown, key, 0}; }
 
 constexpr int kWidth = 800, kHeight = 600;
 
@@ -351,11 +355,161 @@ TEST_F(CameraInputTest, SaveAndDeleteLocationDialogs) {
 
 TEST_F(CameraInputTest, OtherMessagesReturnTheDragState) {
     host.tool = PointerTool::Rotate;
-    EXPECT_EQ(cam->handleMessage({0, win::kWmMouseWheel, win::makeWParam(0, 120), 0}), 0);
+    EXPECT_EQ(cam->handleMessage({0, win::kWmChar, 'a', 0}), 0);
     send(mouse(win::kWmLButtonDown, 10, 10, win::kMkLButton));
     send(mouse(win::kWmMouseMove, 12, 10, win::kMkLButton));
-    EXPECT_EQ(cam->handleMessage({0, win::kWmMouseWheel, win::makeWParam(0, 120), 0}), Camera::kDragRotate);
+    EXPECT_EQ(cam->handleMessage({0, win::kWmChar, 'a', 0}), Camera::kDragRotate);
+    // The wheel zooms but starts no drag.
+    EXPECT_EQ(cam->handleMessage(wheel(120, 400, 300)), Camera::kDragRotate);
     EXPECT_EQ(cam->handleMessage(test::keyUp('Q')), Camera::kDragRotate);
+}
+
+// The globe point seen through client pixel (x, y) from a frame.
+math::Vec3 pointUnder(const Camera& cam, const CameraFrame& f, float x, float y) {
+    Vec3 right = math::cross(f.up, f.direction);
+    Vec3 ray = math::normalize(right * (x - cam.halfWidth()) + f.up * (cam.halfHeight() - y) +
+                               f.direction * cam.focalLength());
+    GlobePick pick = pickGlobe(f.position, ray, Camera::kGlobeRadius, 0);
+    EXPECT_TRUE(pick.hit);
+    return pick.point;
+}
+
+// Updates until the glide has brought the camera to its target.
+void settle(Camera& cam) {
+    for (int i = 0; i < 4000 && math::length(cam.current().position - cam.target().position) > 0; ++i)
+        cam.update(0.05f, 0);
+}
+
+TEST_F(CameraInputTest, WheelNotchStepsLikeAFiftyPixelZoomDrag) {
+    // A zoom drag of 50 pixels in one move...
+    host.tool = PointerTool::Zoom;
+    cam->setFrame(frameAt({0, 0, -150}));
+    send(mouse(win::kWmMouseMove, 400, 250), 20);
+    send(mouse(win::kWmLButtonDown, 400, 250, win::kMkLButton));
+    send(mouse(win::kWmMouseMove, 400, 300, win::kMkLButton), 20);
+    send(mouse(win::kWmLButtonUp, 400, 300));
+    const float dragged = cam->distance();
+    ASSERT_LT(dragged, 150 - 1);
+    // ...goes as far as one notch at the view's centre, which glides there.
+    cam->setFrame(frameAt({0, 0, -150}));
+    cam->handleMessage(wheel(120, 400, 300));
+    EXPECT_NEAR(cam->distance(), 150, 1e-4);
+    EXPECT_NEAR(math::length(cam->target().position), dragged, 1e-3);
+    settle(*cam);
+    EXPECT_NEAR(cam->distance(), dragged, 1e-2);
+    // Fine-grained wheels send parts of a notch; notches given during the
+    // glide add up; turning the other way zooms out.
+    cam->setFrame(frameAt({0, 0, -150}));
+    cam->handleMessage(wheel(60, 400, 300));
+    EXPECT_NEAR(math::length(cam->target().position), 150 - (150 - dragged) / 2, 1e-3);
+    cam->handleMessage(wheel(60, 400, 300));
+    // The second half starts lower, so it steps a little less.
+    const float two = 150 - math::length(cam->target().position);
+    EXPECT_LT(two, 150 - dragged);
+    EXPECT_GT(two, 0.9f * (150 - dragged));
+    cam->setFrame(frameAt({0, 0, -150}));
+    cam->handleMessage(wheel(-120, 400, 300));
+    EXPECT_NEAR(math::length(cam->target().position), 150 + (150 - dragged), 1e-3);
+}
+
+TEST_F(CameraInputTest, WheelStopsAtTheSurfaceLimitAndFarOut) {
+    cam->setFrame(frameAt({0, 0, -66}));
+    for (int i = 0; i < 20; ++i) cam->handleMessage(wheel(120, 400, 300));
+    EXPECT_NEAR(math::length(cam->target().position), Camera::kSurfaceLimit, 1e-4);
+    // At the limit a further notch, even toward a point off the view's
+    // centre, goes no deeper.
+    cam->handleMessage(wheel(120, 500, 350));
+    EXPECT_GE(math::length(cam->target().position), Camera::kSurfaceLimit - 1e-4f);
+    settle(*cam);
+    EXPECT_GE(cam->distance(), Camera::kSurfaceLimit - 1e-4f);
+    EXPECT_NEAR(cam->distance(), Camera::kSurfaceLimit, 1e-3);
+
+    cam->setFrame(frameAt({0, 0, -1200}));
+    for (int i = 0; i < 5; ++i) cam->handleMessage(wheel(-120, 400, 300));
+    EXPECT_NEAR(math::length(cam->target().position), Camera::kWheelFarLimit, 1e-2);
+}
+
+TEST_F(CameraInputTest, WheelKeepsThePointUnderThePointer) {
+    cam->setFrame(frameAt({0, 0, -200}));
+    const float x = 610, y = 180;  // well off the centre, still on the globe
+    const Vec3 before = pointUnder(*cam, cam->target(), x, y);
+    for (int i = 0; i < 3; ++i) cam->handleMessage(wheel(120, int(x), int(y)));
+    // The target looks at the same point through the same pixel, from closer.
+    const Vec3 aimed = pointUnder(*cam, cam->target(), x, y);
+    EXPECT_LT(math::length(aimed - before), 1e-3f);
+    EXPECT_LT(math::length(cam->target().position - before), math::length(cam->current().position - before) - 50);
+    // The camera's view direction is untouched: the view slides toward the point.
+    EXPECT_NEAR(math::dot(cam->target().direction, cam->current().direction), 1, 1e-6);
+    settle(*cam);
+    EXPECT_LT(math::length(pointUnder(*cam, cam->current(), x, y) - before), 0.01f);
+
+    // Zooming out keeps it there too.
+    const Vec3 near = pointUnder(*cam, cam->target(), 100, 500);
+    cam->handleMessage(wheel(-240, 100, 500));
+    EXPECT_LT(math::length(pointUnder(*cam, cam->target(), 100, 500) - near), 1e-3f);
+}
+
+TEST_F(CameraInputTest, WheelOffTheGlobeZoomsAlongTheView) {
+    cam->setFrame(frameAt({0, 0, -200}));
+    cam->handleMessage(wheel(120, 5, 5));  // space in the corner
+    EXPECT_NEAR(cam->target().position.x, 0, 1e-4);
+    EXPECT_NEAR(cam->target().position.y, 0, 1e-4);
+    EXPECT_LT(math::length(cam->target().position), 200 - 1);
+    // In the transparent window the globe stays centred in its window.
+    host.mode = WindowMode::Transparent;
+    cam->setFrame(frameAt({0, 0, -200}));
+    cam->handleMessage(wheel(120, 610, 180));
+    EXPECT_NEAR(cam->target().position.x, 0, 1e-4);
+    EXPECT_NEAR(cam->target().position.y, 0, 1e-4);
+}
+
+TEST_F(CameraInputTest, PlusAndMinusZoomAtTheViewCentre) {
+    cam->setFrame(frameAt({0, 0, -150}));
+    cam->handleMessage(wheel(120, 400, 300));
+    const float notch = math::length(cam->target().position);
+    for (uint32_t key : {win::kVkOemPlus, win::kVkAdd}) {
+        cam->setFrame(frameAt({0, 0, -150}));
+        EXPECT_EQ(cam->handleMessage(keyDown(key)), 1);
+        EXPECT_NEAR(math::length(cam->target().position), notch, 1e-4);
+    }
+    for (uint32_t key : {win::kVkOemMinus, win::kVkSubtract}) {
+        cam->setFrame(frameAt({0, 0, -150}));
+        EXPECT_EQ(cam->handleMessage(keyDown(key)), 1);
+        EXPECT_NEAR(math::length(cam->target().position), 150 + (150 - notch), 1e-4);
+    }
+    // Releases do nothing more.
+    cam->setFrame(frameAt({0, 0, -150}));
+    cam->handleMessage(test::keyUp(win::kVkOemPlus));
+    EXPECT_NEAR(math::length(cam->target().position), 150, 1e-4);
+}
+
+TEST_F(CameraInputTest, ArrowKeysTurnTheGlobeTheWayTheyPoint) {
+    auto turned = [&](uint32_t key, float distance) {
+        cam->setFrame(frameAt({0, 0, -distance}));
+        EXPECT_EQ(cam->handleMessage(keyDown(key)), 1);
+        settle(*cam);
+        EXPECT_NEAR(cam->distance(), distance, 1e-2 * distance);
+        // Still looking at the centre.
+        EXPECT_NEAR(math::dot(cam->current().direction, math::normalize(-cam->current().position)), 1, 1e-4);
+        return cam->current().position / distance;
+    };
+    // As a rotate drag: right takes the camera left, down takes it up.
+    EXPECT_LT(turned(win::kVkRight, 300).x, -0.01f);
+    EXPECT_GT(turned(win::kVkLeft, 300).x, 0.01f);
+    EXPECT_GT(turned(win::kVkDown, 300).y, 0.01f);
+    EXPECT_LT(turned(win::kVkUp, 300).y, -0.01f);
+    // Near the ground a press turns in proportion to the altitude; far out
+    // the turn is capped.
+    const float low = std::asin(std::fabs(turned(win::kVkRight, Camera::kGlobeRadius + 2).x));
+    const float lower = std::asin(std::fabs(turned(win::kVkRight, Camera::kGlobeRadius + 1).x));
+    EXPECT_NEAR(low / lower, 2, 0.05);
+    const float far = std::asin(std::fabs(turned(win::kVkRight, 1000).x));
+    EXPECT_NEAR(far, std::asin(std::fabs(turned(win::kVkRight, 600).x)), 1e-3);
+    // Taking control back from the flight, like a drag.
+    cam->handleMessage(test::keyUp('G'));
+    ASSERT_FLOAT_EQ(cam->countdown(), 0);
+    cam->handleMessage(keyDown(win::kVkLeft));
+    EXPECT_FLOAT_EQ(cam->countdown(), Camera::kViewerCountdown);
 }
 
 }  // namespace

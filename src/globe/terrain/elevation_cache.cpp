@@ -145,13 +145,7 @@ struct ElevationCache::Impl {
     void recentreLevel(Level& lv, int column, int row) {
         if (lv.whole && lv.placed) return;
         int wantedTile = column / lv.span;
-        int originTileRow = 0;
-        if (lv.ringHeight < lv.tileRows) {
-            int ringSamples = lv.ringHeight * lv.span;
-            int origin = floorDiv(row - ringSamples / 2, lv.span) * lv.span;
-            origin = std::clamp(origin, 0, height - 1 - ringSamples);
-            originTileRow = origin / lv.span;
-        }
+        const int originTileRow = ringFirstRow(row, lv.span, lv.ringHeight, lv.tileRows);
         if (lv.placed && wantedTile == lv.centreTile && originTileRow == lv.originTileRow) return;
         lv.centreTile = wantedTile;
         lv.originTileRow = originTileRow;
@@ -326,6 +320,11 @@ struct ElevationCache::Impl {
 int ElevationCache::levelCountFor(int gridWidth) {
     int k = gridPowerOf(gridWidth);
     return k >= 11 ? k - 10 : 0;
+}
+
+int ElevationCache::ringFirstRow(int centreRow, int span, int ringRows, int tileRows) {
+    if (ringRows >= tileRows) return 0;
+    return std::clamp(floorDiv(centreRow - ringRows * span / 2, span), 0, tileRows - ringRows);
 }
 
 int ElevationCache::ringSideForMemory(uint64_t bytes) {

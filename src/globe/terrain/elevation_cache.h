@@ -87,6 +87,11 @@ public:
     const RowShiftTable& rowShifts() const;
     // Grid samples spanned by one tile row of `level`: 2^(level + 7).
     static int tileSpan(int level) { return 128 << level; }
+    // The first tile row of a ring of `ringRows` rows of `span` grid rows
+    // centred on grid row `centreRow`, kept inside the grid's `tileRows`.
+    // The texture cache's rings follow the same rule, so that every texture
+    // finds its elevations.
+    static int ringFirstRow(int centreRow, int span, int ringRows, int tileRows);
 
     // Moves every level's ring (coarsest first) to the view centre in grid
     // coordinates; columns wrap, rows are clamped. Cheap when nothing moved

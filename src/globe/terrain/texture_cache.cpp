@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/process_state.h"
+#include "globe/terrain/elevation_cache.h"
 #include "globe/image/image_texture.h"
 #include "platform/io/byte_io.h"
 
@@ -49,8 +50,7 @@ TextureCache::TextureCache(ElevationSource& elevation, ColourTileSource* colour,
         lv.ringRows = std::min(last ? kLastLevelRows : ringSide_, lv.totalRows);
         lv.ringCols = std::min(last ? kLastLevelCols : ringSide_, std::max(gridCells_ >> (l + 7), 1));
         lv.slots.resize(size_t(lv.ringRows) * size_t(lv.ringCols));
-        lv.centreColumn = layout.centreColumn;
-        lv.centreRow = layout.centreRow;
+        lv.rows.resize(size_t(lv.ringRows));
     }
     words_.resize(size_t(kTileSamples + 1) * (kTileSamples + 1));
     lit_.resize(size_t(kTileSamples) * kTileSamples * 4);
@@ -58,6 +58,7 @@ TextureCache::TextureCache(ElevationSource& elevation, ColourTileSource* colour,
     photoValid_.resize(size_t(kTileSamples) * kTileSamples);
     fileTile_.resize(kColourTileBytes);
     texels_.resize(size_t(kTexels) * kTexels);
+    recentre(layout.centreColumn, layout.centreRow);
 }
 
 TextureCache::~TextureCache() = default;
@@ -84,10 +85,33 @@ void TextureCache::refresh() {
 }
 
 void TextureCache::recentre(int column, int row, int firstLevel) {
-    for (Level& l : levels_) {
-        if (l.level < firstLevel) continue;
-        l.centreColumn = column;
-        l.centreRow = row;
+    column = wrapMod(column, gridCells_);
+    row = std::clamp(row, 0, gridCells_ / 2);
+    for (Level& l : levels_)
+        if (l.level >= firstLevel) place(l, column, row);
+    // The elevation cache has scrolled too: tiles the sampler remembers may
+    // hold other places now.
+    sampler_.invalidate();
+}
+
+void TextureCache::place(Level& l, int column, int row) {
+    l.firstRow = ElevationCache::ringFirstRow(row, kTexels << l.level, l.ringRows, l.totalRows);
+    for (int tileRow = l.firstRow; tileRow < l.firstRow + l.ringRows; ++tileRow) {
+        RingRow& rr = l.rows[size_t(tileRow % l.ringRows)];
+        const int across = tilesAcross(l.level, tileRow);
+        const int count = std::min(l.ringCols, across);
+        const int wanted =
+            count == across ? 0 : floorDiv(column, kTexels << columnShiftOf(l.level, tileRow)) - count / 2;
+        if (rr.tileRow != tileRow) {
+            rr = {tileRow, wanted, count, across};
+            continue;
+        }
+        if (count == across) continue;  // the whole circle
+        // The shorter way round, so that crossing the date line is one step.
+        int move = wrapMod(wanted - rr.first, across);
+        if (move >= across - across / 2) move -= across;
+        // Whole turns of both the globe and the ring change no tile and no slot.
+        rr.first = wrapMod(rr.first + move, across * count);
     }
 }
 
@@ -103,23 +127,34 @@ int TextureCache::tilesAcross(int level, int tileRow) const {
     return std::max(gridCells_ >> (7 + columnShiftOf(level, tileRow)), 1);
 }
 
+int TextureCache::slotIndex(const Level& l, int tileColumn, int tileRow) const {
+    if (tileRow < l.firstRow || tileRow >= l.firstRow + l.ringRows) return -1;
+    const RingRow& rr = l.rows[size_t(tileRow % l.ringRows)];
+    if (rr.tileRow != tileRow) return -1;
+    const int offset = wrapMod(tileColumn - rr.first, rr.across);
+    if (offset >= rr.count) return -1;
+    return (tileRow % l.ringRows) * l.ringCols + wrapMod(rr.first + offset, rr.count);
+}
+
 TextureCache::Slot* TextureCache::slotFor(Level& l, int tileColumn, int tileRow) {
-    const int span = kTexels << l.level;
-    const int rowOrigin =
-        std::clamp(floorDiv(l.centreRow, span) - l.ringRows / 2, 0, std::max(l.totalRows - l.ringRows, 0));
-    if (tileRow < rowOrigin || tileRow >= rowOrigin + l.ringRows) return nullptr;
-    const int across = tilesAcross(l.level, tileRow);
-    const int count = std::min(l.ringCols, across);
-    const int colSpan = kTexels << columnShiftOf(l.level, tileRow);
-    const int first = wrapMod(floorDiv(l.centreColumn, colSpan) - count / 2, across);
-    if (wrapMod(tileColumn - first, across) >= count) return nullptr;
-    Slot& slot = l.slots[size_t(tileRow % l.ringRows) * size_t(l.ringCols) + size_t(tileColumn % count)];
+    const int index = slotIndex(l, tileColumn, tileRow);
+    if (index < 0) return nullptr;
+    Slot& slot = l.slots[size_t(index)];
     if (slot.tileColumn != tileColumn || slot.tileRow != tileRow) {
         slot.tileColumn = tileColumn;
         slot.tileRow = tileRow;
         slot.flags = 0;
     }
     return &slot;
+}
+
+bool TextureCache::covers(int level, int x, int y) const {
+    if (level < 0 || level >= int(levels_.size())) return false;
+    const Level& l = levels_[size_t(level)];
+    x = wrapMod(x, gridCells_);
+    y = std::clamp(y, 0, gridCells_ / 2);
+    const int tileRow = std::min(y >> (level + 7), l.totalRows - 1);
+    return slotIndex(l, x >> (7 + columnShiftOf(level, tileRow)), tileRow) >= 0;
 }
 
 BoundTexture TextureCache::textureFor(int level, int x, int y) {

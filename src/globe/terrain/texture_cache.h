@@ -89,6 +89,10 @@ public:
     // texture may be null when no device is there).
     BoundTexture textureFor(int level, int x, int y);
 
+    // Whether the ring of `level` (or, for the last level, the globe)
+    // reaches grid sample (x, y), without building anything.
+    bool covers(int level, int x, int y) const;
+
     void restore(gfx::Device& device);
     void release();
 
@@ -115,17 +119,30 @@ private:
         uint32_t flags = 0;
         std::unique_ptr<gfx::Texture> texture;
     };
+    // One row of a ring: the tile row it holds and its run of tiles. `first`
+    // is not wrapped: it only ever moves by the tiles the ring scrolled, so
+    // a tile keeps its slot (first + offset, modulo count) while it stays in
+    // the ring, the date line included.
+    struct RingRow {
+        int tileRow = -1;
+        int first = 0;
+        int count = 0;   // tiles kept
+        int across = 1;  // tiles round the globe
+    };
     struct Level {
         int level = 0;
         int ringCols = 0, ringRows = 0;   // slots per side
         int totalRows = 0;                // tile rows over the globe
-        int centreColumn = 0, centreRow = 0;
+        int firstRow = 0;                 // first tile row of the ring
+        std::vector<RingRow> rows;        // by tile row modulo ringRows
         std::vector<Slot> slots;
     };
 
     int columnShiftOf(int level, int tileRow) const;
     int tilesAcross(int level, int tileRow) const;
-    // The slot for a tile when the ring holds it.
+    void place(Level& l, int column, int row);
+    // Index of the slot holding a tile when the ring reaches it, else -1.
+    int slotIndex(const Level& l, int tileColumn, int tileRow) const;
     Slot* slotFor(Level& l, int tileColumn, int tileRow);
     bool build(Level& l, Slot& slot);
     bool usesPalette(int surfaceClass) const;

@@ -47,6 +47,16 @@ public:
     bool failed() const { return failed_; }
     const RowShiftTable& shifts() const { return shifts_; }
 
+    // A tile buffer of 49923 bytes with unspecified contents: the buffers of
+    // rows already passed on come back here, so a whole installation
+    // allocates only as many as are alive at once.
+    std::vector<uint8_t> takeBuffer() {
+        if (spare_.empty()) return std::vector<uint8_t>(kTextureTileBytes);
+        std::vector<uint8_t> b = std::move(spare_.back());
+        spare_.pop_back();
+        return b;
+    }
+
     int rowShift(int level, int tileRow) const {
         int span = 128 << level;
         int shift = shifts_.tileRowShift(tileRow * span, span);
@@ -74,17 +84,25 @@ public:
                 !file_.writeTile(int(x), int(y), level, row.tiles[c].data(), kTextureTileBytes, true))
                 failed_ = true;
         }
-        if (level >= kTextureTopLevel) return;
+        if (level >= kTextureTopLevel) {
+            recycle(row);
+            return;
+        }
         ColourTileRow& waiting = pending_[size_t(level)];
         if (row.tileRow % 2 == 1) {
             // The upper child of its parent: wait for the lower one.
+            recycle(waiting);
             waiting = std::move(row);
             return;
         }
         ColourTileRow upper;
         if (waiting.tileRow == row.tileRow + 1) upper = std::move(waiting);
+        recycle(waiting);
         waiting = ColourTileRow{};
-        add(level + 1, buildParent(level + 1, row.tileRow / 2, row, upper));
+        ColourTileRow parent = buildParent(level + 1, row.tileRow / 2, row, upper);
+        recycle(row);
+        recycle(upper);
+        add(level + 1, std::move(parent));
     }
 
     // A parent row left without its lower child never happens (rows end at
@@ -92,7 +110,12 @@ public:
     // lower child is missing too, so nothing remains to build.
 
 private:
-    // Texel (px, py) region mean from one child row for parent texel rows.
+    void recycle(ColourTileRow& row) {
+        for (std::vector<uint8_t>& t : row.tiles)
+            if (t.size() == kTextureTileBytes) spare_.push_back(std::move(t));
+        row.tiles.clear();
+    }
+
     ColourTileRow buildParent(int level, int tileRow, const ColourTileRow& lower, const ColourTileRow& upper) {
         ColourTileRow parent;
         parent.tileRow = tileRow;
@@ -100,60 +123,82 @@ private:
         int columns = tileColumns(level, parent.shift);
         parent.tiles.resize(size_t(columns));
         for (int c = 0; c < columns; ++c) {
-            std::vector<uint8_t>& out = parent.tiles[size_t(c)];
-            out.assign(kTextureTileBytes, 0);
-            bool any = false;
-            any |= fillHalf(level, c, parent.shift, lower, 0, out);
-            any |= fillHalf(level, c, parent.shift, upper, 64, out);
-            if (!any) out.clear();
+            std::vector<uint8_t> out = takeBuffer();
+            const bool fromLower = fillHalf(level, c, parent.shift, lower, 0, out);
+            const bool fromUpper = fillHalf(level, c, parent.shift, upper, 64, out);
+            if (fromLower || fromUpper) parent.tiles[size_t(c)] = std::move(out);
+            else spare_.push_back(std::move(out));
         }
         return parent;
     }
 
     // Fills parent rows j0..j0 + 64 (the last half includes the shared row
-    // 128) of parent tile column c from one child row. False when the child
-    // row has no tile there (the half stays black).
+    // 128) of parent tile column c from one child row: every texel the mean
+    // of the 2 x 2 child texels it covers (one column where the child row
+    // has the parent's own column spacing, one row at the shared last row).
+    // Where the child row has no tile the texels are black. False when it
+    // has none at all there.
     bool fillHalf(int level, int c, int parentShift, const ColourTileRow& child, int j0, std::vector<uint8_t>& out) {
-        if (child.tileRow < 0) return false;
+        const int jEnd = j0 == 64 ? 128 : 63;
+        uint8_t* rows = out.data() + size_t(j0) * kTileSide * 3;
+        const size_t rowsBytes = size_t(jEnd - j0 + 1) * kTileSide * 3;
+        if (child.tileRow < 0) {
+            std::memset(rows, 0, rowsBytes);
+            return false;
+        }
         const int childLevel = level - 1;
         const int64_t parentStep = int64_t(1) << (level + parentShift);
         const int64_t childStep = int64_t(1) << (childLevel + child.shift);
         const int64_t childSpan = childStep * 128;
         const int64_t x0 = int64_t(c) * parentStep * 128;
         const int64_t lastTile = (x0 + parentStep * 128 - 1) / childSpan;
-        const bool pairAcross = childStep * 2 == parentStep;
+        // Child columns per parent column: 2 (averaged in pairs), 1, or 0
+        // when the child row is the coarser (nearest child column to the left).
+        const int64_t ratio = parentStep >= childStep ? parentStep / childStep : 0;
+        const bool pairAcross = ratio == 2;
+        constexpr size_t kRow = size_t(kTileSide) * 3;
         bool any = false;
-        const int jEnd = j0 == 64 ? 128 : 63;
-        for (int j = j0; j <= jEnd; ++j) {
-            // Child rows 2(j - j0) and the one above, except the shared last row.
-            int cj = 2 * (j - j0);
-            bool pairDown = cj < 128;
-            uint8_t* dst = out.data() + size_t(j) * kTileSide * 3;
-            const std::vector<uint8_t>* tile = nullptr;
-            int64_t tileIndex = -1;
-            for (int i = 0; i < kTileSide; ++i) {
-                int64_t px = x0 + i * parentStep;
-                int64_t t = std::min(px / childSpan, lastTile);
-                if (t != tileIndex) {
-                    tileIndex = t;
-                    tile = t < int64_t(child.tiles.size()) && !child.tiles[size_t(t)].empty() ? &child.tiles[size_t(t)]
-                                                                                               : nullptr;
+        int i = 0;
+        while (i < kTileSide) {
+            // The run of parent columns that falls in one child tile.
+            const int64_t t = std::min((x0 + i * parentStep) / childSpan, lastTile);
+            int iEnd = kTileSide;
+            if (t < lastTile) iEnd = int(std::min<int64_t>(((t + 1) * childSpan - x0 + parentStep - 1) / parentStep, kTileSide));
+            const std::vector<uint8_t>* tile =
+                t < int64_t(child.tiles.size()) && !child.tiles[size_t(t)].empty() ? &child.tiles[size_t(t)] : nullptr;
+            const int64_t base = x0 - t * childSpan;  // child sample offset of parent column 0
+            for (int j = j0; j <= jEnd; ++j) {
+                uint8_t* dst = out.data() + size_t(j) * kRow;
+                if (!tile) {
+                    std::memset(dst + size_t(i) * 3, 0, size_t(iEnd - i) * 3);
+                    continue;
                 }
-                if (!tile) continue;
-                int ci = int(std::min<int64_t>((px - t * childSpan) / childStep, 128));
-                bool across = pairAcross && ci < 128;
-                const uint8_t* src = tile->data();
-                for (int ch = 0; ch < 3; ++ch) {
-                    int sum = 0, n = 0;
-                    for (int dy = 0; dy <= (pairDown ? 1 : 0); ++dy)
-                        for (int dx = 0; dx <= (across ? 1 : 0); ++dx) {
-                            sum += src[(size_t(cj + dy) * kTileSide + size_t(ci + dx)) * 3 + size_t(ch)];
-                            ++n;
+                // Child rows 2(j - j0) and the one above, except the shared last row.
+                const int cj = 2 * (j - j0);
+                const uint8_t* a = tile->data() + size_t(cj) * kRow;
+                const uint8_t* b = cj < 128 ? a + kRow : nullptr;
+                for (int k = i; k < iEnd; ++k) {
+                    const int ci = ratio > 0 ? int(std::min<int64_t>(base / childStep + k * ratio, 128))
+                                             : int(std::min<int64_t>((base + k * parentStep) / childStep, 128));
+                    const uint8_t* p = a + size_t(ci) * 3;
+                    uint8_t* d = dst + size_t(k) * 3;
+                    if (pairAcross && ci < 128) {
+                        if (b) {
+                            const uint8_t* q = b + size_t(ci) * 3;
+                            for (int ch = 0; ch < 3; ++ch) d[ch] = uint8_t((p[ch] + p[ch + 3] + q[ch] + q[ch + 3] + 2) >> 2);
+                        } else {
+                            for (int ch = 0; ch < 3; ++ch) d[ch] = uint8_t((p[ch] + p[ch + 3] + 1) >> 1);
                         }
-                    dst[size_t(i) * 3 + size_t(ch)] = uint8_t((sum + n / 2) / n);
+                    } else if (b) {
+                        const uint8_t* q = b + size_t(ci) * 3;
+                        for (int ch = 0; ch < 3; ++ch) d[ch] = uint8_t((p[ch] + q[ch] + 1) >> 1);
+                    } else {
+                        d[0] = p[0], d[1] = p[1], d[2] = p[2];
+                    }
                 }
-                any = true;
             }
+            any |= tile != nullptr;
+            i = iEnd;
         }
         return any;
     }
@@ -162,6 +207,7 @@ private:
     int width_, height_;
     RowShiftTable shifts_;
     std::vector<ColourTileRow> pending_;
+    std::vector<std::vector<uint8_t>> spare_;
     bool failed_ = false;
 };
 
@@ -244,12 +290,24 @@ InstallOutcome installTexture(const std::filesystem::path& tileFile) {
         row.tiles.resize(size_t(pyramid.tileColumns(0, row.shift)));
         for (size_t c = 0; c < row.tiles.size(); ++c) {
             std::vector<uint8_t>& tile = row.tiles[c];
-            tile.resize(kTextureTileBytes);
+            tile = pyramid.takeBuffer();
             const int64_t x0 = int64_t(c) * 128 * step;
+            // Columns before the image's right edge; the rest wrap to its left.
+            const int inside = int(std::clamp<int64_t>((width - x0 + step - 1) / step, 0, kTileSide));
             for (int j = 0; j < kTileSide; ++j) {
                 const uint8_t* src = strip.data() + stride * size_t(kStripRows - j);
                 uint8_t* dst = tile.data() + size_t(j) * kTileSide * 3;
-                for (int i = 0; i < kTileSide; ++i) {
+                if (step == 1) {
+                    std::memcpy(dst, src + size_t(x0) * 3, size_t(inside) * 3);
+                } else {
+                    const uint8_t* p = src + size_t(x0) * 3;
+                    for (int i = 0; i < inside; ++i, p += step * 3) {
+                        dst[i * 3] = p[0];
+                        dst[i * 3 + 1] = p[1];
+                        dst[i * 3 + 2] = p[2];
+                    }
+                }
+                for (int i = inside; i < kTileSide; ++i) {
                     const uint8_t* p = src + size_t((x0 + i * step) % width) * 3;
                     dst[i * 3] = p[0];
                     dst[i * 3 + 1] = p[1];

@@ -191,6 +191,10 @@ uint32_t virtualKeyFromQt(int k) {
         case Qt::Key_Right: return kVkRight;
         case Qt::Key_Down: return kVkDown;
         case Qt::Key_Delete: return kVkDelete;
+        // Main keyboard and keypad alike: + (also unshifted, "=") and -.
+        case Qt::Key_Plus:
+        case Qt::Key_Equal: return kVkOemPlus;
+        case Qt::Key_Minus: return kVkOemMinus;
         default: return 0;
     }
 }

@@ -103,7 +103,11 @@ enum VirtualKey : uint32_t {
     kVkRight = 0x27,
     kVkDown = 0x28,
     kVkDelete = 0x2E,
+    kVkAdd = 0x6B,        // keypad +
+    kVkSubtract = 0x6D,   // keypad -
     kVkF1 = 0x70,
+    kVkOemPlus = 0xBB,    // the "=+" key
+    kVkOemMinus = 0xBD,   // the "-_" key
 };
 
 constexpr uint16_t loWord(uintptr_t v) { return uint16_t(v & 0xFFFF); }

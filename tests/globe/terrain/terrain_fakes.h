@@ -11,6 +11,7 @@
 #include <tuple>
 #include <vector>
 
+#include "globe/terrain/elevation_cache.h"
 #include "globe/terrain/elevation_source.h"
 #include "globe/terrain/row_shift_table.h"
 #include "globe/terrain/terrain_palette.h"
@@ -50,12 +51,13 @@ public:
         const int colSpan = 128 << (level + shift);
         const int tx = (x & (cells - 1)) / colSpan;
         if (level < levels_ - 1) {
-            const int cty = std::min(centreRow_ / span, rows - 1);
+            // Rows as the elevation cache places them.
+            const int firstRow = ElevationCache::ringFirstRow(centreRow_, span, ringSide_, rows);
             const int ctx = (centreColumn_ & (cells - 1)) / colSpan;
             const int across = cells / colSpan;
             int dx = std::abs(tx - ctx);
             dx = std::min(dx, across - dx);
-            if (std::abs(ty - cty) > ringSide_ / 2 || dx > ringSide_ / 2) return false;
+            if (ty < firstRow || ty >= firstRow + ringSide_ || dx > ringSide_ / 2) return false;
         }
         if (missing && missing(level, tx * colSpan, ty * span)) return false;
         auto key = std::make_tuple(level, tx, ty);

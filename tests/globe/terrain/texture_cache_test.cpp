@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "core/process_state.h"
+#include "globe/terrain/elevation_cache.h"
+#include "globe/terrain/terrain_sources.h"
 #include "globe/terrain/terrain_fakes.h"
 #include "platform/gfx/recording_device.h"
 #include "platform/io/byte_io.h"
@@ -256,6 +260,92 @@ TEST(TextureCache, ReleaseDropsTexturesAndRestoreRebuildsThem) {
     f.cache->beginFrame();
     EXPECT_NE(f.cache->textureFor(0, 1000, 1000).texture, nullptr);
     EXPECT_EQ(device.updates, 2);
+}
+
+// Asks every tile of tile row `row` in columns [first, first + count) of
+// level 0 for its texture, as the renderer does in one frame.
+void askRow(TextureCache& cache, int firstColumn, int count, int y) {
+    for (int c = firstColumn; c < firstColumn + count; ++c) cache.textureFor(0, ((c + 32) % 32) * 128 + 64, y);
+}
+
+TEST(TextureCacheRing, ScrollsAcrossTheDateLineWithoutRebuildingTilesItKeeps) {
+    Fixture f;
+    StagingDevice device;
+    f.cache->restore(device);
+    f.cache->setColours(greyBands(), 255, 255, kOptionColourLand | kOptionColourOcean);
+    // Level 0 of a 4097 grid has 32 tiles round the equator; the ring of 5
+    // follows the centre from tile 27 eastwards over the date line to tile 4.
+    std::set<int> seen;
+    for (int centreTile = 27; centreTile <= 32 + 4; ++centreTile) {
+        const int column = (centreTile % 32) * 128 + 10;
+        f.elevation.recentre(column, 1000);
+        f.cache->recentre(column, 1000);
+        for (int frame = 0; frame < 3; ++frame) {
+            app::processState().forceRedraw = false;
+            f.cache->beginFrame();
+            const int built = f.cache->tilesBuilt();
+            askRow(*f.cache, centreTile - 2, 5, 1000);
+            if (frame > 0) {
+                // A steady view builds nothing and lets the viewer idle.
+                EXPECT_EQ(f.cache->tilesBuilt(), built) << "centre tile " << centreTile;
+                EXPECT_FALSE(app::processState().forceRedraw) << "centre tile " << centreTile;
+            }
+        }
+        for (int c = centreTile - 2; c <= centreTile + 2; ++c) seen.insert((c + 32) % 32);
+        // Every tile the ring ever held was built exactly once.
+        EXPECT_EQ(f.cache->tilesBuilt(), int(seen.size())) << "centre tile " << centreTile;
+    }
+}
+
+TEST(TextureCacheRing, TexturesWaitForNoRowTheElevationCacheHolds) {
+    constexpr int kRing = 5;
+    ElevationCache elevations(nullptr, 1, kWidth, (kWidth - 1) / 2 + 1, 2048, 1024, kRing);
+    CacheElevationSource source(elevations);
+    RowShiftTable table(kWidth);
+    RowDecimation decimation(table, 8);
+    TextureCacheLayout layout;
+    layout.levels = elevations.levelCount();
+    layout.ringSide = kRing;
+    layout.centreColumn = 2048;
+    layout.centreRow = 1024;
+    TextureCache textures(source, nullptr, decimation, layout, kPlenty);
+    const int last = elevations.levelCount() - 1;
+    for (int row = 0; row <= 2048; row += 37) {
+        for (int column : {0, 60, 2048, 4030}) {
+            elevations.recentre(column, row);
+            textures.recentre(column, row);
+            for (int level = 0; level < last; ++level) {
+                for (int y = 0; y <= 2048; y += 32) {
+                    // The rings have the same rows...
+                    EXPECT_EQ(textures.covers(level, column, y), elevations.holds(level, column, y))
+                        << "centre " << column << "," << row << " level " << level << " row " << y;
+                    // ...and a texture never lies where its elevations are missing.
+                    for (int x = 0; x < 4096; x += 64)
+                        if (textures.covers(level, x, y)) {
+                            ASSERT_TRUE(elevations.holds(level, x, y))
+                                << "centre " << column << "," << row << " level " << level << " at " << x << "," << y;
+                        }
+                }
+            }
+        }
+    }
+}
+
+TEST(TextureCacheRing, ForgetsRememberedElevationsWhenTheRingsMove) {
+    Fixture f;
+    std::vector<uint32_t> texels;
+    // The ring of level 0 around (1000, 1000) holds tiles 5..9 both ways.
+    for (int ty = 5; ty <= 9; ++ty)
+        for (int tx = 5; tx <= 9; ++tx) ASSERT_TRUE(f.cache->buildTexels(0, tx, ty, texels));
+    // Around (3000, 1000) none of them has level-0 elevations any more.
+    f.elevation.recentre(3000, 1000);
+    f.cache->recentre(3000, 1000);
+    ElevationTile probe;
+    for (int ty = 5; ty <= 9; ++ty)
+        for (int tx = 5; tx <= 9; ++tx) {
+            ASSERT_FALSE(f.elevation.tileAt(0, tx * 128 + 64, ty * 128 + 64, probe));
+            EXPECT_FALSE(f.cache->buildTexels(0, tx, ty, texels)) << tx << "," << ty;
+        }
 }
 
 }  // namespace
