@@ -267,8 +267,8 @@ void Player::mediaEnded(const MediaEnded& ended) {
     if (failuresInARow_ >= int(playlist_.size())) {
         ctx_.log.error(LogClass::Main, kErrorNoFiles, "no item of the playlist can be played");
         failuresInARow_ = 0;
-        setState(PlayerState::Stopped);
         announceSelection();
+        setState(PlayerState::Stopped);
         return;
     }
     // A broken item is not played again, whatever the repeat mode.
@@ -276,8 +276,8 @@ void Player::mediaEnded(const MediaEnded& ended) {
     if (more) {
         startCurrent(false);
     } else {
-        setState(PlayerState::Stopped);
         announceSelection();
+        setState(PlayerState::Stopped);
     }
 }
 

@@ -14,6 +14,9 @@ PlayerFacade::PlayerFacade(const std::string& playlistText, std::unique_ptr<Engi
     message_.store(std::make_shared<const std::string>());
     player_ = std::make_unique<Player>(*context_);
     player_->setQuitSignal(&stopped_);
+    // The facade hears each event first, so an observer sees the status
+    // already updated.
+    player_->registerUserInterface(this);
     player_->registerUserInterface(observer);
     player_->setUserInterfaceAndPlaylist(playlistText, this);
 }
