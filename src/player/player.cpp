@@ -258,6 +258,7 @@ void Player::mediaEnded(const MediaEnded& ended) {
     int32_t cur = playlist_.current();
     std::string path = cur >= 0 ? playlist_.item(size_t(cur)) : std::string();
     stopStages(false);
+    ctx_.log.log(LogClass::Main, "item ended after %lld frames", (long long)ended.framesPlayed);
     bool failed = ended.error != kErrorNone;
     if (failed) {
         ctx_.log.error(LogClass::Main, ended.error, "skipping %s", path.c_str());

@@ -173,6 +173,7 @@ void SoundCardOutput::loop() {
         if (!(b->format == open_)) {
             if (open_.valid() && sink()->drain() == audio::SinkResult::Interrupted) continue;
             audio::SinkResult r = sink()->open(b->format);
+            log_.log(LogClass::Output, "PMO: opened for %d Hz, %d channels", b->format.sampleRate, b->format.channels);
             if (r == audio::SinkResult::FormatNotSupported) {
                 log_.error(LogClass::Output, kErrorFormatNotSupported, "the sound device cannot play %d Hz, %d channels",
                            b->format.sampleRate, b->format.channels);

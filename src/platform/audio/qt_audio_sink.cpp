@@ -30,16 +30,11 @@ constexpr int kPipeMs = 100;
 // A device that takes nothing for this long while playing has failed.
 constexpr auto kStallLimit = 2s;
 
-// The pipe between write() and the Qt sink's pulls: a ring of bytes.
-class PcmPipe : public QIODevice {
+// The pipe between write() and the audio thread, which moves its bytes on
+// into the Qt sink as the device has room: a ring of bytes.
+class PcmPipe {
 public:
     explicit PcmPipe(size_t capacity) : ring_(std::max<size_t>(capacity, 64)) {}
-
-    bool isSequential() const override { return true; }
-    qint64 bytesAvailable() const override {
-        std::lock_guard lock(mutex_);
-        return qint64(size_) + QIODevice::bytesAvailable();
-    }
 
     // Copies as much as fits; returns the bytes taken.
     size_t put(const uint8_t* data, size_t n) {
@@ -48,6 +43,16 @@ public:
         for (size_t i = 0; i < take; ++i) ring_[(head_ + size_ + i) % ring_.size()] = data[i];
         size_ += take;
         return take;
+    }
+    // Moves up to `max` bytes out.
+    size_t take(char* out, size_t max) {
+        std::lock_guard lock(mutex_);
+        size_t n = std::min(max, size_);
+        for (size_t i = 0; i < n; ++i) out[i] = char(ring_[(head_ + i) % ring_.size()]);
+        head_ = (head_ + n) % ring_.size();
+        size_ -= n;
+        pulled_ += int64_t(n);
+        return n;
     }
     size_t fill() const {
         std::lock_guard lock(mutex_);
@@ -58,21 +63,9 @@ public:
         std::lock_guard lock(mutex_);
         head_ = size_ = 0;
     }
-    // Bytes the sink has pulled so far.
+    // Bytes handed on to the sink so far.
     int64_t pulled() const { return pulled_.load(); }
     void resetPulled(int64_t v) { pulled_ = v; }
-
-protected:
-    qint64 readData(char* data, qint64 maxlen) override {
-        std::lock_guard lock(mutex_);
-        size_t n = std::min(size_t(std::max<qint64>(maxlen, 0)), size_);
-        for (size_t i = 0; i < n; ++i) data[i] = char(ring_[(head_ + i) % ring_.size()]);
-        head_ = (head_ + n) % ring_.size();
-        size_ -= n;
-        pulled_ += int64_t(n);
-        return qint64(n);
-    }
-    qint64 writeData(const char*, qint64) override { return -1; }
 
 private:
     mutable std::mutex mutex_;
@@ -88,7 +81,9 @@ struct QtAudioSink::Impl {
     QThread thread;
     QObject* home = nullptr;  // lives on `thread`; Qt objects are made and used there
     QAudioSink* sink = nullptr;
+    QIODevice* device = nullptr;  // the sink's own, written in push mode
     PcmPipe* pipe = nullptr;
+    std::vector<char> chunk;
     QTimer* poll = nullptr;
     std::string deviceName;
     PcmFormat format;
@@ -107,13 +102,23 @@ struct QtAudioSink::Impl {
         QMetaObject::invokeMethod(home, f, Qt::BlockingQueuedConnection);
     }
 
-    // On the audio thread: how much of what was pulled has reached the ear,
-    // judging by what still sits in the device's buffer.
+    // On the audio thread: hands the device what it has room for.
+    void pump() {
+        if (!sink || !device || !pipe || paused) return;
+        qsizetype room = sink->bytesFree();
+        room -= room % format.frameBytes();
+        if (room <= 0) return;
+        chunk.resize(size_t(room));
+        size_t n = pipe->take(chunk.data(), size_t(room));
+        if (n > 0 && device->write(chunk.data(), qint64(n)) < 0) failed = true;
+    }
+
+    // On the audio thread: how much has been played, by the sound server's
+    // own clock for the stream.
     void measure() {
         if (!sink || !format.valid()) return;
-        int64_t queued = std::max<int64_t>(0, sink->bufferSize() - sink->bytesFree());
-        int64_t heardBytes = std::max<int64_t>(0, pipe->pulled() - queued);
-        int64_t heard = base + heardBytes / format.frameBytes();
+        // Microseconds are rounded down from whole frames: round back.
+        int64_t heard = base + (int64_t(sink->processedUSecs()) * format.sampleRate + 500'000) / 1'000'000;
         played = std::min(heard, written.load());
         if (sink->error() == QAudio::FatalError || sink->error() == QAudio::OpenError) failed = true;
         wake.notify_all();
@@ -126,6 +131,7 @@ struct QtAudioSink::Impl {
             delete sink;
             sink = nullptr;
         }
+        device = nullptr;
         delete pipe;
         pipe = nullptr;
     }
@@ -205,7 +211,6 @@ SinkResult QtAudioSink::open(const PcmFormat& format) {
         }
         d->format = format;
         d->pipe = new PcmPipe(size_t(format.bytesPerSecond() * kPipeMs / 1000));
-        d->pipe->open(QIODevice::ReadOnly);
         d->sink = new QAudioSink(device, f);
         d->sink->setBufferSize(qsizetype(format.bytesPerSecond() * kDeviceBufferMs / 1000));
         d->base = 0;
@@ -213,8 +218,8 @@ SinkResult QtAudioSink::open(const PcmFormat& format) {
         d->played = 0;
         d->failed = false;
         d->interrupted = false;
-        d->sink->start(d->pipe);
-        if (d->sink->error() != QAudio::NoError) {
+        d->device = d->sink->start();
+        if (!d->device || d->sink->error() != QAudio::NoError) {
             d->stopSink();
             result = SinkResult::DeviceFailed;
             return;
@@ -222,9 +227,12 @@ SinkResult QtAudioSink::open(const PcmFormat& format) {
         if (d->paused) d->sink->suspend();
         if (!d->poll) {
             d->poll = new QTimer(d->home);
-            QObject::connect(d->poll, &QTimer::timeout, d->home, [d] { d->measure(); });
+            QObject::connect(d->poll, &QTimer::timeout, d->home, [d] {
+                d->pump();
+                d->measure();
+            });
         }
-        d->poll->start(10);
+        d->poll->start(5);
     });
     return result;
 }
@@ -265,7 +273,8 @@ void QtAudioSink::flush() {
         d->pipe->resetPulled(0);
         d->base = d->played.load();
         d->written = d->base;
-        d->sink->start(d->pipe);
+        d->device = d->sink->start();
+        if (!d->device) d->failed = true;
         if (d->paused) d->sink->suspend();
     });
     d->interrupted = false;

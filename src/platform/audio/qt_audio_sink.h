@@ -1,9 +1,9 @@
 // The desktop's sound server (PulseAudio or PipeWire) through Qt Multimedia.
-// The Qt audio sink lives on a thread of its own with an event loop, pulling
-// PCM from a small pipe that write() fills; write() blocks while the pipe is
-// full, so the sound card paces the player. A device that stops taking audio
-// for two seconds (unplugged, server gone) turns into DeviceFailed rather
-// than a hang. Needs a QCoreApplication (the viewer has one).
+// The Qt audio sink lives on a thread of its own with an event loop, which
+// moves PCM from a small pipe that write() fills into the device as it has
+// room; write() blocks while the pipe is full, so the sound card paces the
+// player. A device that stops taking audio for two seconds (unplugged,
+// server gone) turns into DeviceFailed rather than a hang. Needs a QCoreApplication (the viewer has one).
 #pragma once
 
 #include <memory>
