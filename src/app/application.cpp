@@ -33,6 +33,9 @@ Application::Application(const std::string& commandLine, const LaunchOptions& la
         cmd.mode = SaverMode::FullScreenSaver;
         setManagerWindow(launch.saverWindow->id);
     }
+    // A snapshot is a picture of the viewer: without a switch it would
+    // wait in the settings dialog instead.
+    if (launch.snapshotPath && cmd.mode == SaverMode::Configuration) cmd.mode = SaverMode::InteractiveViewer;
     setModeFromCommandLine(cmd.mode);
     processState().saverMode = cmd.mode;
     processState().snapshotRun = launch.snapshotPath.has_value();

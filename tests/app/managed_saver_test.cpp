@@ -136,4 +136,14 @@ TEST_F(ManagedSaver, ReadOnlyStateFolderWarnsOnceAndTheViewerKeepsRunning) {
     EXPECT_NE(err.find("warning"), std::string::npos) << err;
 }
 
+using LaunchModes = ManagedSaver;
+
+TEST_F(LaunchModes, SnapshotWithoutASwitchPicturesTheViewerNotTheSettingsDialog) {
+    LaunchOptions snap;
+    snap.snapshotPath = (home_.path() / "x.png").string();
+    EXPECT_EQ(Application("terranox", snap).saverMode(), SaverMode::InteractiveViewer);
+    EXPECT_EQ(Application("terranox /s", snap).saverMode(), SaverMode::FullScreenSaver);
+    EXPECT_EQ(Application("terranox", {}).saverMode(), SaverMode::Configuration);
+}
+
 }  // namespace
