@@ -1,6 +1,9 @@
 # The Debian package (scripts/package.sh): the installation above under
 # /usr, with the libraries the program runs on found by dpkg-shlibdeps and
 # what it loads at run time named here.
+# scripts/package.sh builds before packaging; cpack (and `ninja install`)
+# install what is built instead of building everything first.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME terranox)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
