@@ -29,9 +29,26 @@ Application::Application(const std::string& commandLine, const LaunchOptions& la
     setTitle("Terranox");
     background_ = options_.backgroundFloats();
     SaverCommand cmd = parseSaverCommandLine(commandLine);
+    if (launch.saverWindow) {
+        // Started by a screen-saver manager: its saver, in its window.
+        cmd.mode = SaverMode::FullScreenSaver;
+        setManagerWindow(launch.saverWindow->id);
+    }
+    // A snapshot is a picture of the viewer: without a switch it would
+    // wait in the settings dialog instead.
+    if (launch.snapshotPath && cmd.mode == SaverMode::Configuration) cmd.mode = SaverMode::InteractiveViewer;
     setModeFromCommandLine(cmd.mode);
     processState().saverMode = cmd.mode;
     processState().snapshotRun = launch.snapshotPath.has_value();
+    processState().stateWritable = true;
+    if (maySaveSettingsFiles()) {
+        std::string why;
+        if (!home::stateFolderWritable(why)) {
+            // Keep running on a read-only home; just keep nothing.
+            std::fprintf(stderr, "terranox: warning: %s; settings and places are not kept this time\n", why.c_str());
+            processState().stateWritable = false;
+        }
+    }
     prefs_ = std::make_unique<settings::PreferencesStore>();
     prefs_->open(home::homeFile("pref.ini"));
     settings::setPreferences(prefs_.get());

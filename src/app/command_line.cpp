@@ -54,6 +54,19 @@ bool parseWhere(const std::string& s, WhereQuery& out) {
 }
 }  // namespace
 
+bool parseWindowId(const std::string& s, uint64_t& id) {
+    bool hex = s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X');
+    std::string digits = hex ? s.substr(2) : s;
+    if (digits.empty() || digits.size() > 10) return false;
+    for (char c : digits)
+        if (!(hex ? std::isxdigit(static_cast<unsigned char>(c)) : std::isdigit(static_cast<unsigned char>(c))))
+            return false;
+    uint64_t v = std::strtoull(digits.c_str(), nullptr, hex ? 16 : 10);
+    if (v == 0 || v > 0xFFFFFFFFu) return false;
+    id = v;
+    return true;
+}
+
 LaunchOptions extractLaunchOptions(const std::vector<std::string>& args, std::string& argumentText) {
     LaunchOptions o;
     std::vector<std::string> rest;
@@ -90,6 +103,21 @@ LaunchOptions extractLaunchOptions(const std::vector<std::string>& args, std::st
             }
         } else if (a.rfind("--time", 0) == 0) {
             if (auto v = value("--time")) o.time = *v;
+        } else if (a == "--version") {
+            o.version = true;
+        } else if (a == "-root" || a == "--root") {
+            if (!o.saverWindow) o.saverWindow.emplace();
+            o.saverWindow->root = true;
+        } else if (a.rfind("-window-id", 0) == 0 || a.rfind("--window-id", 0) == 0) {
+            const char* name = a[1] == '-' ? "--window-id" : "-window-id";
+            uint64_t id = 0;
+            auto v = value(name);
+            if (!v && o.error.empty()) o.error = "unknown option " + a + " (see --help)";
+            else if (v && !parseWindowId(*v, id)) o.error = std::string(name) + " wants an X window number, e.g. 0x2a00007";
+            else if (v) {
+                if (!o.saverWindow) o.saverWindow.emplace();
+                o.saverWindow->id = id;
+            }
         } else if (a.rfind("--", 0) == 0) {
             o.error = "unknown option " + a + " (see --help)";
         } else {
@@ -150,6 +178,10 @@ std::string helpText() {
            "  InitTemAndTexture            complete the installed terrain and texture files\n"
            "  InstallTemAndTexture FILE    install terrain and texture files from FILE\n"
            "\n"
+           "In a screen-saver manager (X11; the manager ends the saver):\n"
+           "  -root          the saver in $XSCREENSAVER_WINDOW, else on the whole screen\n"
+           "  -window-id ID  the saver in the X window ID (0x hex or decimal)\n"
+           "\n"
            "Options:\n"
            "  --snapshot FILE.png   render a few frames off-screen, write the image, exit\n"
            "  --size WxH            the snapshot's size (default: the window's size)\n"
@@ -158,6 +190,7 @@ std::string helpText() {
            "                        1000 for a city, 3000 for a country)\n"
            "  --where LON,LAT       print the country and the nearest city there, exit\n"
            "  --time YYYY-MM-DDTHH:MM:SSZ  show the sky and daylight of that instant\n"
+           "  --version             the program's version\n"
            "  --help                this text\n";
 }
 

@@ -2,6 +2,7 @@
 // switches.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -30,8 +31,19 @@ struct LaunchOptions {
     std::optional<WhereQuery> where;
     std::optional<std::string> time;  // --time, ISO 8601 UTC
     bool help = false;
+    bool version = false;  // --version
+    // -root / -window-id: the saver drawn into a screen-saver manager's window.
+    struct SaverWindow {
+        bool root = false;  // -root: $XSCREENSAVER_WINDOW, else the root window
+        uint64_t id = 0;    // -window-id, or the window found for -root
+    };
+    std::optional<SaverWindow> saverWindow;
     std::string error;  // a bad long option: the message to print
 };
+
+// An X window number as managers write it: 0x hex or decimal, non-zero,
+// 32 bits.
+bool parseWindowId(const std::string& text, uint64_t& id);
 
 // Splits argv into our long options and the remaining argument text (the
 // command line without the program path, arguments joined by blanks).

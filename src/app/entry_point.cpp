@@ -17,8 +17,10 @@ EntryRoute routeFor(const std::string& text) {
 int runEntryPoint(const std::string& text, const LaunchOptions& launch, const InstallerEntry& installer) {
     switch (routeFor(text)) {
         case EntryRoute::Installer: {
+            // The program's folder: where its data lives (the executable's
+            // folder in the portable layout).
             std::error_code ec;
-            if (!home::executableDir().empty()) std::filesystem::current_path(home::executableDir(), ec);
+            if (auto data = home::folders().data; !data.empty()) std::filesystem::current_path(data, ec);
             if (installer) return installer(text);
             std::fprintf(stderr, "terranox: the terrain and texture installer is not available in this build\n");
             return 0;

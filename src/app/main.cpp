@@ -1,5 +1,6 @@
 // Terranox: the globe viewer and screen saver.
 #include <QApplication>
+#include <QIcon>
 #include <QSurfaceFormat>
 #include <cstdio>
 #include <cstdlib>
@@ -9,10 +10,38 @@
 
 #include "app/entry_point.h"
 #include "app/place_query.h"
+#include "app/launch_checks.h"
+#include "app/program_version.h"
 #include "core/frame_timer.h"
 #include "globe/terrain/tile_installer.h"
 #include "platform/home/program_home.h"
+#include "platform/resources/app_icon.h"
+#include "platform/win/native_window.h"
 #include "platform/win/qt_window_system.h"
+
+namespace {
+
+// Finds the window a screen-saver manager asked us to draw in; false (with
+// the message printed) when there is none.
+bool findSaverWindow(tnx::app::LaunchOptions& launch) {
+    using tnx::win::NativeWindow;
+    auto& request = *launch.saverWindow;
+    if (!NativeWindow::available()) {
+        std::fprintf(stderr, "terranox: -root and -window-id draw into X11 windows; this display is not X11\n");
+        return false;
+    }
+    uint64_t id = tnx::app::saverWindowFor(request, std::getenv("XSCREENSAVER_WINDOW"));
+    if (!id) id = NativeWindow::root();
+    if (!NativeWindow::size(id)) {
+        std::fprintf(stderr, "terranox: 0x%llx is not a window on display %s\n", static_cast<unsigned long long>(id),
+                     NativeWindow::displayName().c_str());
+        return false;
+    }
+    request.id = id;
+    return true;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     Q_INIT_RESOURCE(resources);
@@ -22,17 +51,21 @@ int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     std::string argumentText;
     tnx::app::LaunchOptions launch = tnx::app::extractLaunchOptions(args, argumentText);
+    std::error_code ec;
+    auto exe = std::filesystem::canonical("/proc/self/exe", ec);
+    tnx::home::setExecutableDir(ec ? std::filesystem::current_path() : exe.parent_path());
     if (launch.help) {
-        std::fputs(tnx::app::helpText().c_str(), stdout);
+        std::fputs((tnx::app::helpText() + tnx::app::foldersHelp(tnx::home::folders())).c_str(), stdout);
+        return 0;
+    }
+    if (launch.version) {
+        std::printf("terranox %s\n", tnx::app::programVersion());
         return 0;
     }
     if (!launch.error.empty()) {
         std::fprintf(stderr, "terranox: %s\n", launch.error.c_str());
         return 2;
     }
-    std::error_code ec;
-    auto exe = std::filesystem::canonical("/proc/self/exe", ec);
-    tnx::home::setExecutableDir(ec ? std::filesystem::current_path() : exe.parent_path());
     if (launch.where) {
         tnx::app::PlaceQuery places;
         std::fputs(places.describe(*launch.where).c_str(), stdout);
@@ -59,12 +92,29 @@ int main(int argc, char** argv) {
         }
     }
 
+    // A manager's window is an X11 window, also in a Wayland session.
+    if (launch.saverWindow && !std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "xcb", 1);
     QApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication qapp(argc, argv);
     QApplication::setApplicationName("Terranox");
     QApplication::setOrganizationName("Tarnwick");
+    QApplication::setApplicationVersion(tnx::app::programVersion());
+    QGuiApplication::setDesktopFileName("com.tarnwick.Terranox");
+    QApplication::setWindowIcon(tnx::res::appIcon());
     tnx::win::QtWindowSystem windows;
     windows.setOffscreen(launch.snapshotPath.has_value());
+
+    if (tnx::app::drawsGlobe(argumentText, launch)) {
+        if (auto missing = tnx::app::missingDataMessage(tnx::home::folders())) {
+            std::fprintf(stderr, "terranox: %s\n", missing->c_str());
+            // Started from a menu, nobody reads stderr.
+            if (!launch.snapshotPath && !launch.saverWindow)
+                windows.messageBox(0, "Terranox has " + *missing, "Terranox", tnx::win::MessageBoxIcon::Error);
+            return 1;
+        }
+    }
+    if (launch.saverWindow && !findSaverWindow(launch)) return 2;
+
     tnx::win::setWindowSystem(&windows);
     int rc = tnx::app::runEntryPoint(argumentText, launch, nullptr);
     tnx::win::setWindowSystem(nullptr);

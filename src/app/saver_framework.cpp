@@ -90,6 +90,15 @@ int32_t SaverFramework::createWindows() {
     if (mode_ == SaverMode::InteractiveViewer) {
         mainWindow_ = createInteractiveWindow();
         if (!mainWindow_) return kErrCouldNotInitialize;
+    } else if (mode_ == SaverMode::FullScreenSaver && managerWindow_) {
+        win::WindowSpec request;
+        request.title = title_;
+        request.parent = managerWindow_;
+        request.style = win::kWsPopup | win::kWsVisible;
+        for (const auto& m : monitors_)
+            if (m.info.primary || request.rect.width() == 0) request.rect = {0, 0, m.info.rect.width(), m.info.rect.height()};
+        mainWindow_ = ws->createWindow(request);
+        if (!mainWindow_) return kErrCouldNotInitialize;
     } else if (mode_ == SaverMode::FullScreenSaver) {
         for (size_t i = 0; i < monitors_.size(); ++i) {
             Monitor& m = monitors_[i];
@@ -278,7 +287,7 @@ void SaverFramework::updateDeviceStats(RenderUnit& u) {
 
 int32_t SaverFramework::create3DEnvironment() {
     auto* ws = win::windowSystem();
-    if (mode_ == SaverMode::FullScreenSaver) {
+    if (ownSaverWindows()) {
         for (auto& m : monitors_) m.leaveBlack = true;
         int best = bestMonitor();
         if (best < 0) return kErrNoCompatibleDevices;
@@ -511,6 +520,7 @@ win::LParam SaverFramework::dispatch(const Message& m) {
 
 win::LParam SaverFramework::saverWindowProc(const Message& m) {
     if (mode_ != SaverMode::FullScreenSaver) return windowProc(m);
+    if (managerWindow_) return managedSaverProc(m);
     auto* ws = win::windowSystem();
     switch (m.id) {
         case win::kWmKeyDown:
@@ -545,6 +555,35 @@ win::LParam SaverFramework::saverWindowProc(const Message& m) {
         case win::kWmSysCommand:
             // Next/previous window, close and screen save are swallowed; the
             // saver's windows have no other system commands to pass on.
+            return 0;
+        case win::kWmEraseBkgnd: return 1;
+        case win::kWmPaint:
+            if (errorState_) paintError(m.window);
+            else presentNeeded_ = true;
+            return 0;
+        default: return 0;
+    }
+}
+
+win::LParam SaverFramework::managedSaverProc(const Message& m) {
+    // Input belongs to the manager, which ends the saver itself; our window
+    // only follows the size of the manager's.
+    auto* ws = win::windowSystem();
+    switch (m.id) {
+        case win::kWmExitSizeMove: {
+            win::Rect c = ws ? ws->clientRect(mainWindow_) : win::Rect{};
+            for (const auto& u : units_)
+                if (u.params.windowed && (uint32_t(std::max(1, c.width())) != u.params.backBufferWidth ||
+                                          uint32_t(std::max(1, c.height())) != u.params.backBufferHeight)) {
+                    resizeDevice();
+                    break;
+                }
+            presentNeeded_ = true;
+            return 0;
+        }
+        case win::kWmClose:
+            // The manager's window went away.
+            shutdown();
             return 0;
         case win::kWmEraseBkgnd: return 1;
         case win::kWmPaint:
@@ -607,7 +646,7 @@ void SaverFramework::enterErrorState(int32_t code) {
 void SaverFramework::paintError(win::WindowId window) {
     auto* ws = win::windowSystem();
     if (!ws || !window) return;
-    if (mode_ == SaverMode::FullScreenSaver) {
+    if (ownSaverWindows()) {
         for (auto& m : monitors_)
             if (m.window == window) {
                 win::Rect box{int(m.boxX), int(m.boxY), int(m.boxX) + 300, int(m.boxY) + 150};
@@ -625,7 +664,7 @@ void SaverFramework::updateErrorDisplay() {
     double now = appClock(ClockCommand::GetAbsoluteTime);
     double dt = lastErrorUpdate_ < 0 ? 0 : now - lastErrorUpdate_;
     lastErrorUpdate_ = now;
-    if (mode_ == SaverMode::FullScreenSaver) {
+    if (ownSaverWindows()) {
         for (auto& m : monitors_) {
             if (!m.window) continue;
             float w = float(m.info.rect.width()), h = float(m.info.rect.height());

@@ -112,6 +112,9 @@ public:
     int mouseMoveCount() const { return mouseMoves_; }
     // The message that ended the saver (0 while it runs).
     uint32_t interruptedBy() const { return interruptedBy_; }
+    // The screen-saver manager's window the saver draws in (0: our own
+    // full-screen windows).
+    uint64_t managerWindow() const { return managerWindow_; }
     // Whether the desktop has been told a screen saver is running.
     bool saverRunning() const { return saverRunning_; }
     const FramePacer& pacer() const { return pacer_; }
@@ -177,11 +180,17 @@ protected:
     void setMainWindow(win::WindowId id) { mainWindow_ = id; }
     void setTitle(const std::string& t) { title_ = t; }
     void setModeFromCommandLine(SaverMode m) { mode_ = m; }
+    // Runs the saver inside a screen-saver manager's window: one window of
+    // ours filling it, sized with it; the manager owns input and ends us.
+    void setManagerWindow(uint64_t window) { managerWindow_ = window; }
     int currentUnit() const { return currentUnit_; }
     bool presentNeeded_ = false;
 
 private:
     win::LParam saverWindowProc(const win::Message& m);
+    win::LParam managedSaverProc(const win::Message& m);
+    // Our own saver windows, one per monitor (not inside a manager's).
+    bool ownSaverWindows() const { return mode_ == SaverMode::FullScreenSaver && !managerWindow_; }
     void enumerateMonitors();
     int32_t createWindows();
     int32_t buildDeviceList();
@@ -197,6 +206,7 @@ private:
 
     SaverMode mode_ = SaverMode::Configuration;
     long parentWindow_ = 0;
+    uint64_t managerWindow_ = 0;
     std::string title_ = "Screen Saver";
     bool allScreensSame_ = false;
     std::vector<Monitor> monitors_;

@@ -23,6 +23,7 @@ struct ProcessState {
     bool applicationActive = true;
     int32_t windowChangeCounter = 0;  // bumped whenever the window mode changes
     bool snapshotRun = false;     // --snapshot: render off-screen, write no files
+    bool stateWritable = true;    // the folder of the settings files can be written
     uint32_t availableTextureMemory = 0;  // of the current device, read at every restore
 };
 
@@ -31,9 +32,10 @@ ProcessState& processState();
 
 inline bool isInteractiveViewer() { return processState().saverMode == SaverMode::InteractiveViewer; }
 // Settings files are written only by an interactive viewer run that is not
-// a snapshot.
+// a snapshot, and only where they can be.
 inline bool maySaveSettingsFiles() {
-    return processState().saverMode == SaverMode::InteractiveViewer && !processState().snapshotRun;
+    return processState().saverMode == SaverMode::InteractiveViewer && !processState().snapshotRun &&
+           processState().stateWritable;
 }
 inline bool isFullScreenSaver() { return processState().saverMode == SaverMode::FullScreenSaver; }
 

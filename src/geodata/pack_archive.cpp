@@ -193,7 +193,7 @@ std::filesystem::path PackArchive::looseFilePath(std::string_view name) {
     std::error_code ec;
     std::filesystem::path direct = home::dataFile(spelled);
     if (std::filesystem::exists(direct, ec)) return direct;
-    for (const std::filesystem::path& base : {home::programHome(), home::executableDir()}) {
+    for (const std::filesystem::path& base : home::dataSearchPath()) {
         if (base.empty()) continue;
         std::filesystem::path found = resolveIgnoringCase(base, relative.lexically_normal());
         if (!found.empty()) return found;

@@ -14,12 +14,14 @@
 #include <QPixmap>
 #include <QRegion>
 #include <QScreen>
+#include <QTimer>
 
 #include "platform/gfx/gl_device.h"
 #include "platform/io/file_io.h"
 #include "platform/win/cursor_file.h"
 #include "platform/win/host_window.h"
 #include "platform/win/message_queue.h"
+#include "platform/win/native_window.h"
 
 namespace tnx::win {
 
@@ -117,11 +119,60 @@ void place(QWindow* w, int left, int top, int clientWidth, int clientHeight) {
 }
 }  // namespace
 
+void QtWindowSystem::embed(WindowId id, HostWindow* w, uint64_t nativeParent) {
+    Embedding& e = embeddings_[id];
+    e.nativeParent = nativeParent;
+    // Input stays with the manager: pointer events pass through to its
+    // window and ours never takes the focus.
+    Qt::WindowFlags flags = Qt::FramelessWindowHint | Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus;
+    if (nativeParent == NativeWindow::root()) {
+        // A child of the root is a top-level window: kept away from the
+        // window manager and below everything else, like drawing on the root.
+        w->setFlags(Qt::Window | Qt::BypassWindowManagerHint | flags);
+    } else {
+        e.parent.reset(QWindow::fromWinId(WId(nativeParent)));
+        w->setFlags(flags);
+        w->setParent(e.parent.get());
+    }
+    NativeWindow::Size size = NativeWindow::size(nativeParent).value_or(NativeWindow::Size{1, 1});
+    const qreal dpr = w->devicePixelRatio();
+    w->setGeometry(QRect(0, 0, std::max(1, int(size.width / dpr)), std::max(1, int(size.height / dpr))));
+    e.watch = std::make_unique<QTimer>();
+    e.watch->setInterval(250);
+    QObject::connect(e.watch.get(), &QTimer::timeout, [this, id] { followParent(id); });
+    e.watch->start();
+}
+
+void QtWindowSystem::followParent(WindowId id) {
+    auto e = embeddings_.find(id);
+    HostWindow* w = host(id);
+    if (e == embeddings_.end() || !w) return;
+    std::optional<NativeWindow::Size> size = NativeWindow::size(e->second.nativeParent);
+    if (!size) {
+        // The manager's window is gone: nothing left to draw in.
+        e->second.watch->stop();
+        messageQueue().post({id, kWmClose, 0, 0});
+        return;
+    }
+    const qreal dpr = w->devicePixelRatio();
+    QSize want(std::max(1, int(size->width / dpr)), std::max(1, int(size->height / dpr)));
+    if (w->size() != want) w->resize(want);
+}
+
 WindowId QtWindowSystem::createWindow(const WindowSpec& request) {
     watchApplicationState();
     WindowId id = nextId_++;
     auto w = std::make_unique<HostWindow>(id);
     w->setTitle(QString::fromStdString(request.title));
+    if (request.parent) {
+        embed(id, w.get(), request.parent);
+        if (!offscreen_) {
+            w->show();
+            if (!embeddings_[id].parent) w->lower();
+        }
+        windows_[id] = std::move(w);
+        return id;
+    }
     w->setFlags(flagsFor(request.style, request.topmost));
     if (request.monitor >= 0) {
         const auto screens = QGuiApplication::screens();
@@ -139,7 +190,10 @@ WindowId QtWindowSystem::createWindow(const WindowSpec& request) {
     return id;
 }
 
-void QtWindowSystem::destroyWindow(WindowId id) { windows_.erase(id); }
+void QtWindowSystem::destroyWindow(WindowId id) {
+    windows_.erase(id);
+    embeddings_.erase(id);
+}
 
 void QtWindowSystem::showWindow(WindowId id, bool show) {
     if (auto* w = host(id)) {

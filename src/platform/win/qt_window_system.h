@@ -9,6 +9,8 @@
 
 class QImage;
 class QObject;
+class QTimer;
+class QWindow;
 
 namespace tnx::win {
 
@@ -54,6 +56,17 @@ private:
     // application as a whole gains or loses activation.
     void watchApplicationState();
 
+    // A window drawn inside another program's window.
+    struct Embedding {
+        uint64_t nativeParent = 0;
+        std::unique_ptr<QWindow> parent;  // none for the root window
+        std::unique_ptr<QTimer> watch;    // follows the parent's size
+    };
+    void embed(WindowId id, HostWindow* w, uint64_t nativeParent);
+    void followParent(WindowId id);
+
+    // Declared before the windows: a parent outlives its child.
+    std::map<WindowId, Embedding> embeddings_;
     std::map<WindowId, std::unique_ptr<HostWindow>> windows_;
     WindowId nextId_ = 1;
     bool offscreen_ = false;

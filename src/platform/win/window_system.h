@@ -52,6 +52,11 @@ struct WindowSpec {
     bool topmost = false;
     bool visible = true;
     int monitor = -1;          // index into monitors() the window belongs on, if any
+    // A window of another program (a screen-saver manager's) to draw in: the
+    // window fills it, follows its size, takes no input and gets a close
+    // message when it goes away. The screen's root window is covered from
+    // below every other window instead. `rect` is not used then.
+    uint64_t parent = 0;
 };
 
 // The renderer behind a monitor, as the shell's device choice sees it. Here
