@@ -15,6 +15,7 @@ packages=(
   pulseaudio ca-certificates
   lame twolame mpg123
   desktop-file-utils appstream dpkg-dev
+  geographiclib-tools
 )
 
 missing=()

@@ -161,7 +161,9 @@ int32_t Application::restoreDeviceObjects() {
         settings::optionBlock().loadFromPreferences();
         ViewerCore& core = *current_->core;
         core.setHud(std::make_unique<HudLayer>(core.fieldOfView(), core.width(), core.height(), core.font()));
-        current_->core->setScene(std::make_unique<GlobeView>(*d, current_->core->fieldOfView(), *this, launch_));
+        auto view = std::make_unique<GlobeView>(*d, core.fieldOfView(), *this, launch_);
+        view->scene().setFont(core.font());
+        core.setScene(std::move(view));
         current_->core->loadSettings();
     }
     current_->core->restore(*d);

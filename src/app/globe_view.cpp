@@ -34,6 +34,7 @@ GlobeView::GlobeView(gfx::Device& device, float fov, SaverFramework& framework, 
                                                  *this, fixed);
     if (launch.lookAt)
         scene_->camera().placeAbove(launch.lookAt->longitudeDeg, launch.lookAt->latitudeDeg, launch.lookAt->altitudeKm);
+    scene_->overlay().setSiteEditor(&siteEditor_);
     syncViewOptions();
 }
 
@@ -59,6 +60,7 @@ void GlobeView::syncViewOptions() {
     v.rivers = o.on(OptionBlock::kRivers);
     v.cities = o.on(OptionBlock::kCities);
     v.distanceTool = o.on(OptionBlock::kDistanceTool);
+    v.metricUnits = o.on(OptionBlock::kMetricUnits);
 }
 
 void GlobeView::advance(float seconds) { scene_->advance(seconds); }

@@ -10,6 +10,7 @@
 #include "camera/camera_host.h"
 #include "camera/projection_provider.h"
 #include "camera/view_frustum.h"
+#include "geodata/site_dialog.h"
 #include "globe/globe_scene.h"
 
 namespace tnx::app {
@@ -65,6 +66,7 @@ private:
     SaverFramework& framework_;
     camera::ViewFrustum frustum_;
     std::unique_ptr<globe::GlobeScene> scene_;
+    geodata::DialogSiteEditor siteEditor_;
     camera::PointerCursor lastCursor_ = camera::PointerCursor::None;
 };
 

@@ -44,6 +44,14 @@ void CitySelection::spin(float seconds) {
     }
 }
 
+void CitySelection::cityRemoved(int32_t city) {
+    auto shifted = [city](int32_t c) { return c == city ? 0 : c > city ? c - 1 : c; };
+    std::erase_if(marked_, [city](const MarkedCity& m) { return m.city == city; });
+    for (MarkedCity& m : marked_) m.city = shifted(m.city);
+    selectedCity = shifted(selectedCity);
+    hoveredCity = shifted(hoveredCity);
+}
+
 void CitySelection::dropInvalid(int32_t cityCount, int32_t countryCount) {
     auto badCity = [&](int32_t c) { return c <= 0 || c >= cityCount; };
     std::erase_if(marked_, [&](const MarkedCity& m) { return badCity(m.city); });

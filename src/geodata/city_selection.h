@@ -50,6 +50,8 @@ public:
     void clear(int32_t countryCount);
     // Advances every star's spin by the frame time.
     void spin(float seconds);
+    // City `city` left the table and the later ones moved down by one.
+    void cityRemoved(int32_t city);
     // Drops what no longer names a city or country of the tables (a record
     // saved with other data).
     void dropInvalid(int32_t cityCount, int32_t countryCount);

@@ -80,6 +80,19 @@ const CityRecord* CityTable::get(int index) const {
     return index >= 0 && index < count() ? &records_[size_t(index)] : nullptr;
 }
 
+void CityTable::replace(int index, const CityRecord& city) {
+    if (isCity(index)) records_[size_t(index)] = city;
+}
+
+int CityTable::append(const CityRecord& city) {
+    records_.push_back(city);
+    return count() - 1;
+}
+
+void CityTable::remove(int index) {
+    if (isCity(index)) records_.erase(records_.begin() + index);
+}
+
 void CityTable::computeMarker(CityRecord& c, float exaggeration) {
     switch (c.classByte()) {
         case 0: c.colour = 0xFFFF9090; break;

@@ -64,6 +64,13 @@ public:
     // Null for an index outside 0 .. count - 1.
     const CityRecord* get(int index) const;
 
+    // The user's sites: a city replaced (ignored outside 1 .. count - 1), a
+    // city appended (its index returned), a city removed with the later
+    // ones moving down by one.
+    void replace(int index, const CityRecord& city);
+    int append(const CityRecord& city);
+    void remove(int index);
+
     // Colour, size, position and corners of every city's marker.
     void computeMarkers(float exaggeration);
     static void computeMarker(CityRecord& city, float exaggeration);

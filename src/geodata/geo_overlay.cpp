@@ -1,9 +1,12 @@
 #include "geodata/geo_overlay.h"
 
 #include <cmath>
+#include <cstdio>
 
+#include "core/process_state.h"
 #include "geodata/boundary_store.h"
 #include "geodata/zone_tree.h"
+#include "platform/text/text_encoding.h"
 
 namespace tnx::geodata {
 
@@ -21,14 +24,93 @@ GeoOverlay::GeoOverlay(float exaggeration, bool loadData) : exaggeration_(exagge
     if (loadData) {
         countries_.loadFile();
         cities_.loadFile(countries_);
+        sites_.loadFile();
     }
-    // The user's own sites join the city table here, before the markers and
-    // the grid are built.
-    rebuildCities();
+    // The user's own sites join the city table before the markers and the
+    // grid are built.
+    applyUserSites();
     cities_.fillCapitalLinks(countries_);
 }
 
-GeoOverlay::~GeoOverlay() = default;
+GeoOverlay::~GeoOverlay() {
+    if (sitesUnsaved_ && app::maySaveSettingsFiles()) sites_.saveFile();
+}
+
+void GeoOverlay::applyUserSites() {
+    sites_.apply(cities_, countries_.count());
+    rebuildCities();
+}
+
+void GeoOverlay::captureMenuTarget() {
+    menuCity_ = selection_.hoveredCity;
+    menuCountry_ = selection_.hoveredCountry;
+}
+
+int GeoOverlay::menuCity() const { return menuCity_ >= 0 ? menuCity_ : selection_.hoveredCity; }
+
+void GeoOverlay::appendSiteItems(win::Menu& edit) const {
+    const int h = selection_.hoveredCity;
+    if (!cities_.isCity(h)) return;
+    const std::string name = text::windows1252ToUtf8(cities_[h].nameText());
+    edit.appendCommand(kCmdEditSite, "Edit " + name);
+    if (((cities_[h].kind >> 8) & 0xFF) == UserSiteStore::kAdded) edit.appendCommand(kCmdDeleteSite, "Delete " + name);
+}
+
+int GeoOverlay::siteCommand(int which, const SitePoint& at) {
+    const int h = menuCity();
+    const int country = menuCity_ >= 0 ? menuCountry_ : selection_.hoveredCountry;
+    menuCity_ = -1;
+    if (!editor_) return 0;
+    auto setState = [](CityRecord& c, int state) { c.kind = (c.kind & ~0xFF00) | (state << 8); };
+    switch (which) {
+        case kSiteEdit: {
+            if (!cities_.isCity(h)) return 0;
+            CityRecord copy = cities_[h];
+            if (((copy.kind >> 8) & 0xFF) != UserSiteStore::kAdded) setState(copy, UserSiteStore::kEdited);
+            if (!sites_.editSite(h, copy, *editor_)) return 0;
+            cities_.replace(h, copy);
+            citiesChanged(0);
+            return 1;
+        }
+        case kSiteAdd: {
+            CityRecord site;
+            copyField(site.name, "newsite");
+            site.kind = 0x201;
+            site.longitude = at.longitude;
+            site.latitude = at.latitude;
+            site.altitude = at.elevationMetres;
+            site.country = countries_.isCountry(country) ? country : countries_.find("world");
+            if (!sites_.editSite(cities_.count(), site, *editor_)) return 0;
+            cities_.append(site);
+            citiesChanged(0);
+            return 1;
+        }
+        case kSiteDelete: {
+            if (!cities_.isCity(h) || ((cities_[h].kind >> 8) & 0xFF) != UserSiteStore::kAdded) return 0;
+            if (!sites_.deleteSite(h, cities_[h].nameText(), *editor_)) return 0;
+            cities_.remove(h);
+            citiesChanged(h);
+            return 1;
+        }
+        default: return 0;
+    }
+}
+
+void GeoOverlay::citiesChanged(int removedCity) {
+    if (removedCity > 0) {
+        // Later cities moved down by one: so do the marks and links to them.
+        selection_.cityRemoved(removedCity);
+        for (int k = 1; k < countries_.count(); ++k) {
+            int capital = countries_.get(k)->capitalCity;
+            if (capital == removedCity) countries_.setCapitalCity(k, 0);
+            else if (capital > removedCity) countries_.setCapitalCity(k, capital - 1);
+        }
+    }
+    rebuildCities();
+    sitesUnsaved_ = true;
+    if (app::maySaveSettingsFiles() && sites_.saveFile()) sitesUnsaved_ = false;
+    if (citiesChanged_) citiesChanged_();
+}
 
 void GeoOverlay::setGeography(const BoundaryStore* boundaries, const ZoneTree* zones) {
     boundaries_ = boundaries;

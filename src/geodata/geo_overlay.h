@@ -7,6 +7,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <memory>
 
 #include "geodata/city_grid.h"
@@ -14,7 +15,9 @@
 #include "geodata/city_selection.h"
 #include "geodata/city_table.h"
 #include "geodata/country_table.h"
+#include "geodata/user_site_store.h"
 #include "platform/gfx/device.h"
+#include "platform/win/popup_menu.h"
 #include "settings/record.h"
 
 namespace tnx::geodata {
@@ -34,8 +37,20 @@ struct OverlayFrame {
     bool showCities = true;
 };
 
+// Where a new site goes: the last point under the pointer and the terrain
+// there.
+struct SitePoint {
+    float longitude = 0, latitude = 0;  // radians
+    float elevationMetres = 0;
+};
+
 class GeoOverlay : public settings::RecordOwner {
 public:
+    // The user-site commands as the scene hands them on.
+    enum SiteCommand : int { kSiteEdit = 256, kSiteAdd = 512, kSiteDelete = 768 };
+    static constexpr uint32_t kCmdEditSite = 40054;
+    static constexpr uint32_t kCmdDeleteSite = 40056;
+
     static constexpr float kGlobeRadius = 63.71f;
     static constexpr uint32_t kOutlineColour = 0xFFFFFFFF;
     static constexpr uint32_t kStarRim = 0xAF000000;
@@ -46,6 +61,7 @@ public:
     // leaves its table empty) and builds the markers and the grid with the
     // given vertical exaggeration (scene units per metre).
     explicit GeoOverlay(float exaggeration, bool loadData = true);
+    // Writes "usersite.bin" when a change is still unsaved.
     ~GeoOverlay() override;
 
     // The boundaries and zones are loaded (either may be null).
@@ -69,6 +85,22 @@ public:
     // "Unselect And Clear All".
     void clearAll();
 
+    // The user's sites joined to the city table, then the markers and grid.
+    void applyUserSites();
+    UserSiteStore& sites() { return sites_; }
+    // The site dialog and deletion question (none: site commands do nothing).
+    void setSiteEditor(SiteEditor* editor) { editor_ = editor; }
+    // Told after every change of the city table (the browsers refill).
+    void setCitiesChanged(std::function<void()> handler) { citiesChanged_ = std::move(handler); }
+    // The context menu is about to open: its site items and commands are
+    // about the city hovered now.
+    void captureMenuTarget();
+    // "Edit %s" for the hovered city and, for a site of the user's own,
+    // "Delete %s".
+    void appendSiteItems(win::Menu& edit) const;
+    // Edit, add or delete a site; 1 when the city table changed.
+    int siteCommand(int which, const SitePoint& at);
+
     CountryTable& countries() { return countries_; }
     const CountryTable& countries() const { return countries_; }
     CityTable& cities() { return cities_; }
@@ -83,6 +115,8 @@ public:
     int readRecord(std::span<const uint8_t> record) override;
 
 private:
+    int menuCity() const;
+    void citiesChanged(int removedCity);
     void drawOutline(gfx::Device& device);
     void drawStars(gfx::Device& device, const OverlayFrame& frame);
     void drawStar(gfx::Device& device, const CityRecord& city, float scale, float angle, uint32_t centre,
@@ -94,6 +128,11 @@ private:
     CityGrid grid_;
     CitySelection selection_;
     CityMarkers markers_;
+    UserSiteStore sites_;
+    SiteEditor* editor_ = nullptr;
+    std::function<void()> citiesChanged_;
+    int menuCity_ = -1, menuCountry_ = 0;  // captured with the context menu; -1: none captured
+    bool sitesUnsaved_ = false;
     std::array<MarkerVertex, 10> star_{};
     std::unique_ptr<gfx::Texture> placeTexture_;
     const BoundaryStore* boundaries_ = nullptr;

@@ -85,6 +85,7 @@ GlobeScene::GlobeScene(int /*patchCount*/, int /*subGridA*/, int /*subGridB*/, g
       atmosphere_(kRadius) {
     clock_.setFixedTime(fixedTime);
     projection_ = projectionProvider_.projection(100.0f, 1e8f, fov_);
+    distance_ = std::make_unique<geodata::DistanceTool>(kRadius);
     openTileFiles(tileFiles_);
     exaggeration_ = config_.unitsPerMetre();
     const gfx::Viewport& vp = device.viewport();
@@ -106,6 +107,11 @@ GlobeScene::GlobeScene(int /*patchCount*/, int /*subGridA*/, int /*subGridB*/, g
 
     terrain_ = std::make_unique<TerrainRenderer>(tileFiles_, app::processState().availableTextureMemory);
     terrain_->applySettings(terrainSettings(config_), kApplyColours);
+    distance_->setTerrain({[this](float lon, float lat) {
+                               ElevationCache* cache = terrain_ ? terrain_->elevationCache() : nullptr;
+                               return cache ? cache->elevationAt(lon, lat) : 0.0f;
+                           },
+                           [this](float lon, float lat) { return surfaceHeight(lon, lat); }});
 
     // The boundaries lie on the relief, so they come after the terrain; the
     // zones link to the countries the overlay has loaded.
@@ -173,6 +179,7 @@ void GlobeScene::applySettings(const GlobeConfiguration& config) {
         exaggeration_ = exaggeration;
         if (overlay_) overlay_->setExaggeration(exaggeration_);
         if (boundaries_) boundaries_->relift([this](float lon, float lat) { return surfaceHeight(lon, lat); });
+        if (distance_) distance_->recomputeAll();
     }
     setGraticuleColor(config.graticuleColor, config.graticuleOpacity);
     atmosphere_.setAppearance(colorRefToArgb(config.atmosphereColor, 0), config.atmosphereOpacity);
@@ -318,6 +325,10 @@ void GlobeScene::draw(gfx::Device& device) {
 
     if (camera_->lastPointerX() >= 0) pointer_ = camera::pickGlobe(cam, camera_->pointerRay(), kRadius, astro_.spinAngle);
     else pointer_ = camera::GlobePick{};
+    if (pointer_.hit) {
+        lastGlobePoint_.longitude = pointer_.longitude;
+        lastGlobePoint_.latitude = pointer_.latitude;
+    }
 
     bool transparent = host_.windowMode() == camera::WindowMode::Transparent;
     if (!transparent || host_.transparentBackground() == 2) {
@@ -374,7 +385,17 @@ void GlobeScene::draw(gfx::Device& device) {
     overlay.pointerLatitude = pointer_.latitude;
     overlay.showCities = view_.cities;
     overlay_->draw(device, overlay);
-    // The distance tool, with the line texture, goes here.
+
+    geodata::DistanceFrame distance;
+    distance.cameraDistance = cameraDistance_;
+    distance.spin = astro_.spinAngle;
+    distance.pointerOnGlobe = pointer_.hit && view_.distanceTool;
+    distance.pointerLongitude = pointer_.longitude;
+    distance.pointerLatitude = pointer_.latitude;
+    distance.metric = view_.metricUnits;
+    distance.lineTexture = lineTexture_.get();
+    distance_->draw(device, distance);
+    device.setTexture(0, nullptr);
 }
 
 int GlobeScene::handleMessage(const win::Message& m) {
@@ -389,19 +410,44 @@ void GlobeScene::onCommand(uint32_t id) {
         case kCmdShowToolBars: view_.toolBars = true; break;
         case kCmdUnselectAll:
             overlay_->clearAll();
+            distance_->clear();
             app::processState().forceRedraw = true;
             break;
+        case kCmdEditSite:
+        case kCmdAddSite:
+        case kCmdDeleteSite: {
+            geodata::SitePoint at = lastGlobePoint_;
+            ElevationCache* cache = terrain_ ? terrain_->elevationCache() : nullptr;
+            at.elevationMetres = cache ? cache->elevationAt(at.longitude, at.latitude) : 0.0f;
+            int which = id == kCmdEditSite ? geodata::GeoOverlay::kSiteEdit
+                        : id == kCmdAddSite ? geodata::GeoOverlay::kSiteAdd
+                                            : geodata::GeoOverlay::kSiteDelete;
+            if (overlay_->siteCommand(which, at)) app::processState().forceRedraw = true;
+            break;
+        }
         case kCmdButtonMenu: contextMenu(); break;
         default: break;
     }
 }
 
 void GlobeScene::onClick() {
-    // With the distance tool on, clicks are measurement points (the tool is
-    // still to come); otherwise they pick cities and countries.
-    if (view_.distanceTool) return;
-    overlay_->click();
-    app::processState().forceRedraw = true;  // a star comes or goes, an outline changes
+    // With the distance tool on, clicks are measurement points; otherwise
+    // they pick cities and countries.
+    if (view_.distanceTool) {
+        if (!pointer_.hit) return;
+        distance_->addPoint(pointer_.longitude, pointer_.latitude);
+    } else {
+        overlay_->click();  // a star comes or goes, an outline changes
+    }
+    app::processState().forceRedraw = true;
+}
+
+void GlobeScene::onGlobeContextMenu() {
+    if (view_.distanceTool && distance_->cancelPendingPoint()) {
+        app::processState().forceRedraw = true;
+        return;
+    }
+    contextMenu();
 }
 
 win::Menu GlobeScene::buildContextMenu() const {
@@ -442,6 +488,7 @@ win::Menu GlobeScene::buildContextMenu() const {
     m.appendCommand(40024, "Options");
     auto edit = m.appendPopup("Edit");
     edit->appendCommand(40055, "Add New Site");
+    overlay_->appendSiteItems(*edit);
     m.appendSeparator();
     m.appendCommand(40032, "Exit");
 
@@ -461,6 +508,7 @@ win::Menu GlobeScene::buildContextMenu() const {
 }
 
 void GlobeScene::contextMenu() {
+    overlay_->captureMenuTarget();
     if (host_.windowMode() == camera::WindowMode::Transparent) view_.toolBars = false;
     host_.trackContextMenu(buildContextMenu());
 }
@@ -468,7 +516,7 @@ void GlobeScene::contextMenu() {
 size_t GlobeScene::writeRecord(std::vector<uint8_t>& out) {
     settings::RecordWriter w(out, "savecglobe");
     w.child(overlay_.get());
-    w.data().bytes(distanceBlock_.data(), distanceBlock_.size());
+    w.child(distance_.get());
     return w.finish();
 }
 
@@ -480,7 +528,7 @@ int GlobeScene::readRecord(std::span<const uint8_t> record) {
     settings::ChildRecords children(view.body);
     if (auto child = children.next()) {
         overlay_->readRecord(*child);
-        if (auto second = children.next()) distanceBlock_.assign(second->begin(), second->end());
+        if (auto second = children.next()) distance_->readRecord(*second);
     }
     return children.overrun() ? settings::kRecordOverrun : settings::kRecordApplied;
 }

@@ -1,7 +1,7 @@
 // The globe scene: owns the camera, the Sun, the sky, the Moon, the
 // graticule, the backing disc, the atmosphere, the terrain, the boundaries
-// and zones and the geography overlay (and, when it arrives, the distance
-// tool), advances them each frame and draws them in a fixed order.
+// and zones, the geography overlay and the distance tool, advances them each
+// frame and draws them in a fixed order.
 #pragma once
 
 #include <memory>
@@ -12,6 +12,7 @@
 #include "camera/globe_pick.h"
 #include "camera/view_frustum.h"
 #include "geodata/boundary_store.h"
+#include "geodata/distance_tool.h"
 #include "geodata/geo_overlay.h"
 #include "geodata/zone_tree.h"
 #include "globe/sky/astro_clock.h"
@@ -64,6 +65,7 @@ struct SceneViewOptions {
     bool rivers = true;
     bool cities = true;
     bool distanceTool = false;
+    bool metricUnits = true;
 };
 
 class GlobeScene : public camera::CameraSceneHooks, public settings::RecordOwner {
@@ -93,9 +95,14 @@ public:
     // Builds the context menu as it would be shown now.
     win::Menu buildContextMenu() const;
 
+    // The texture font the distance labels are laid out with.
+    void setFont(const text::TextureFont* font) { distance_->setFont(font); }
+
     // CameraSceneHooks
     void onGlobeClick() override { onClick(); }
-    void onGlobeContextMenu() override { contextMenu(); }
+    // A right click on the globe: it drops a pending distance point, or
+    // opens the menu.
+    void onGlobeContextMenu() override;
 
     // The "savecglobe" record.
     size_t writeRecord(std::vector<uint8_t>& out) override;
@@ -111,6 +118,7 @@ public:
     gfx::Texture* moonTexture() const { return moonTexture_.get(); }
     TerrainRenderer* terrain() const { return terrain_.get(); }
     geodata::GeoOverlay& overlay() { return *overlay_; }
+    geodata::DistanceTool& distanceTool() { return *distance_; }
     const geodata::BoundaryStore& boundaries() const { return *boundaries_; }
     const geodata::ZoneTree& zones() const { return *zones_; }
     AstroClock& clock() { return clock_; }
@@ -141,12 +149,14 @@ private:
     float cameraDistance_ = 0;
     float frameSeconds_ = 0;
     camera::GlobePick pointer_;
+    geodata::SitePoint lastGlobePoint_;  // the last point the pointer had on the globe
     AstroClock clock_;
     SceneAstronomy astro_;
     SceneViewOptions view_;
     gfx::Color graticuleColor_ = 0;
     uint32_t graticuleColorRef_ = 0xFFFFFFFF;
 
+    std::unique_ptr<geodata::DistanceTool> distance_;
     std::unique_ptr<camera::Camera> camera_;
     // The tile files outlive the terrain renderer that reads them.
     TileFileSet tileFiles_;
@@ -159,8 +169,6 @@ private:
     Atmosphere atmosphere_;
     MeshData moon_, meridian_, meridianMirror_, parallels_, parallelsMirror_, backingDisc_, shadowDisc_;
     std::unique_ptr<gfx::Texture> moonTexture_, lineTexture_, spaceTexture_, starTexture_;
-    // The distance tool's block, kept as read until its owner exists.
-    std::vector<uint8_t> distanceBlock_;
     static constexpr int kGraticuleRows = 18;
     static constexpr int kGraticuleSegments = 128;
 };

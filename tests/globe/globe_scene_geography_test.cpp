@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "camera/camera_fakes.h"
+#include "camera/mouse_state_tracker.h"
 #include "camera/projection_provider.h"
 #include "geodata/geo_files.h"
 #include "globe/globe_scene.h"
@@ -22,7 +23,8 @@ namespace {
 struct FakeSceneHost : GlobeSceneHost {
     camera::WindowMode windowMode() const override { return camera::WindowMode::Windowed; }
     bool alwaysOnTop() const override { return false; }
-    void trackContextMenu(const win::Menu&) override {}
+    void trackContextMenu(const win::Menu&) override { ++menus; }
+    int menus = 0;
 };
 
 class SceneGeography : public ::testing::Test {
@@ -130,6 +132,40 @@ TEST_F(SceneGeography, ClicksMarkCitiesUnlessTheDistanceToolIsOnAndClearStartsAg
     EXPECT_EQ(scene_->readRecord(rec), settings::kRecordApplied);
     ASSERT_EQ(scene_->overlay().selection().marked().size(), 1u);
     EXPECT_EQ(scene_->overlay().selection().marked()[0].city, 1);
+}
+
+TEST_F(SceneGeography, DistanceToolTakesClicksOnTheGlobeAndARightClickDropsItsPendingPoint) {
+    // The pointer over the middle of the view, where the globe is.
+    win::Message move{0, win::kWmMouseMove, 0, win::makeLParam(400, 300)};
+    camera::mouseState().record(move);
+    scene_->handleMessage(move);
+    frame();
+    frame();
+    ASSERT_TRUE(scene_->pointerPoint().hit);
+    geodata::DistanceTool& tool = scene_->distanceTool();
+    scene_->viewOptions().distanceTool = true;
+    scene_->onClick();
+    EXPECT_EQ(tool.state(), geodata::DistanceTool::kWaitingSecond);
+    scene_->onGlobeContextMenu();
+    EXPECT_EQ(sceneHost_.menus, 0);
+    EXPECT_EQ(tool.count(), 0);
+    scene_->onClick();
+    scene_->onClick();
+    EXPECT_EQ(tool.completeCount(), 1);
+    scene_->onGlobeContextMenu();  // nothing pending: the menu opens
+    EXPECT_EQ(sceneHost_.menus, 1);
+    // The ribbon is drawn with the line texture, after the overlay.
+    frame();
+    bool ribbon = false;
+    for (const auto& d : device_.draws()) ribbon |= d.vertexCount == 4 && d.texture0 != nullptr && d.zBias == 1;
+    EXPECT_TRUE(ribbon);
+    // The measurement lives on in the scene's record; "Clear" empties it.
+    std::vector<uint8_t> rec;
+    scene_->writeRecord(rec);
+    scene_->onCommand(kCmdUnselectAll);
+    EXPECT_EQ(tool.count(), 0);
+    EXPECT_EQ(scene_->readRecord(rec), settings::kRecordApplied);
+    EXPECT_EQ(tool.count(), 1);
 }
 
 }  // namespace

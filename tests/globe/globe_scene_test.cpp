@@ -185,15 +185,19 @@ TEST_F(SceneTest, RecordHoldsTheCitiesThenTheDistanceBlockAndRefusesOtherNames) 
     settings::RecordWriter w(rec, "SAVECGLOBE");
     std::vector<uint8_t> city, dist;
     settings::RecordWriter(city, "saveccity").finish();  // no block: refused, defaults stay
-    settings::RecordWriter(dist, "savecdistance").finish();
+    geodata::DistanceTool measured(63.71f);
+    measured.addPoint(0.1f, 0.2f);
+    measured.addPoint(0.5f, -0.3f);
+    measured.writeRecord(dist);
     w.data().bytes(city.data(), city.size());
     w.data().bytes(dist.data(), dist.size());
     w.finish();
     EXPECT_EQ(scene_->readRecord(rec), settings::kRecordApplied);
+    EXPECT_EQ(scene_->distanceTool().count(), 1);
     std::vector<uint8_t> out;
     scene_->writeRecord(out);
     // Size, "savecglobe", the 286-byte city record with nothing marked, the
-    // distance block as it was read.
+    // distance record as it was read.
     ASSERT_EQ(out.size(), 4 + 11 + 286 + dist.size());
     EXPECT_EQ(io::loadU32(out.data() + 15), 286u);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(out.data() + 19)), "saveccity");
