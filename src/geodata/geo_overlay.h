@@ -14,6 +14,7 @@
 #include "geodata/city_selection.h"
 #include "geodata/city_table.h"
 #include "geodata/country_table.h"
+#include "geodata/info_texts.h"
 #include "platform/gfx/device.h"
 #include "settings/record.h"
 
@@ -31,7 +32,9 @@ struct OverlayFrame {
     bool pointerOnGlobe = false;
     float pointerLongitude = 0;  // radians
     float pointerLatitude = 0;
+    float pointerElevation = 0;  // metres
     bool showCities = true;
+    bool metricUnits = true;
 };
 
 class GeoOverlay : public settings::RecordOwner {
@@ -62,9 +65,9 @@ public:
     // The pointer's city and country for a point on the globe (radians), the
     // camera `altitude` above the surface in scene units.
     void hover(bool onGlobe, float longitude, float latitude, float altitude);
-    // Hover, then the outline, the markers and the stars.
+    // Hover and the read-outs, then the outline, the markers and the stars.
     void draw(gfx::Device& device, const OverlayFrame& frame);
-    // A left click on the globe.
+    // A left click on the globe; a country's click shows its overview.
     void click();
     // "Unselect And Clear All".
     void clearAll();
@@ -77,6 +80,8 @@ public:
     CitySelection& selection() { return selection_; }
     const CitySelection& selection() const { return selection_; }
     const CityMarkers& markers() const { return markers_; }
+    InfoTexts& infoTexts() { return infoTexts_; }
+    const InfoTexts& infoTexts() const { return infoTexts_; }
 
     // "saveccity"
     size_t writeRecord(std::vector<uint8_t>& out) override;
@@ -94,6 +99,7 @@ private:
     CityGrid grid_;
     CitySelection selection_;
     CityMarkers markers_;
+    InfoTexts infoTexts_;
     std::array<MarkerVertex, 10> star_{};
     std::unique_ptr<gfx::Texture> placeTexture_;
     const BoundaryStore* boundaries_ = nullptr;

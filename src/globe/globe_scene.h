@@ -64,6 +64,7 @@ struct SceneViewOptions {
     bool rivers = true;
     bool cities = true;
     bool distanceTool = false;
+    bool metricUnits = true;
 };
 
 class GlobeScene : public camera::CameraSceneHooks, public settings::RecordOwner {
