@@ -256,6 +256,12 @@ win::WindowId Application::createInteractiveWindow() {
     }
     win::WindowId id = ws->createWindow(request);
     windowOptions_->setWindow(id);
+    if (launch_.snapshotPath) {
+        // The pointer rests in the middle of the picture, so the read-outs
+        // tell what lies there.
+        const win::Rect c = ws->clientRect(id);
+        win::messageQueue().post({id, win::kWmMouseMove, 0, win::makeLParam(c.width() / 2, c.height() / 2)});
+    }
     if (windowOptions_->mode() == kTransparent && !launch_.snapshotPath)
         ws->setRegion(id, win::Region{{win::Rect{20, 10, 21, 11}}});
     // The stored state is what results: toggle twice, applying once.
