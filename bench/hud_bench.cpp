@@ -1,7 +1,7 @@
 // The HUD's cost per frame — update and draw of a full HUD (the standard
 // elements and enough text elements to reach the full set of 24) on the
-// recording device and on the OpenGL device at 1280x720 — and the texture
-// font's creation at start-up.
+// recording device and on the OpenGL device at 1280x720 — the read-outs'
+// update per frame, and the texture font's creation at start-up.
 #include <benchmark/benchmark.h>
 
 #include <QGuiApplication>
@@ -11,10 +11,15 @@
 #include <string>
 
 #include "core/process_state.h"
+#include "geodata/city_table.h"
+#include "geodata/country_table.h"
+#include "geodata/info_texts.h"
+#include "hud/readout_display.h"
 #include "hud/hud_builder.h"
 #include "hud/hud_root.h"
 #include "platform/gfx/gl_device.h"
 #include "platform/gfx/recording_device.h"
+#include "platform/io/byte_io.h"
 #include "settings/option_block.h"
 #include "support/fake_glyph_rasteriser.h"
 
@@ -125,6 +130,59 @@ void BM_HudFrameOpenGl(benchmark::State& state) {
 }
 // 0: the HUD alone; 1: the stand-in scene alone; 2: scene and HUD.
 BENCHMARK(BM_HudFrameOpenGl)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
+
+// The read-outs of one frame: the four lines made from the camera and the
+// pointer, and the changed ones laid out on their elements. Arg 0: camera
+// and pointer move every frame and the hover changes between a city and open
+// sea, so every line is new; arg 1: nothing moves (only comparisons).
+void BM_ReadoutUpdate(benchmark::State& state) {
+    prepare();
+    gfx::RecordingDevice device(kWidth, kHeight);
+    text::TextureFont font("Arial", 25, 700, false, device, 0, std::make_unique<test::FakeGlyphRasteriser>());
+    font.restore(device);
+    hud::HudRoot root(fovFor(), kWidth, kHeight, &font);
+    hud::HudBuilder::build(root);
+    geodata::CountryTable countries;
+    countries.findOrAdd("World");
+    countries.findOrAdd("Democratic Republic of the Congo");
+    geodata::CityTable cities;
+    std::vector<uint8_t> site;
+    {
+        io::ByteWriter w(site);
+        w.u32(0);
+        w.u32(1);
+        w.cstring("Democratic Republic of the Congo");
+        w.u32(1);
+        w.cstring("Kinshasa");
+        w.u8(0);
+        w.u16(0);
+        w.u16(0);
+        w.u16(240);
+        w.i32(9046000);
+        w.u8(0);
+    }
+    cities.load(site, countries);
+    geodata::InfoTexts texts;
+    hud::ReadoutDisplay display(root);
+    const bool moving = state.range(0) == 0;
+    geodata::ReadoutInput in;
+    in.pointerOnGlobe = true;
+    int frame = 0, laidOut = 0;
+    for (auto _ : state) {
+        const float t = moving ? float(frame) * 1e-3f : 0.0f;
+        in.cameraPosition = {93.71f * std::cos(t), 20.0f, 93.71f * std::sin(t)};
+        in.pointerLongitude = 0.3f + t;
+        in.pointerLatitude = -0.1f - t;
+        in.pointerElevation = 1234.5f + t * 1000;
+        in.hoveredCity = moving && frame % 2 ? 1 : 0;
+        in.hoveredCountry = in.hoveredCity ? 2 : 0;
+        texts.update(in, cities, countries);
+        laidOut += display.apply(texts, nullptr);
+        ++frame;
+    }
+    state.counters["lines/frame"] = benchmark::Counter(double(laidOut) / std::max(frame, 1));
+}
+BENCHMARK(BM_ReadoutUpdate)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 void BM_TextureFontCreation(benchmark::State& state) {
     if (!ensureGui()) {

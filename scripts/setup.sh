@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev qt6-multimedia-dev
+  libqt6svg6
   libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri mesa-utils
   libjpeg-dev libmpg123-dev libnetcdf-dev libkissfft-dev libxcb1-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev

@@ -8,6 +8,8 @@
 #include "app/error_texts.h"
 #include "app/globe_view.h"
 #include "app/hud_layer.h"
+#include "app/status_window.h"
+#include "camera/mouse_state_tracker.h"
 #include "settings/option_block.h"
 #include "platform/gfx/gl_device.h"
 #include "platform/home/program_home.h"
@@ -157,14 +159,24 @@ int32_t Application::restoreDeviceObjects() {
             pack_->open(home::dataFile("pack.dat"));
             geodata::setPackArchive(pack_.get());
         }
+        if (!status_) {
+            status_ = std::make_unique<FloatingStatus>();
+            status_->load();
+            // Only a viewer on the desktop has a pointer to follow.
+            if (maySaveSettingsFiles()) status_->setSurfaceFactory([] { return StatusWindow::create(); });
+            setFloatingStatus(status_.get());
+        }
         current_->core = std::make_unique<ViewerCore>(*d, saverMode());
         settings::optionBlock().loadFromPreferences();
         ViewerCore& core = *current_->core;
-        core.setHud(std::make_unique<HudLayer>(core.fieldOfView(), core.width(), core.height(), core.font()));
+        auto hud = std::make_unique<HudLayer>(core.fieldOfView(), core.width(), core.height(), core.font());
+        HudLayer* hudLayer = hud.get();
+        core.setHud(std::move(hud));
         auto view = std::make_unique<GlobeView>(*d, core.fieldOfView(), *this, launch_);
         view->scene().setFont(core.font());
+        hudLayer->setInfoSource(&view->scene().overlay().infoTexts());
         core.setScene(std::move(view));
-        current_->core->loadSettings();
+        core.loadSettings();
     }
     current_->core->restore(*d);
     return 0;
@@ -186,6 +198,11 @@ int32_t Application::deleteDeviceObjects() {
         geodata::setPackArchive(nullptr);
         pack_.reset();
     }
+    if (!anyCore && status_) {
+        status_->save();
+        setFloatingStatus(nullptr);
+        status_.reset();
+    }
     return 0;
 }
 
@@ -201,7 +218,33 @@ void Application::frameMove() {
 
 void Application::render() {
     gfx::Device* d = currentDevice();
-    if (d && current_ && current_->core) current_->core->draw(*d);
+    if (d && current_ && current_->core) {
+        current_->core->draw(*d);
+        updateFloatingStatus();
+    }
+}
+
+void Application::updateFloatingStatus() {
+    if (!status_ || !status_->enabled() || !current_ || !current_->core) return;
+    auto* view = dynamic_cast<GlobeView*>(current_->core->scene());
+    auto* hud = dynamic_cast<HudLayer*>(current_->core->hud());
+    auto* ws = win::windowSystem();
+    if (!view || !ws) return;
+    const geodata::InfoTexts& info = view->scene().overlay().infoTexts();
+    // Nothing to tell off the globe, over the HUD, or with another
+    // application in front (the window would stay on top of it).
+    const bool overHud = hud && hud->root().hovered() >= 0;
+    if (!maySaveSettingsFiles() || !processState().applicationActive || overHud || !info.pointerOnGlobe()) {
+        status_->hide();
+        return;
+    }
+    std::vector<StatusText> texts{{0, info.line(geodata::InfoTexts::kPointer)}};
+    if (!info.line(geodata::InfoTexts::kCity).empty()) texts.push_back({1, info.line(geodata::InfoTexts::kCity)});
+    if (!info.line(geodata::InfoTexts::kCountry).empty())
+        texts.push_back({2, info.line(geodata::InfoTexts::kCountry)});
+    const win::Rect client = ws->clientRect(mainWindow());
+    status_->showTexts(texts, camera::mouseState().x(), camera::mouseState().y(), client.width(), client.height(),
+                       mainWindow());
 }
 
 win::WindowId Application::createInteractiveWindow() {
@@ -231,6 +274,12 @@ win::WindowId Application::createInteractiveWindow() {
     }
     win::WindowId id = ws->createWindow(request);
     windowOptions_->setWindow(id);
+    if (launch_.snapshotPath) {
+        // The pointer rests in the middle of the picture, so the read-outs
+        // tell what lies there.
+        const win::Rect c = ws->clientRect(id);
+        win::messageQueue().post({id, win::kWmMouseMove, 0, win::makeLParam(c.width() / 2, c.height() / 2)});
+    }
     if (windowOptions_->mode() == kTransparent && !launch_.snapshotPath)
         ws->setRegion(id, win::Region{{win::Rect{20, 10, 21, 11}}});
     // The stored state is what results: toggle twice, applying once.

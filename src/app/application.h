@@ -9,6 +9,7 @@
 
 #include "app/app_options.h"
 #include "app/command_line.h"
+#include "app/floating_status.h"
 #include "app/saver_framework.h"
 #include "app/viewer_core.h"
 #include "app/window_options.h"
@@ -75,6 +76,8 @@ private:
     void setFixedDeviceState(gfx::Device& d);
     void changeWindowMode(int32_t mode);
     void writeSnapshot();
+    // The floating status window follows the pointer's read-outs.
+    void updateFloatingStatus();
 
     LaunchOptions launch_;
     AppOptions options_;
@@ -85,6 +88,7 @@ private:
     std::unique_ptr<WindowOptions> windowOptions_;
     // Created with the first viewer core, gone with the last.
     std::unique_ptr<geodata::PackArchive> pack_;
+    std::unique_ptr<FloatingStatus> status_;
     bool maximized_ = false;
     win::Rect lastClient_;
     int framesPresented_ = 0;

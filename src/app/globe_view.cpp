@@ -1,6 +1,8 @@
 #include "app/globe_view.h"
 
 #include "app/command_line.h"
+#include "app/floating_status.h"
+#include "app/viewer_core.h"
 #include "core/process_state.h"
 #include "app/saver_framework.h"
 #include "app/window_options.h"
@@ -81,6 +83,7 @@ bool GlobeView::handleOptionCommand(uint32_t id) {
     switch (id) {
         case 40020: o.set(OptionBlock::kHudShown, 0); break;
         case 40023: o.set(OptionBlock::kHudShown, 1); break;
+        case kCmdResetGlobe: scene_->applySettings(startConfiguration()); break;
         default: return false;
     }
     processState().forceRedraw = true;
@@ -168,8 +171,14 @@ void GlobeView::trackContextMenu(const win::Menu& menu) {
     if (!ws || !w) return;
     int x = camera::mouseState().x(), y = camera::mouseState().y();
     ws->clientToScreen(w, x, y);
+    // The scene hides the tool bars for a transparent window's menu; they
+    // stay hidden through the option block it is drawn from.
+    if (windowMode() == camera::WindowMode::Transparent) optionBlock().set(OptionBlock::kHudShown, 0);
     win::Menu checked = menu;
-    hud::ButtonBar::checkMenu(checked, false);
+    FloatingStatus* status = floatingStatus();
+    hud::ButtonBar::checkMenu(checked, status && status->enabled());
+    // The Options dialog is not there yet: say so rather than do nothing.
+    checked.grey(kCmdOptions, true);
     if (uint32_t id = ws->trackPopupMenu(w, checked, x, y))
         win::messageQueue().post({w, win::kWmCommand, id, 0});
 }

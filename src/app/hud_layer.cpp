@@ -15,6 +15,14 @@ void HudLayer::restore(gfx::Device& device, float fieldOfView) {
     root_.resize(device, fieldOfView);
 }
 
+void HudLayer::draw(gfx::Device& device, float seconds) {
+    if (texts_) {
+        auto* bar = dynamic_cast<hud::ButtonBar*>(root_.findById(hud::ButtonBar::kId));
+        readouts_.apply(*texts_, bar ? bar->presenter() : nullptr);
+    }
+    root_.draw(device, seconds);
+}
+
 bool HudLayer::handleMouse(const win::Message& m, bool& holdsDrag) {
     holdsDrag = false;
     return root_.mouse(m);

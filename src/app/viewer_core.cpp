@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "app/floating_status.h"
 #include "core/frame_timer.h"
 #include "camera/mouse_state_tracker.h"
 #include "settings/settings_record_file.h"
@@ -89,6 +90,10 @@ void ViewerCore::handleMessage(const win::Message& m) {
             case kCmdResetGlobe:
                 resetRequested_ = true;
                 win::messageQueue().post({m.window, win::kWmCommand, kCmdUpdateFrame, 0});
+                break;
+            case kCmdFloatingStatus:
+                if (FloatingStatus* status = floatingStatus()) status->toggleEnabled();
+                processState().forceRedraw = true;
                 break;
             default: break;
         }

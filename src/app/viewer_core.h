@@ -53,6 +53,7 @@ public:
     void setHud(std::unique_ptr<ViewerPart> p) { hud_ = std::move(p); }
     void setVisual(std::unique_ptr<ViewerPart> p) { visual_ = std::move(p); }
     ViewerPart* scene() const { return scene_.get(); }
+    ViewerPart* hud() const { return hud_.get(); }
     // Reads "3dvis.ini" (or the shipped default) into the parts; the last
     // step of building the core, once its parts exist.
     int loadSettings();

@@ -30,6 +30,7 @@ GeoOverlay::GeoOverlay(float exaggeration, bool loadData) : exaggeration_(exagge
     // grid are built.
     applyUserSites();
     cities_.fillCapitalLinks(countries_);
+    if (loadData) infoTexts_.setUp(countries_);
 }
 
 GeoOverlay::~GeoOverlay() {
@@ -162,7 +163,12 @@ void GeoOverlay::hover(bool onGlobe, float longitude, float latitude, float alti
     }
 }
 
-void GeoOverlay::click() { selection_.click(countries_.count()); }
+void GeoOverlay::click() {
+    const bool countryClick = selection_.hoveredCity == 0 && countries_.isCountry(selection_.hoveredCountry);
+    const int country = selection_.hoveredCountry;
+    selection_.click(countries_.count());
+    if (countryClick) infoTexts_.showOverview(country, countries_);
+}
 
 void GeoOverlay::clearAll() { selection_.clear(countries_.count()); }
 
@@ -174,6 +180,17 @@ void GeoOverlay::draw(gfx::Device& device, const OverlayFrame& frame) {
     const math::Vec3 camera = math::transformCoord(frame.cameraPosition, math::matrixRotationY(frame.spin));
     hover(frame.pointerOnGlobe, frame.pointerLongitude, frame.pointerLatitude,
           math::length(frame.cameraPosition) - kGlobeRadius);
+    ReadoutInput readout;
+    readout.cameraPosition = frame.cameraPosition;
+    readout.spin = frame.spin;
+    readout.pointerOnGlobe = frame.pointerOnGlobe;
+    readout.pointerLongitude = frame.pointerLongitude;
+    readout.pointerLatitude = frame.pointerLatitude;
+    readout.pointerElevation = frame.pointerElevation;
+    readout.hoveredCity = selection_.hoveredCity;
+    readout.hoveredCountry = selection_.hoveredCountry;
+    readout.metric = frame.metricUnits;
+    infoTexts_.update(readout, cities_, countries_);
 
     device.setTransform(gfx::TransformType::World, spin);
     device.setTexture(0, nullptr);

@@ -16,6 +16,7 @@
 #include "geodata/city_table.h"
 #include "geodata/country_table.h"
 #include "geodata/user_site_store.h"
+#include "geodata/info_texts.h"
 #include "platform/gfx/device.h"
 #include "platform/win/popup_menu.h"
 #include "settings/record.h"
@@ -34,7 +35,9 @@ struct OverlayFrame {
     bool pointerOnGlobe = false;
     float pointerLongitude = 0;  // radians
     float pointerLatitude = 0;
+    float pointerElevation = 0;  // metres
     bool showCities = true;
+    bool metricUnits = true;
 };
 
 // Where a new site goes: the last point under the pointer and the terrain
@@ -78,9 +81,9 @@ public:
     // The pointer's city and country for a point on the globe (radians), the
     // camera `altitude` above the surface in scene units.
     void hover(bool onGlobe, float longitude, float latitude, float altitude);
-    // Hover, then the outline, the markers and the stars.
+    // Hover and the read-outs, then the outline, the markers and the stars.
     void draw(gfx::Device& device, const OverlayFrame& frame);
-    // A left click on the globe.
+    // A left click on the globe; a country's click shows its overview.
     void click();
     // "Unselect And Clear All".
     void clearAll();
@@ -109,6 +112,8 @@ public:
     CitySelection& selection() { return selection_; }
     const CitySelection& selection() const { return selection_; }
     const CityMarkers& markers() const { return markers_; }
+    InfoTexts& infoTexts() { return infoTexts_; }
+    const InfoTexts& infoTexts() const { return infoTexts_; }
 
     // "saveccity"
     size_t writeRecord(std::vector<uint8_t>& out) override;
@@ -133,6 +138,7 @@ private:
     std::function<void()> citiesChanged_;
     int menuCity_ = -1, menuCountry_ = 0;  // captured with the context menu; -1: none captured
     bool sitesUnsaved_ = false;
+    InfoTexts infoTexts_;
     std::array<MarkerVertex, 10> star_{};
     std::unique_ptr<gfx::Texture> placeTexture_;
     const BoundaryStore* boundaries_ = nullptr;

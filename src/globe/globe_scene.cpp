@@ -384,6 +384,9 @@ void GlobeScene::draw(gfx::Device& device) {
     overlay.pointerLongitude = pointer_.longitude;
     overlay.pointerLatitude = pointer_.latitude;
     overlay.showCities = view_.cities;
+    overlay.metricUnits = view_.metricUnits;
+    if (pointer_.hit && terrain_ && terrain_->elevationCache())
+        overlay.pointerElevation = terrain_->elevationCache()->elevationAt(pointer_.longitude, pointer_.latitude);
     overlay_->draw(device, overlay);
 
     geodata::DistanceFrame distance;

@@ -303,6 +303,7 @@ void ButtonBar::checkMenu(win::Menu& menu, bool floatingStatusShown) {
     menu.check(kCmdNorthLock, o.on(OptionBlock::kNorthUpLock));
     menu.check(kCmdHelp, o.on(OptionBlock::kHelpText));
     menu.check(kCmdFloatingStatus, floatingStatusShown);
+    menu.check(kCmdMetric, o.on(OptionBlock::kMetricUnits));
     const int32_t tool = o.get(OptionBlock::kPointerTool);
     menu.check(kCmdRotate, tool == 1);
     menu.check(kCmdMove, tool == 2);

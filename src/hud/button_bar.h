@@ -86,6 +86,7 @@ public:
     static void checkMenu(win::Menu& menu, bool floatingStatusShown);
 
     void setPresenter(BrowserPresenter* p) { presenter_ = p; }
+    BrowserPresenter* presenter() const { return presenter_; }
     // Where the bar's commands go; by default to the window of the last
     // mouse message, through its window procedure.
     void setCommandSender(std::function<void(uint32_t, intptr_t)> send) { send_ = std::move(send); }

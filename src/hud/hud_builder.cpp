@@ -16,8 +16,9 @@ void HudBuilder::build(HudRoot& root) {
     // Read-outs of what lies under the pointer, bottom left.
     for (int i = 0; i < 3; ++i) {
         auto e = std::make_unique<HudElement>(kReadout1 + i);
-        e->init(HudElement::kFontTexture, 2.7f, 0.25f, 0, 100, (i % 2) ? 0xA080C0C0 : 0xC0C0C080, 0xFFC0F0C0,
-                0xFF10F080);
+        // Light text on a dark glass, readable over land, sea and space.
+        e->init(HudElement::kFontTexture, kReadoutWidth, 0.25f, 0, kReadoutGlyphs, (i % 2) ? 0xA0283848 : 0xA0202C38,
+                0xFFC0F0C0, 0xFFE8FFB0);
         e->placeAt(left + margin, bottom + margin + 0.25f + float(2 - i) * pitch, z);
         root.add(std::move(e));
     }
@@ -38,10 +39,10 @@ void HudBuilder::build(HudRoot& root) {
     bar->placeAt(-root.halfExtentX() * bz + margin, root.halfExtentY() * bz - margin, bz);
     if (root.add(std::move(bar)) >= 0) b->build();
 
-    // The status read-out under the clock.
+    // The status line under the clock.
     auto status = std::make_unique<HudElement>(kStatus);
-    status->init(HudElement::kFontTexture, 2.15f, 0.25f, 0, 80, 0xA050A0F0, 0xA0FFFF00, 0xFF80FFFF);
-    status->placeAt(right - margin - 2.15f, top - margin - pitch, z);
+    status->init(HudElement::kFontTexture, kStatusWidth, 0.25f, 0, kReadoutGlyphs, 0xA0202C38, 0xA0FFFF00, 0xFF80FFFF);
+    status->placeAt(right - margin - kStatusWidth, top - margin - pitch, z);
     root.add(std::move(status));
 
     for (int i = 0; i < root.count(); ++i) root.element(i)->keepInView(root.halfExtentX(), root.halfExtentY());

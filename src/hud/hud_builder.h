@@ -1,5 +1,6 @@
-// Creates the HUD's own elements — the three read-outs, the clock, the
-// button bar and the status read-out — in their creation order (which is also their saving
+// Creates the HUD's own elements — the three read-outs (pointer, city,
+// country), the clock, the button bar and the status line (the camera's
+// place) — in their creation order (which is also their saving
 // order), placed for a first run where a saved layout does not place them.
 #pragma once
 
@@ -26,6 +27,12 @@ public:
     // The button bar's nine buttons, a ninth of its width apart, fit a
     // 720-line view from there, their labels about 15 pixels high.
     static constexpr float kButtonBarDepth = 7.0f;
+    // Wide enough for the read-out lines at their first-run depth: a
+    // country line of some fifty characters is pressed together only a
+    // little.
+    static constexpr float kReadoutWidth = 5.6f;
+    static constexpr float kStatusWidth = 4.6f;
+    static constexpr int kReadoutGlyphs = 200;
 
     static void build(HudRoot& root);
 };

@@ -134,6 +134,8 @@ public:
     gfx::Color frameColour() const { return frameColour_; }
     // The four colours in record order, for the colour editor.
     std::array<uint32_t*, 4> colourLocations() { return {&faceTop_, &faceBottom_, &textColour_, &frameColour_}; }
+    // The text last set.
+    const std::string& text() const { return text_; }
     int32_t glyphCapacity() const { return glyphCapacity_; }
     int32_t glyphVertexCount() const { return glyphVertexCount_; }
     std::span<const HudVertex> frameVertices() const { return {vertices_.data(), size_t(kFrameVertices)}; }

@@ -34,6 +34,7 @@ public:
     void showPanel(BrowserKind k, bool s) override { calls.push_back({k, false, s}); }
     void showWindow(BrowserKind k, bool s) override { calls.push_back({k, true, s}); }
     void unitsChanged() override { ++units; }
+    void showText(BrowserKind, const geodata::BrowserText&) override {}
     std::vector<Shown> calls;
     int units = 0;
 };

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QCryptographicHash>
 #include <QCursor>
+#include <QFile>
+#include <QIcon>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>
@@ -25,7 +27,11 @@
 
 namespace tnx::win {
 
-QtWindowSystem::QtWindowSystem() = default;
+QtWindowSystem::QtWindowSystem() {
+    // Every window and dialog of the program carries its icon; the
+    // desktop entry uses the same drawing.
+    if (qGuiApp && QFile::exists(kProgramIcon)) QGuiApplication::setWindowIcon(QIcon(kProgramIcon));
+}
 QtWindowSystem::~QtWindowSystem() = default;
 
 void QtWindowSystem::watchApplicationState() {

@@ -18,6 +18,9 @@ class HostWindow;
 
 class QtWindowSystem : public WindowSystem {
 public:
+    // The program's icon among the Qt resources.
+    static constexpr const char* kProgramIcon = ":/terranox.svg";
+
     QtWindowSystem();
     ~QtWindowSystem() override;
 

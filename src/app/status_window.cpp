@@ -1,0 +1,76 @@
+#include "app/status_window.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QFontMetrics>
+#include <QPainter>
+#include <QWidget>
+
+#include "platform/text/text_encoding.h"
+
+namespace tnx::app {
+
+namespace {
+
+QColor fromColorRef(uint32_t c) { return QColor(int(c & 0xFF), int(c >> 8 & 0xFF), int(c >> 16 & 0xFF)); }
+
+QString fromWindows1252(std::string_view text) {
+    return QString::fromStdString(text::windows1252ToUtf8(text));
+}
+
+class StatusWidget : public QWidget, public StatusSurface {
+public:
+    StatusWidget()
+        : QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus |
+                               Qt::WindowTransparentForInput) {
+        setObjectName("statusWindow");
+        setAttribute(Qt::WA_ShowWithoutActivating);
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        font_.setFamily("Arial");
+        font_.setPixelSize(16);
+        font_.setWeight(QFont::Bold);
+        setFont(font_);
+    }
+
+    void measure(std::string_view text, int& width, int& height) override {
+        QFontMetrics m(font_);
+        width = m.horizontalAdvance(fromWindows1252(text));
+        height = m.height();
+    }
+
+    void present(const std::vector<PlacedText>& texts, int x, int y, int width, int height) override {
+        texts_ = texts;
+        setGeometry(x, y, std::max(width, 1), std::max(height, 1));
+        if (!isVisible()) show();
+        update();
+    }
+
+    void hide() override { QWidget::hide(); }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.setFont(font_);
+        for (const PlacedText& t : texts_) {
+            QRect r(t.x, 0, t.width, height());
+            p.fillRect(r, fromColorRef(t.backgroundColour));
+            p.setPen(fromColorRef(t.textColour));
+            p.drawText(r, Qt::AlignLeft | Qt::AlignVCenter, fromWindows1252(t.text));
+        }
+    }
+
+private:
+    QFont font_;
+    std::vector<PlacedText> texts_;
+};
+
+}  // namespace
+
+std::unique_ptr<StatusSurface> StatusWindow::create() {
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return nullptr;
+    return std::make_unique<StatusWidget>();
+}
+
+QWidget* StatusWindow::widget(StatusSurface* surface) { return dynamic_cast<StatusWidget*>(surface); }
+
+}  // namespace tnx::app
