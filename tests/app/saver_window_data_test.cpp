@@ -141,11 +141,15 @@ TEST_F(SaverWindow, WindowIdShowsTheGlobeInTheWindowAndFollowsItsSize) {
     EXPECT_FALSE(std::filesystem::exists(home_.file("pref.ini")));
 }
 
-TEST_F(SaverWindow, RootDrawsInTheWindowTheManagerNames) {
+TEST_F(SaverWindow, RootDrawsInTheWindowTheManagerNamesUntilThatWindowIsGone) {
     start({"-root"}, parentId());
     Picture p = waitFor(parent_, [](const Picture& p) { return p.magenta == 0 && p.blue > 40; });
     EXPECT_EQ(p.magenta, 0);
     EXPECT_GT(p.blue, 40);
+    parent_.destroy();
+    QTest::qWait(100);  // the destruction reaches the server
+    EXPECT_TRUE(saver_.waitForFinished(20000)) << "nothing left to draw in";
+    EXPECT_EQ(saver_.exitStatus(), QProcess::NormalExit);
 }
 
 TEST_F(SaverWindow, NumberThatIsNoWindowIsRefusedWithAMessage) {
