@@ -1,5 +1,6 @@
 #include "player/local_file_input.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>

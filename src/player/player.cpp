@@ -3,6 +3,7 @@
 #include <fnmatch.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -227,6 +228,10 @@ void Player::startCurrent(bool flush) {
     job.itemCount = int32_t(playlist_.size());
     job.preBufferBytes = size_t(std::clamp(s.preBufferKiB, 0, 64 * 1024)) * 1024;
     ctx_.log.log(LogClass::Main, "playing %d of %d: %s", job.itemNumber, job.itemCount, job.path.c_str());
+    // Said before the stages start, so nobody hears a sample while the
+    // player still reads as stopped.
+    output_.setPaused(false);
+    setState(PlayerState::Playing);
     try {
         inputThread_ = std::thread(&LocalFileInput::run, playlist_.item(size_t(cur)), std::ref(*input_),
                                    std::ref(ctx_.log));
@@ -250,8 +255,6 @@ void Player::startCurrent(bool flush) {
         setState(PlayerState::Stopped);
         return;
     }
-    output_.setPaused(false);
-    setState(PlayerState::Playing);
 }
 
 void Player::mediaEnded(const MediaEnded& ended) {

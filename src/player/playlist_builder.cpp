@@ -1,6 +1,7 @@
 #include "player/playlist_builder.h"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <system_error>
 

@@ -43,9 +43,11 @@ std::string Preferences::keyPath() {
     return buf;
 }
 
-Preferences::Preferences(const std::filesystem::path& currentDir) {
+Preferences::Preferences(std::filesystem::path currentDir) {
     writeMissingDefaults();
-    noteInstallDirectory(currentDir);
+    std::error_code ec;
+    if (currentDir.empty()) currentDir = std::filesystem::current_path(ec);  // may be gone
+    if (!currentDir.empty()) noteInstallDirectory(currentDir);
 }
 
 void Preferences::writeMissingDefaults() {

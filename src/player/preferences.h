@@ -32,8 +32,9 @@ struct EngineSettings {
 class Preferences {
 public:
     // Writes the defaults of missing values; `currentDir` is where the
-    // engine's stand-alone player would be looked for.
-    explicit Preferences(const std::filesystem::path& currentDir = std::filesystem::current_path());
+    // engine's stand-alone player would be looked for (the process's
+    // current directory when empty).
+    explicit Preferences(std::filesystem::path currentDir = {});
 
     static std::string keyPath();
 

@@ -8,7 +8,6 @@
 
 #include "platform/registry/registry.h"
 #include "player/error_code.h"
-#include "player/event_queue.h"
 #include "player/input_buffer.h"
 #include "player/local_file_input.h"
 #include "player/player.h"
@@ -171,31 +170,6 @@ TEST(LocalFileInput, FileUrlsBecomePaths) {
     EXPECT_EQ(LocalFileInput::pathFromItem("file:/"), "file:/");
 }
 
-TEST(Playlist, RepeatModesAtBothEnds) {
-    Playlist p;
-    EXPECT_EQ(p.current(), -1);
-    EXPECT_FALSE(p.next());
-    EXPECT_FALSE(p.advanceAfterEnd());
-    for (const char* s : {"a", "b", "c"}) p.add(s);
-    p.setRepeat(RepeatMode::None);
-    EXPECT_TRUE(p.previous());  // stays on the first
-    EXPECT_EQ(p.current(), 0);
-    p.select(2);
-    EXPECT_FALSE(p.next());
-    EXPECT_EQ(p.current(), 2);
-    EXPECT_FALSE(p.advanceAfterEnd());
-    EXPECT_EQ(p.current(), 0);  // back at the start
-    p.setRepeat(RepeatMode::Track);
-    EXPECT_TRUE(p.advanceAfterEnd());
-    EXPECT_EQ(p.current(), 0);
-    EXPECT_TRUE(p.previous());
-    EXPECT_EQ(p.current(), 2);
-    p.setRepeat(RepeatMode::All);
-    EXPECT_TRUE(p.advanceAfterEnd());
-    EXPECT_EQ(p.current(), 0);
-    EXPECT_FALSE(p.select(3));
-}
-
 TEST(Playlist, ShuffleKeepsTheCurrentItemFirstAndOffRestoresTheOrder) {
     Playlist p;
     for (int i = 0; i < 6; ++i) p.add(std::to_string(i));
@@ -279,18 +253,6 @@ TEST_F(PlayerCommandLine, UnknownEventsAreLoggedAndDiscardedOthersForwarded) {
     std::string log = test::readText(home_.file("tarnmp3.log"));
     EXPECT_NE(log.find("serviceEvent: Unknown event: 0\n"), std::string::npos);
     EXPECT_NE(log.find("serviceEvent: Unknown event: 82\n"), std::string::npos);
-}
-
-TEST(EventQueue, TakesInOrderAndWaitsWhenEmpty) {
-    EventQueue q;
-    EXPECT_FALSE(q.tryTake());
-    std::thread poster([&] {
-        for (int i = 1; i <= 100; ++i) q.post(Event(i));
-    });
-    for (int i = 1; i <= 100; ++i) EXPECT_EQ(q.take().number, i);
-    poster.join();
-    EXPECT_EQ(q.size(), 0u);
-    EXPECT_FALSE(q.tryTake());
 }
 
 }  // namespace

@@ -19,6 +19,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/audio/audio_sink.h"
@@ -198,6 +199,16 @@ private:
     std::condition_variable changed_;
     std::vector<player::Event> events_;
 };
+
+// Polls for something no event announces (20 s at most, a hang guard).
+inline bool eventually(const std::function<bool()>& done) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+}
 
 inline bool countAtLeast(const std::vector<player::Event>& events, int number, int n) {
     return std::count_if(events.begin(), events.end(), [&](const player::Event& e) { return e.number == number; }) >= n;

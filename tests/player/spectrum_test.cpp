@@ -105,7 +105,7 @@ TEST(SpectrumPlaying, TheFacadeShowsTheToneOfTheSongBeingHeard) {
     ASSERT_TRUE(sink.waitForTotal(12000));
     // The decoder has run on into the high tone; the facade still shows
     // the low one, which is what is heard.
-    ASSERT_TRUE(ui.waitFor([&](const auto&) { return facade.spectrumWriteCount() > 48000 / 1152 + 2; }));
+    ASSERT_TRUE(test::eventually([&] { return facade.spectrumWriteCount() > 48000 / 1152 + 2; }));
     SpectrumBands newest{};
     ASSERT_TRUE(facade.player().spectrum().newest(newest));
     EXPECT_EQ(peakBand(newest[0]), 16);
