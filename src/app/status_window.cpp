@@ -71,6 +71,4 @@ std::unique_ptr<StatusSurface> StatusWindow::create() {
     return std::make_unique<StatusWidget>();
 }
 
-QWidget* StatusWindow::widget(StatusSurface* surface) { return dynamic_cast<StatusWidget*>(surface); }
-
 }  // namespace tnx::app

@@ -7,16 +7,12 @@
 
 #include "app/floating_status.h"
 
-class QWidget;
-
 namespace tnx::app {
 
 class StatusWindow {
 public:
     // The window, or null without a widget application (no display).
     static std::unique_ptr<StatusSurface> create();
-    // The widget behind a surface made by create(), for tests.
-    static QWidget* widget(StatusSurface* surface);
 };
 
 }  // namespace tnx::app

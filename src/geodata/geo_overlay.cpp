@@ -170,7 +170,13 @@ void GeoOverlay::click() {
     if (countryClick) infoTexts_.showOverview(country, countries_);
 }
 
-void GeoOverlay::clearAll() { selection_.clear(countries_.count()); }
+void GeoOverlay::clearAll() {
+    // Clearing ends with the hover handled as a click, overview included.
+    const bool countryClick = selection_.hoveredCity == 0 && countries_.isCountry(selection_.hoveredCountry);
+    const int country = selection_.hoveredCountry;
+    selection_.clear(countries_.count());
+    if (countryClick) infoTexts_.showOverview(country, countries_);
+}
 
 void GeoOverlay::draw(gfx::Device& device, const OverlayFrame& frame) {
     time_ += frame.frameSeconds;

@@ -1,6 +1,5 @@
-// The floating status window's logic: "cwindowstatus" round trips and
-// damaged records, placement beside the pointer within the client, change
-// detection, and the enabled flag.
+// The floating status window's logic: placement beside the pointer within
+// the client, change detection, the enabled flag, and "cwindowstatus".
 #include "app/floating_status.h"
 
 #include <gtest/gtest.h>
@@ -13,178 +12,106 @@
 namespace tnx::app {
 namespace {
 
-// Every character 8 pixels wide, lines 16 high; remembers what it shows.
+// Every character 8 pixels wide, 16 high.
 class FakeSurface : public StatusSurface {
 public:
     void measure(std::string_view text, int& width, int& height) override {
         width = 8 * int(text.size());
         height = 16;
     }
-    void present(const std::vector<PlacedText>& texts, int x, int y, int w, int h) override {
-        shown = texts;
-        rect = {x, y, x + w, y + h};
+    void present(const std::vector<PlacedText>& t, int x, int y, int, int) override {
+        shown = t;
+        at = {x, y};
         ++presents;
-        visible = true;
     }
-    void hide() override { visible = false; }
+    void hide() override { shown.clear(); }
     std::vector<PlacedText> shown;
-    win::Rect rect;
+    std::pair<int, int> at;
     int presents = 0;
-    bool visible = false;
 };
 
-class Status : public ::testing::Test {
-protected:
-    void SetUp() override {
-        win::setWindowSystem(&ws_);
-        win::WindowSpec spec;
-        spec.rect = {100, 50, 900, 650};
-        main_ = ws_.createWindow(spec);
-        status_.setSurfaceFactory([this] {
-            auto s = std::make_unique<FakeSurface>();
-            surface_ = s.get();
-            ++made_;
-            return s;
-        });
-    }
-    void TearDown() override { win::setWindowSystem(nullptr); }
-    void show(std::vector<StatusText> texts, int x, int y) { status_.showTexts(texts, x, y, 800, 600, main_); }
+TEST(FloatingStatus, TextsSitBesideThePointerInsideTheClientAndMoveOnlyWhenTheyChange) {
+    win::HeadlessWindowSystem ws;
+    win::setWindowSystem(&ws);
+    win::WindowSpec spec;
+    spec.rect = {100, 50, 900, 650};
+    const win::WindowId main = ws.createWindow(spec);
+    FloatingStatus status;
+    FakeSurface* surface = nullptr;
+    status.setSurfaceFactory([&] {
+        auto s = std::make_unique<FakeSurface>();
+        surface = s.get();
+        return s;
+    });
+    auto show = [&](std::vector<StatusText> t, int x, int y) { status.showTexts(t, x, y, 800, 600, main); };
 
-    win::HeadlessWindowSystem ws_;
-    win::WindowId main_ = 0;
-    FloatingStatus status_;
-    FakeSurface* surface_ = nullptr;
-    int made_ = 0;
-};
-
-TEST_F(Status, TextsSitSideBySideInTheirSlotColoursBelowAndLeftOfThePointer) {
     show({{0, "E1.000, N2.000, Alt 3m"}, {2, "Ruritania"}}, 400, 300);
-    ASSERT_EQ(made_, 1);
-    ASSERT_EQ(surface_->shown.size(), 2u);
-    EXPECT_EQ(surface_->shown[0].text, "E1.000, N2.000, Alt 3m ");  // a blank between texts
-    EXPECT_EQ(surface_->shown[1].text, "Ruritania");
-    EXPECT_EQ(surface_->shown[1].x, 8 * 23);
-    EXPECT_EQ(surface_->shown[0].backgroundColour, 0x00FFFF80u);
-    EXPECT_EQ(surface_->shown[1].backgroundColour, 0x0080FFC0u);
-    const int w = 8 * (23 + 9);
-    EXPECT_EQ(status_.width(), w);
-    EXPECT_EQ(status_.left(), 400 - w / 3);
-    EXPECT_EQ(status_.top(), 300 + 32);
-    // On the desktop: the client point plus the window's place.
-    EXPECT_EQ(surface_->rect, (win::Rect{100 + 400 - w / 3, 50 + 332, 100 + 400 - w / 3 + w, 50 + 332 + 16}));
+    ASSERT_EQ(surface->shown.size(), 2u);
+    EXPECT_EQ(surface->shown[0].text, "E1.000, N2.000, Alt 3m ");  // a blank between texts
+    EXPECT_EQ(surface->shown[1].x, 8 * 23);
+    EXPECT_EQ(surface->shown[1].backgroundColour, 0x0080FFC0u);  // the country's slot
+    EXPECT_EQ(status.left(), 400 - 256 / 3);
+    EXPECT_EQ(surface->at, std::make_pair(100 + 400 - 256 / 3, 50 + 300 + 32));  // on the desktop
+    show({{0, "E1.000, N2.000, Alt 3m"}, {2, "Ruritania"}}, 10, 10);
+    EXPECT_EQ(surface->presents, 1);  // same texts: the window stays
+
+    const std::string wide(41, 'x');  // 328 pixels
+    show({{1, wide}}, 5, 600 - 16 - 32);  // just fits below the pointer
+    EXPECT_EQ(status.left(), 10);
+    EXPECT_EQ(status.top(), 600 - 16);
+    show({{1, wide + "y"}}, 795, 600 - 16 - 31);  // one pixel short: above it
+    EXPECT_EQ(status.left(), 800 - 336 - 10);
+    EXPECT_EQ(status.top(), 600 - 16 - 31 - 68);
+    show({{1, std::string(200, 'z')}}, 400, 10);  // wider than the client
+    EXPECT_EQ(status.left(), 10);
+
+    status.toggleEnabled();
+    EXPECT_TRUE(surface->shown.empty());
+    show({{0, "a"}}, 1, 1);
+    EXPECT_EQ(surface->presents, 4);
+    status.toggleEnabled();
+    show({{0, "a"}}, 1, 1);
+    show({}, 1, 1);
+    show({{0, "a"}}, 1, 1);  // hidden, the same text shows again
+    EXPECT_EQ(surface->presents, 6);
+    win::setWindowSystem(nullptr);
 }
 
-TEST_F(Status, NearTheEdgesTheWindowStaysInsideAndGoesAboveThePointer) {
-    const std::string text(40, 'x');  // 320 pixels
-    show({{1, text}}, 5, 600 - 16 - 32);  // just fits below
-    EXPECT_EQ(status_.left(), 10);
-    EXPECT_EQ(status_.top(), 600 - 16);
-    show({{1, text + "y"}}, 795, 600 - 16 - 31);  // one pixel short: above
-    EXPECT_EQ(status_.left(), 800 - 328 - 10);
-    EXPECT_EQ(status_.top(), 600 - 16 - 31 - 68);
-    // Wider than the client: the start of the text stays in view.
-    show({{1, std::string(200, 'z')}}, 400, 10);
-    EXPECT_EQ(status_.left(), 10);
-    EXPECT_EQ(surface_->shown[0].textColour, 0x00800000u);
-}
-
-TEST_F(Status, OnlyChangedTextsMoveTheWindowAndHiddenTextsComeBackWhenShownAgain) {
-    show({{0, "a"}, {1, "b"}}, 100, 100);
-    show({{0, "a"}, {1, "b"}}, 300, 300);  // same texts: it stays
-    EXPECT_EQ(surface_->presents, 1);
-    EXPECT_EQ(status_.left(), 100 - 24 / 3);
-    show({{0, "a"}, {2, "b"}}, 300, 300);  // another slot is a change
-    EXPECT_EQ(surface_->presents, 2);
-    show({}, 300, 300);
-    EXPECT_FALSE(surface_->visible);
-    EXPECT_FALSE(status_.shown());
-    show({{0, "a"}, {2, "b"}}, 300, 300);
-    EXPECT_TRUE(surface_->visible);
-    // More than five texts: the first five; a text past 511 bytes is cut.
-    std::vector<StatusText> many(7, {3, "q"});
-    many[0].text = std::string(600, 'w');
-    show(many, 0, 0);
-    ASSERT_EQ(surface_->shown.size(), 5u);
-    EXPECT_EQ(surface_->shown[0].text.size(), 512u);  // 511 and the blank
-    EXPECT_EQ(made_, 1);  // one window for the whole run
-}
-
-TEST_F(Status, ADisabledWindowHidesAndShowsNothingUntilEnabledAgain) {
-    show({{0, "a"}}, 100, 100);
-    status_.toggleEnabled();
-    EXPECT_FALSE(status_.enabled());
-    EXPECT_FALSE(surface_->visible);
-    show({{0, "b"}}, 100, 100);
-    EXPECT_EQ(surface_->presents, 1);
-    status_.toggleEnabled();
-    show({{0, "b"}}, 100, 100);
-    EXPECT_TRUE(surface_->visible);
-    EXPECT_EQ(surface_->presents, 2);
-}
-
-TEST(StatusRecord, ColoursAndTheEnabledFlagRoundTripThroughThePreferences) {
+TEST(FloatingStatus, TheRecordRoundTripsAndADamagedOneLeavesTheDefaults) {
     test::TestHome home;
     settings::PreferencesStore store;
     store.open(home.file("pref.ini"));
     settings::setPreferences(&store);
-    {
-        FloatingStatus s;
-        s.setEnabled(false);
-        s.setTextColour(2, 0x00123456);
-        s.setBackgroundColour(7, 0xFF654321);  // no top byte in a colour
-        s.save();
-    }
+    FloatingStatus saved;
+    saved.setEnabled(false);
+    saved.setTextColour(2, 0x00123456);
+    saved.setBackgroundColour(7, 0xFF654321);  // a colour has no top byte
+    saved.save();
     FloatingStatus back;
     back.load();
     EXPECT_FALSE(back.enabled());
-    EXPECT_EQ(back.textColour(2), 0x00123456u);
-    EXPECT_EQ(back.backgroundColour(7), 0x00654321u);
-    EXPECT_EQ(back.backgroundColour(1), 0x0080FFFFu);
-    auto rec = back.toRecord();
-    EXPECT_EQ(io::loadI32(&rec[0]), 0);
+    const auto rec = back.toRecord();
     EXPECT_EQ(io::loadU32(&rec[4 + 4 * 7]), 0x00654321u);  // backgrounds first
     EXPECT_EQ(io::loadU32(&rec[36 + 4 * 2]), 0x00123456u);  // then the texts
-    settings::setPreferences(nullptr);
-}
 
-TEST(StatusRecord, DamagedRecordsLeaveTheDefaults) {
-    FloatingStatus fresh;
-    fresh.setEnabled(false);
-    fresh.setTextColour(0, 0x00ABCDEF);
-    const auto good = fresh.toRecord();
-    auto damaged = [&](auto change) {
-        std::vector<uint8_t> b(good.begin(), good.end());
-        change(b);
+    auto rejected = [&](std::vector<uint8_t> bytes) {
+        store.setBinary(FloatingStatus::kRecordName, bytes.data(), uint32_t(bytes.size()));
         FloatingStatus s;
-        EXPECT_FALSE(s.fromRecord(b));
-        EXPECT_TRUE(s.enabled());
-        EXPECT_EQ(s.textColour(0), 0u);
-        EXPECT_EQ(s.backgroundColour(0), 0x00FFFF80u);
+        s.load();
+        return s.enabled() && s.textColour(2) == 0 && s.backgroundColour(7) == 0x00FFFFFF;
     };
-    damaged([](std::vector<uint8_t>& b) { b.pop_back(); });
-    damaged([](std::vector<uint8_t>& b) { b.push_back(0); });
-    damaged([](std::vector<uint8_t>& b) { b.clear(); });
-    damaged([](std::vector<uint8_t>& b) { io::storeI32(&b[0], 2); });
-    damaged([](std::vector<uint8_t>& b) { io::storeU32(&b[64], 0x01000000); });
-
-    // A longer value under the key, as another program might leave: ignored.
-    test::TestHome home;
-    settings::PreferencesStore store;
-    store.open(home.file("pref.ini"));
-    settings::setPreferences(&store);
-    std::vector<uint8_t> longer(good.begin(), good.end());
-    longer.resize(300);
-    store.setBinary(FloatingStatus::kRecordName, longer.data(), uint32_t(longer.size()));
-    FloatingStatus s;
-    s.load();
-    EXPECT_TRUE(s.enabled());
-    longer.resize(100);
-    store.setBinary(FloatingStatus::kRecordName, longer.data(), uint32_t(longer.size()));
-    s.load();
-    EXPECT_TRUE(s.enabled());
-    store.setBinary(FloatingStatus::kRecordName, good.data(), uint32_t(good.size()));
-    s.load();
-    EXPECT_FALSE(s.enabled());
+    std::vector<uint8_t> good(rec.begin(), rec.end());
+    EXPECT_FALSE(rejected(good));
+    for (size_t size : {1u, 67u, 69u, 300u}) {
+        std::vector<uint8_t> b = good;
+        b.resize(size);
+        EXPECT_TRUE(rejected(b)) << size;
+    }
+    std::vector<uint8_t> flag = good, colour = good;
+    io::storeI32(&flag[0], 2);
+    io::storeU32(&colour[64], 0x01000000);
+    EXPECT_TRUE(rejected(flag));
+    EXPECT_TRUE(rejected(colour));
     settings::setPreferences(nullptr);
 }
 
