@@ -143,9 +143,14 @@ int32_t Application::restoreDeviceObjects() {
         current_->core = std::make_unique<ViewerCore>(*d, saverMode());
         settings::optionBlock().loadFromPreferences();
         ViewerCore& core = *current_->core;
-        core.setHud(std::make_unique<HudLayer>(core.fieldOfView(), core.width(), core.height(), core.font()));
-        current_->core->setScene(std::make_unique<GlobeView>(*d, current_->core->fieldOfView(), *this, launch_));
-        current_->core->loadSettings();
+        auto hud = std::make_unique<HudLayer>(core.fieldOfView(), core.width(), core.height(), core.font());
+        auto view = std::make_unique<GlobeView>(*d, core.fieldOfView(), *this, launch_);
+        // The browsers' windows belong to the interactive viewer on screen.
+        const bool windows = saverMode() == SaverMode::InteractiveViewer && !launch_.snapshotPath;
+        hud->connectBrowsers(view->scene().overlay(), view->scene().camera(), mainWindow(), windows);
+        core.setHud(std::move(hud));
+        core.setScene(std::move(view));
+        core.loadSettings();
     }
     current_->core->restore(*d);
     return 0;

@@ -80,7 +80,18 @@ void GeoOverlay::hover(bool onGlobe, float longitude, float latitude, float alti
     }
 }
 
-void GeoOverlay::click() { selection_.click(countries_.count()); }
+void GeoOverlay::click() {
+    const int city = selection_.hoveredCity, country = selection_.hoveredCountry;
+    const bool wasMarked = selection_.markedPosition(city) >= 0;
+    selection_.click(countries_.count());
+    if (!browsers_) return;
+    // A city that becomes marked, or a country picked, shows in the browsers.
+    if (city != 0) {
+        if (!wasMarked && cities_.isCity(city)) browsers_->cityClicked(city);
+    } else if (countries_.isCountry(country)) {
+        browsers_->countryClicked(country);
+    }
+}
 
 void GeoOverlay::clearAll() { selection_.clear(countries_.count()); }
 

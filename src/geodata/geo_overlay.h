@@ -9,6 +9,7 @@
 #include <array>
 #include <memory>
 
+#include "geodata/browser_link.h"
 #include "geodata/city_grid.h"
 #include "geodata/city_markers.h"
 #include "geodata/city_selection.h"
@@ -69,6 +70,10 @@ public:
     // "Unselect And Clear All".
     void clearAll();
 
+    // The city and country browsers, once the HUD has built them (may be null).
+    void setBrowsers(BrowserLink* browsers) { browsers_ = browsers; }
+    BrowserLink* browsers() const { return browsers_; }
+
     CountryTable& countries() { return countries_; }
     const CountryTable& countries() const { return countries_; }
     CityTable& cities() { return cities_; }
@@ -99,6 +104,7 @@ private:
     const BoundaryStore* boundaries_ = nullptr;
     const ZoneTree* zones_ = nullptr;
     float time_ = 0;  // accumulated frame time, for the pulse
+    BrowserLink* browsers_ = nullptr;
 };
 
 }  // namespace tnx::geodata
