@@ -139,9 +139,25 @@ void BrowserTable::sort(int column, int direction) {
         else std::stable_sort(order_.begin(), order_.end(), less);
     };
     switch (columnType(column)) {
-        case kColumnText:
-            run([&](int32_t a, int32_t b) { return compareNoCase(textOf(a, column), textOf(b, column)) < 0; });
+        case kColumnText: {
+            // The first eight letters, lower-cased, as one number decide most
+            // comparisons; only texts that agree on them are compared further.
+            std::vector<uint64_t> prefix(static_cast<size_t>(rowCount()));
+            for (int r = 0; r < rowCount(); ++r) {
+                const std::string_view t = textOf(r, column);
+                uint64_t key = 0;
+                for (size_t i = 0; i < 8; ++i) key = key << 8 | (i < t.size() ? kLower[uint8_t(t[i])] : 0u);
+                prefix[size_t(r)] = key;
+            }
+            run([&](int32_t a, int32_t b) {
+                const uint64_t ka = prefix[size_t(a)], kb = prefix[size_t(b)];
+                if (ka != kb) return ka < kb;
+                const std::string_view ta = textOf(a, column), tb = textOf(b, column);
+                if (ta.size() <= 8 || tb.size() <= 8) return ta.size() < tb.size();
+                return compareNoCase(ta.substr(8), tb.substr(8)) < 0;
+            });
             break;
+        }
         case kColumnReal:
         case kColumnWhole:
         case kColumnAltitude:
