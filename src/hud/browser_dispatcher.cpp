@@ -172,7 +172,11 @@ void BrowserDispatcher::dispatch(int operation, int kind, intptr_t value) {
 // --- showing ------------------------------------------------------------------------------
 
 void BrowserDispatcher::showPanel(BrowserKind kind, bool shown) {
-    if (BrowserPanel* p = panel(kind)) p->show(shown ? 1 : 0);
+    if (BrowserPanel* p = panel(kind)) {
+        // A panel shown comes in front of the others (they all start in one place).
+        if (shown && !p->visible()) root_.raise(p);
+        p->show(shown ? 1 : 0);
+    }
     if (!shown) closeFind(kind);
 }
 

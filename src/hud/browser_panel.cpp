@@ -31,7 +31,7 @@ constexpr gfx::Color kFooterFace = 0x90304050;
 constexpr gfx::Color kTrackFace = 0xC0303040;
 
 // Rank, name, second text, longitude, latitude, altitude or area, population.
-constexpr std::array<float, 7> kListWeights = {0.55f, 2.0f, 1.7f, 0.9f, 0.9f, 1.0f, 1.2f};
+constexpr std::array<float, 7> kListWeights = {0.55f, 1.9f, 1.6f, 1.05f, 1.05f, 1.0f, 1.3f};
 constexpr std::array<float, 4> kTitleWeights = {1, 1, 3, 1};
 
 std::vector<BrowserTable::Column> cityColumns(bool metric) {

@@ -27,7 +27,8 @@ public:
     enum PanelId : int32_t { kCityId = 0x104, kCountryId = 0x106, kOverviewId = 0x107, kHelpId = 0x108 };
     // Cells of the title row.
     enum TitleCell { kFindCell = 0, kToggleCell = 1, kTitleCell = 2, kCloseCell = 3 };
-    static constexpr float kListWidth = 16.0f, kTextWidth = 12.0f, kHeight = 10.0f;
+    // Sizes that fit a 5:4 view from where panels first appear.
+    static constexpr float kListWidth = 14.0f, kTextWidth = 12.0f, kHeight = 10.0f;
     static constexpr int kListRows = 16, kTextRows = 20;
     static constexpr size_t kMaxTitle = 100;
 

@@ -7,8 +7,10 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
+#include <QWindow>
 #include <algorithm>
 
+#include "hud/placed_window.h"
 #include "platform/text/text_encoding.h"
 
 namespace tnx::hud {
@@ -53,6 +55,12 @@ void FindDialog::open() {
     QObject::connect(edit, &QLineEdit::textChanged, d, [this] { textChanged(); });
     dialog_ = d;
     last_.clear();
+    // A panel's prompt belongs to the viewer's window, above it even in full screen.
+    if (!parent_)
+        if (QWindow* owner = PlacedWindow::viewerWindow(0)) {
+            d->winId();
+            if (QWindow* self = d->windowHandle()) self->setTransientParent(owner);
+        }
 
     // Where Qt would put it: over the middle of its window, or of the screen.
     d->adjustSize();

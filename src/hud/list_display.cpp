@@ -17,6 +17,7 @@ constexpr float kTwoLineHeight = 0.8f;
 constexpr float kFirstLineRaise = 0.15f, kSecondLineDrop = 0.35f;
 // Marked rows (a text panel's body lines) are set in by this much of a cell height.
 constexpr float kMarkIndent = 0.6f;
+constexpr float kCellPadding = 0.2f;
 
 gfx::Color darker(gfx::Color c, uint32_t k) {
     auto channel = [&](int shift) { return ((((c >> shift) & 0xFFu) * (255u - k)) / 256u) << shift; };
@@ -198,7 +199,8 @@ int ListDisplay::layoutCell(std::string_view text, int column, DisplayVertex* g,
     const float top = -cellGap_ / 2, ch = cellHeight_;
     font_->makeQuads(0, top, ch, text, n, g);
     if (n <= 0) return 0;
-    float left = columnLeft(column), w = columnWidth(column);
+    // A little room between a column's text and the next column's.
+    float left = columnLeft(column), w = columnWidth(column) - std::min(kCellPadding * ch, 0.2f * columnWidth(column));
     if (marked) {
         const float indent = std::min(kMarkIndent * ch, 0.5f * w);
         left += indent;

@@ -60,6 +60,9 @@ protected:
     virtual void sliderMoved(int /*part*/) {}
     // The panel's size changed (a loaded record): place and size the parts.
     virtual void layoutParts() {}
+    // A panel is many times a button's size: its frame is a thin edge.
+    float frameWidth() const override { return 0.02f * height_; }
+    float frameDepth() const override { return 0.02f * height_; }
     float minDepth() const override { return 0.3f * height_; }
     float maxDepth() const override { return 3.0f * height_; }
     float depthPerPixel() const override { return 0.1f; }

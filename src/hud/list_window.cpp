@@ -14,7 +14,8 @@
 namespace tnx::hud {
 
 namespace {
-constexpr QSize kDefaultSize(760, 420);
+// Every column at its default width.
+constexpr QSize kDefaultSize(940, 440);
 
 QString decode(std::string_view text) { return QString::fromStdString(text::windows1252ToUtf8(text)); }
 

@@ -7,6 +7,7 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QTimer>
+#include <QWindow>
 
 #include "platform/win/host_window.h"
 #include "platform/win/message_queue.h"
@@ -57,9 +58,26 @@ QRect PlacedWindow::placement(const std::optional<WindowGeometry>& saved, QSize 
     return toQRect(WindowGeometry::fitOnScreen(wanted, screens, fallback));
 }
 
+QWindow* PlacedWindow::viewerWindow(win::WindowId id) {
+    for (QWindow* w : QGuiApplication::topLevelWindows())
+        if (auto* host = dynamic_cast<win::HostWindow*>(w); host && (id == 0 || host->id() == id)) return host;
+    return nullptr;
+}
+
 void PlacedWindow::showBrowser(bool on) {
     if (on) {
         if (isVisible()) return;
+        // Owned by the viewer's window: a full-screen viewer does not hide it.
+        // Only a dialog's window is kept above the window it belongs to.
+        if (!owned_ && spec_.mainWindow) {
+            if (QWindow* owner = viewerWindow(spec_.mainWindow)) {
+                setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                               Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+                winId();
+                if (QWindow* self = windowHandle()) self->setTransientParent(owner);
+                owned_ = true;
+            }
+        }
         setAttribute(Qt::WA_ShowWithoutActivating, true);
         show();
         raise();

@@ -35,6 +35,9 @@ public:
     // Stores the frame rectangle (the placed one while never shown) and the
     // given column widths under the title.
     void storePlacement(const std::array<int32_t, WindowGeometry::kColumns>& widths) const;
+    // The viewer's window of that id (any of them for 0), or null; browser
+    // windows and prompts stay above it, as windows it owns.
+    static QWindow* viewerWindow(win::WindowId id);
     // The usable areas of the screens, the primary first.
     static std::vector<win::Rect> screenAreas();
     // Where the window opens: the saved frame (or a default size in the
@@ -62,6 +65,7 @@ private:
     QRect wanted_;
     QAction* toggle_ = nullptr;
     bool shownOnce_ = false;
+    bool owned_ = false;
     bool fitting_ = false;
 };
 

@@ -170,6 +170,7 @@ TEST_F(Browsers, TitleCellsHideTheBrowserOrSwitchItToItsWindowAndBack) {
     // The text panels switch the same way.
     bar_->command(ButtonBar::kCmdHelp, 0);
     BrowserPanel* help = browsers_->panel(BrowserKind::Help);
+    EXPECT_EQ(root_->atZ(0), help);  // in front of the panels shown before it
     clickCell(*help, help->titleRow(), BrowserPanel::kToggleCell);
     EXPECT_TRUE(windows_[3]->shown);
     EXPECT_FALSE(help->visible());
