@@ -170,11 +170,13 @@ int32_t Application::restoreDeviceObjects() {
         settings::optionBlock().loadFromPreferences();
         ViewerCore& core = *current_->core;
         auto hud = std::make_unique<HudLayer>(core.fieldOfView(), core.width(), core.height(), core.font());
-        HudLayer* hudLayer = hud.get();
-        core.setHud(std::move(hud));
         auto view = std::make_unique<GlobeView>(*d, core.fieldOfView(), *this, launch_);
         view->scene().setFont(core.font());
-        hudLayer->setInfoSource(&view->scene().overlay().infoTexts());
+        hud->setInfoSource(&view->scene().overlay().infoTexts());
+        // The browsers' windows belong to the interactive viewer on screen.
+        const bool windows = saverMode() == SaverMode::InteractiveViewer && !launch_.snapshotPath;
+        hud->connectBrowsers(view->scene().overlay(), view->scene().camera(), mainWindow(), windows);
+        core.setHud(std::move(hud));
         core.setScene(std::move(view));
         core.loadSettings();
     }

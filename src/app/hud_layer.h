@@ -1,22 +1,37 @@
 // The HUD root as the viewer core's HUD part: built with its elements,
 // restored with the device, updated and drawn each frame, offered the mouse
-// before the scene.
+// before the scene. It also holds the browsers' dispatcher, which links the
+// city and country browsers to the geography once the scene exists.
 #pragma once
 
 #include <memory>
 
 #include "app/viewer_part.h"
 #include "geodata/info_texts.h"
+#include "hud/browser_dispatcher.h"
 #include "hud/hud_root.h"
 #include "hud/readout_display.h"
+
+namespace tnx::camera {
+class Camera;
+}
+namespace tnx::geodata {
+class GeoOverlay;
+}
 
 namespace tnx::app {
 
 class HudLayer : public ViewerPart {
 public:
     HudLayer(float fov, int32_t width, int32_t height, const text::TextureFont* font);
+    ~HudLayer() override;
 
     hud::HudRoot& root() { return root_; }
+    hud::BrowserDispatcher& browsers() { return *browsers_; }
+    // The geography and the camera are there: the browsers are filled and
+    // linked to them; their window forms exist when `windows` is set.
+    void connectBrowsers(geodata::GeoOverlay& overlay, camera::Camera& camera, win::WindowId mainWindow,
+                         bool windows);
 
     void restore(gfx::Device& device, float fieldOfView) override;
     void invalidate() override { root_.invalidate(); }
@@ -35,6 +50,8 @@ private:
     hud::HudRoot root_;
     hud::ReadoutDisplay readouts_{root_};
     const geodata::InfoTexts* texts_ = nullptr;
+    // Goes before the root: it unlinks the panels and stores the windows' places.
+    std::unique_ptr<hud::BrowserDispatcher> browsers_;
 };
 
 }  // namespace tnx::app

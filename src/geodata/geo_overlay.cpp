@@ -164,10 +164,18 @@ void GeoOverlay::hover(bool onGlobe, float longitude, float latitude, float alti
 }
 
 void GeoOverlay::click() {
-    const bool countryClick = selection_.hoveredCity == 0 && countries_.isCountry(selection_.hoveredCountry);
-    const int country = selection_.hoveredCountry;
+    const int city = selection_.hoveredCity, country = selection_.hoveredCountry;
+    const bool countryClick = city == 0 && countries_.isCountry(country);
+    const bool wasMarked = selection_.markedPosition(city) >= 0;
     selection_.click(countries_.count());
     if (countryClick) infoTexts_.showOverview(country, countries_);
+    if (!browsers_) return;
+    // A city that becomes marked, or a country picked, shows in the browsers.
+    if (city != 0) {
+        if (!wasMarked && cities_.isCity(city)) browsers_->cityClicked(city);
+    } else if (countries_.isCountry(country)) {
+        browsers_->countryClicked(country);
+    }
 }
 
 void GeoOverlay::clearAll() {

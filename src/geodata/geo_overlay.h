@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 
+#include "geodata/browser_link.h"
 #include "geodata/city_grid.h"
 #include "geodata/city_markers.h"
 #include "geodata/city_selection.h"
@@ -103,6 +104,9 @@ public:
     void appendSiteItems(win::Menu& edit) const;
     // Edit, add or delete a site; 1 when the city table changed.
     int siteCommand(int which, const SitePoint& at);
+    // The city and country browsers, once the HUD has built them (may be null).
+    void setBrowsers(BrowserLink* browsers) { browsers_ = browsers; }
+    BrowserLink* browsers() const { return browsers_; }
 
     CountryTable& countries() { return countries_; }
     const CountryTable& countries() const { return countries_; }
@@ -144,6 +148,7 @@ private:
     const BoundaryStore* boundaries_ = nullptr;
     const ZoneTree* zones_ = nullptr;
     float time_ = 0;  // accumulated frame time, for the pulse
+    BrowserLink* browsers_ = nullptr;
 };
 
 }  // namespace tnx::geodata

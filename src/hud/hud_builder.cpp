@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "hud/browser_panel.h"
 #include "hud/button_bar.h"
 #include "hud/hud_clock.h"
 
@@ -30,6 +31,15 @@ void HudBuilder::build(HudRoot& root) {
     clock->placeAt(right - margin - 2.15f, top - margin, z);
     root.add(std::move(clock));
 
+    // The browsers' panels, hidden until the button bar shows them; they are
+    // filled when the geography is there.
+    auto addPanel = [&](BrowserKind kind) {
+        auto panel = std::make_unique<BrowserPanel>(kind);
+        BrowserPanel* p = panel.get();
+        if (root.add(std::move(panel)) >= 0) p->build();
+    };
+    addPanel(BrowserKind::City);
+
     // The button bar down the left side, near enough for its labels to be
     // read (its buttons are less than a tenth of its size).
     auto bar = std::make_unique<ButtonBar>();
@@ -39,7 +49,11 @@ void HudBuilder::build(HudRoot& root) {
     bar->placeAt(-root.halfExtentX() * bz + margin, root.halfExtentY() * bz - margin, bz);
     if (root.add(std::move(bar)) >= 0) b->build();
 
-    // The status line under the clock.
+    addPanel(BrowserKind::Country);
+    addPanel(BrowserKind::Overview);
+    addPanel(BrowserKind::Help);
+
+    // The status read-out under the clock.
     auto status = std::make_unique<HudElement>(kStatus);
     status->init(HudElement::kFontTexture, kStatusWidth, 0.25f, 0, kReadoutGlyphs, 0xA0202C38, 0xA0FFFF00, 0xFF80FFFF);
     status->placeAt(right - margin - kStatusWidth, top - margin - pitch, z);

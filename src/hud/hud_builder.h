@@ -1,7 +1,7 @@
-// Creates the HUD's own elements — the three read-outs (pointer, city,
-// country), the clock, the button bar and the status line (the camera's
-// place) — in their creation order (which is also their saving
-// order), placed for a first run where a saved layout does not place them.
+// Creates the HUD's own elements — the three read-outs, the clock, the
+// browsers' panels, the button bar and the status read-out — in their
+// creation order (which is also their saving order), placed for a first run
+// where a saved layout does not place them.
 #pragma once
 
 #include <cstdint>
@@ -19,6 +19,9 @@ public:
         kClock = 0x103,
         kCityPanel = 0x104,
         kButtonBar = 0x105,
+        kCountryPanel = 0x106,
+        kOverviewPanel = 0x107,
+        kHelpPanel = 0x108,
         kStatus = 0x109,
     };
     // Depth of the small read-outs on a first run: their text about 22

@@ -141,6 +141,16 @@ void HudRoot::openColourEditor(std::span<uint32_t* const> colours, HudElement* o
     hovered_ = zPosition(hoveredElement);
 }
 
+void HudRoot::raise(const HudElement* element) {
+    const int p = zPosition(element);
+    if (p < 0) return;
+    HudElement* capturedElement = atZ(captured_);
+    HudElement* hoveredElement = atZ(hovered_);
+    bringToFront(p);
+    captured_ = zPosition(capturedElement);
+    hovered_ = zPosition(hoveredElement);
+}
+
 void HudRoot::removeClosedEditors() {
     for (const auto& e : elements_)
         if (e->isColourEditor() && static_cast<ColourEditor*>(e.get())->closeRequested()) {

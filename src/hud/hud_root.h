@@ -44,6 +44,8 @@ public:
     void setTile(int index, int column, int row);
     // Destroys every element with that id.
     void removeAllWithId(int32_t id);
+    // Puts an element in front of the others (behind an open colour editor).
+    void raise(const HudElement* element);
     // Opens the colour editor for up to four colours of `owner`, replacing
     // any editor already open, in front of everything.
     void openColourEditor(std::span<uint32_t* const> colours, HudElement* owner);

@@ -1,0 +1,295 @@
+#include "hud/browser_dispatcher.h"
+
+#include <string>
+#include <vector>
+
+#include "core/process_state.h"
+#include "geodata/geo_overlay.h"
+#include "geodata/pack_archive.h"
+#include "hud/button_bar.h"
+#include "hud/hud_root.h"
+#include "settings/option_block.h"
+
+namespace tnx::hud {
+
+namespace {
+constexpr std::array<BrowserKind, 4> kKinds = {BrowserKind::City, BrowserKind::Country, BrowserKind::Overview,
+                                              BrowserKind::Help};
+
+// The button bar's command of each browser.
+uint32_t browserCommand(BrowserKind kind) {
+    switch (kind) {
+        case BrowserKind::City: return ButtonBar::kCmdCityBrowser;
+        case BrowserKind::Country: return ButtonBar::kCmdCountryBrowser;
+        case BrowserKind::Overview: return ButtonBar::kCmdOverview;
+        case BrowserKind::Help: return ButtonBar::kCmdHelp;
+    }
+    return 0;
+}
+
+// What the button bar calls each browser when one asks to close or switch.
+int closedKind(BrowserKind kind) {
+    switch (kind) {
+        case BrowserKind::City: return 0;
+        case BrowserKind::Country: return 1;
+        case BrowserKind::Overview: return 5;
+        case BrowserKind::Help: return 6;
+    }
+    return -1;
+}
+
+bool validKind(int kind) { return kind >= 1 && kind <= 4; }
+}  // namespace
+
+const char* browserTitle(BrowserKind kind) {
+    switch (kind) {
+        case BrowserKind::City: return "City List";
+        case BrowserKind::Country: return "Country And Entity List";
+        case BrowserKind::Overview: return "Overview";
+        case BrowserKind::Help: return "Help";
+    }
+    return "";
+}
+
+BrowserDispatcher::BrowserDispatcher(HudRoot& root) : root_(root) {
+    for (BrowserKind k : kKinds) {
+        panels_[index(k)] = dynamic_cast<BrowserPanel*>(root.findById(BrowserPanel::idFor(k)));
+        if (BrowserPanel* p = panels_[index(k)]) p->setActions(this);
+    }
+    bar_ = dynamic_cast<ButtonBar*>(root.findById(ButtonBar::kId));
+    if (bar_) bar_->setPresenter(this);
+}
+
+BrowserDispatcher::~BrowserDispatcher() {
+    disconnect();
+    for (auto& w : windows_) w.reset();
+    for (auto& f : finds_) f.reset();
+    // The root and its elements outlive this only when the layer goes first.
+    if (bar_ && root_.findById(ButtonBar::kId) == bar_) bar_->setPresenter(nullptr);
+    for (BrowserKind k : kKinds)
+        if (panels_[index(k)] && root_.findById(BrowserPanel::idFor(k)) == panels_[index(k)])
+            panels_[index(k)]->setActions(nullptr);
+}
+
+void BrowserDispatcher::connect(geodata::GeoOverlay& overlay, CameraPointer pointCamera, CommandPoster post,
+                                Makers makers, win::WindowId mainWindow) {
+    overlay_ = &overlay;
+    pointCamera_ = std::move(pointCamera);
+    post_ = std::move(post);
+    makers_ = std::move(makers);
+    if (BrowserPanel* p = panel(BrowserKind::City)) p->fillCities(overlay.cities(), overlay.countries(), metric());
+    if (BrowserPanel* p = panel(BrowserKind::Country)) p->fillCountries(overlay.countries());
+    for (BrowserKind k : kKinds) {
+        const bool list = k == BrowserKind::City || k == BrowserKind::Country;
+        const auto& make = list ? makers_.listWindow : makers_.textWindow;
+        if (!make) continue;
+        BrowserWindowSpec spec;
+        spec.kind = k;
+        spec.title = browserTitle(k);
+        spec.table = list && panel(k) ? &panel(k)->table() : nullptr;
+        if (list && !spec.table) continue;
+        spec.dispatch = [this](int op, int kind, intptr_t value) { dispatch(op, kind, value); };
+        spec.mainWindow = mainWindow;
+        windows_[index(k)] = make(spec);
+    }
+    overlay.setBrowsers(this);
+
+    std::vector<uint8_t> readme;
+    size_t length = 0;
+    if (geodata::readDataFile("readme.txt", readme, length) != geodata::PackArchive::kNotFound)
+        showHelp(std::string_view(reinterpret_cast<const char*>(readme.data()), std::min(length, readme.size())));
+    else
+        showHelp({});
+    showOverview(overlay.countries().find("World"));
+    // Each browser in the form and state the options keep.
+    if (bar_)
+        for (BrowserKind k : kKinds) bar_->command(browserCommand(k), 1);
+}
+
+void BrowserDispatcher::disconnect() {
+    for (auto& w : windows_)
+        if (w) w->storeGeometry();
+    for (BrowserKind k : kKinds) closeFind(k);
+    if (overlay_ && overlay_->browsers() == this) overlay_->setBrowsers(nullptr);
+    overlay_ = nullptr;
+}
+
+bool BrowserDispatcher::metric() const {
+    return settings::optionBlock().on(settings::OptionBlock::kMetricUnits);
+}
+
+void BrowserDispatcher::redraw() {
+    app::processState().forceRedraw = true;
+    if (post_) post_(kCmdUpdateFrame, 0);
+}
+
+void BrowserDispatcher::closeFind(BrowserKind kind) {
+    if (FindPrompt* f = finds_[index(kind)].get()) f->close();
+}
+
+// --- the dispatcher ---------------------------------------------------------------------
+
+void BrowserDispatcher::dispatch(int operation, int kind, intptr_t value) {
+    const BrowserKind k = BrowserKind(validKind(kind) ? kind : 1);
+    BrowserWindow* w = validKind(kind) ? window(k) : nullptr;
+    switch (operation) {
+        case kDispatchPick:
+            if (kind == int(BrowserKind::City)) pickCity(int(value));
+            else if (kind == int(BrowserKind::Country)) pickCountry(int(value));
+            redraw();
+            break;
+        case kDispatchClosed:
+            if (!validKind(kind)) break;
+            if (post_) post_(browserCommand(k), 0);
+            else if (bar_) bar_->command(browserCommand(k), 0);
+            break;
+        case kDispatchShow:
+            if (w) w->show(value != 0);
+            break;
+        case kDispatchSelect:
+            if (w && (k == BrowserKind::City || k == BrowserKind::Country)) w->select(int(value), 0);
+            break;
+        case kDispatchSwitchForm:
+            if (post_) post_(ButtonBar::kCmdSwitchForm, kind);
+            else if (bar_) bar_->command(ButtonBar::kCmdSwitchForm, kind);
+            break;
+        case kDispatchRefresh:
+            if (BrowserWindow* city = window(BrowserKind::City)) city->refreshColumns();
+            break;
+        case kDispatchSetText:
+            if (w && value && (k == BrowserKind::Overview || k == BrowserKind::Help)) {
+                const auto* t = reinterpret_cast<const WindowText*>(value);
+                w->setText(t->which, t->text);
+            }
+            break;
+        case kDispatchToggleMenu:
+            if (w) w->setToggleEnabled(value != 0);
+            break;
+        default: break;
+    }
+}
+
+// --- showing ------------------------------------------------------------------------------
+
+void BrowserDispatcher::showPanel(BrowserKind kind, bool shown) {
+    if (BrowserPanel* p = panel(kind)) {
+        // A panel shown comes in front of the others (they all start in one place).
+        if (shown && !p->visible()) root_.raise(p);
+        p->show(shown ? 1 : 0);
+    }
+    if (!shown) closeFind(kind);
+}
+
+void BrowserDispatcher::showWindow(BrowserKind kind, bool shown) { dispatch(kDispatchShow, int(kind), shown); }
+
+void BrowserDispatcher::unitsChanged() {
+    if (BrowserPanel* p = panel(BrowserKind::City)) p->setHeaders(metric());
+    dispatch(kDispatchRefresh, int(BrowserKind::City), 0);
+}
+
+// --- the panels ----------------------------------------------------------------------------
+
+void BrowserDispatcher::titleCommand(BrowserPanel& p, int cell) {
+    const BrowserKind kind = p.kind();
+    switch (cell) {
+        case BrowserPanel::kFindCell: {
+            if (!p.isList() || !makers_.findPrompt) break;
+            auto& prompt = finds_[index(kind)];
+            if (!prompt) prompt = makers_.findPrompt(kind, [this, kind](std::string_view t) { findInPanel(kind, t); });
+            if (prompt) prompt->open();
+            break;
+        }
+        case BrowserPanel::kToggleCell:
+            closeFind(kind);
+            if (bar_) bar_->browserClosed(closedKind(kind), int(kind));
+            break;
+        case BrowserPanel::kCloseCell:
+            closeFind(kind);
+            if (bar_) bar_->browserClosed(closedKind(kind), 0);
+            break;
+        default: break;
+    }
+}
+
+void BrowserDispatcher::rowPicked(BrowserPanel& p, int dataRow) { dispatch(kDispatchPick, int(p.kind()), dataRow + 1); }
+
+void BrowserDispatcher::findInPanel(BrowserKind kind, std::string_view text) {
+    if (BrowserPanel* p = panel(kind)) p->find(text);
+    redraw();
+}
+
+// --- the overlay's side ---------------------------------------------------------------------
+
+void BrowserDispatcher::pickCity(int city) {
+    if (!overlay_ || !overlay_->cities().isCity(city)) return;
+    geodata::CitySelection& selection = overlay_->selection();
+    if (selection.selectedCity == city) {
+        selection.selectedCity = 0;
+        return;
+    }
+    selection.selectedCity = city;
+    const geodata::CityRecord& c = overlay_->cities()[city];
+    if (pointCamera_) pointCamera_(c.longitude, c.latitude);
+}
+
+void BrowserDispatcher::pickCountry(int country) {
+    if (!overlay_ || !overlay_->countries().isCountry(country)) return;
+    const geodata::CountryRecord& k = *overlay_->countries().get(country);
+    if (pointCamera_) pointCamera_(k.longitude, k.latitude);
+    geodata::CitySelection& selection = overlay_->selection();
+    selection.selectedCountry = selection.selectedCountry == country ? 0 : country;
+    showOverview(country);
+}
+
+void BrowserDispatcher::cityClicked(int city) {
+    if (BrowserPanel* p = panel(BrowserKind::City)) p->selectIndex(city);
+    dispatch(kDispatchSelect, int(BrowserKind::City), city);
+}
+
+void BrowserDispatcher::countryClicked(int country) {
+    if (BrowserPanel* p = panel(BrowserKind::Country)) p->selectIndex(country);
+    dispatch(kDispatchSelect, int(BrowserKind::Country), country);
+    showOverview(country);
+}
+
+void BrowserDispatcher::refillCities() {
+    if (!overlay_) return;
+    if (BrowserPanel* p = panel(BrowserKind::City)) p->fillCities(overlay_->cities(), overlay_->countries(), metric());
+    dispatch(kDispatchRefresh, int(BrowserKind::City), 0);
+}
+
+void BrowserDispatcher::showOverview(int country) {
+    if (!overlay_) return;
+    const geodata::CountryTable& countries = overlay_->countries();
+    const geodata::CountryRecord* k = countries.get(country);
+    const std::string name = k ? std::string(k->nameText()) : std::string();
+    const std::string_view background = countries.background(country), overview = countries.overview(country);
+    if (BrowserPanel* p = panel(BrowserKind::Overview)) {
+        p->setTitle(name);
+        p->setText("Background", 0, true);
+        p->setText(background, 1, false);
+        p->setText("Overview", 0, false);
+        p->setText(overview, 1, false);
+    }
+    const WindowText title{1, name};
+    dispatch(kDispatchSetText, int(BrowserKind::Overview), reinterpret_cast<intptr_t>(&title));
+    std::string body = "Background\r\n\r\n";
+    body.append(background);
+    body += "\r\n\r\nOverview\r\n\r\n";
+    body.append(overview);
+    const WindowText text{2, body};
+    dispatch(kDispatchSetText, int(BrowserKind::Overview), reinterpret_cast<intptr_t>(&text));
+}
+
+void BrowserDispatcher::showHelp(std::string_view readme) {
+    if (BrowserPanel* p = panel(BrowserKind::Help)) {
+        p->setTitle("Help");
+        p->setText(readme.empty() ? std::string_view("Help") : readme, 0, true);
+    }
+    const WindowText title{1, "Readme.txt"};
+    dispatch(kDispatchSetText, int(BrowserKind::Help), reinterpret_cast<intptr_t>(&title));
+    const WindowText text{2, readme.substr(0, std::min(readme.size(), kHelpWindowBytes))};
+    dispatch(kDispatchSetText, int(BrowserKind::Help), reinterpret_cast<intptr_t>(&text));
+}
+
+}  // namespace tnx::hud

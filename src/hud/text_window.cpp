@@ -1,0 +1,41 @@
+#include "hud/text_window.h"
+
+#include <QPlainTextEdit>
+
+#include "platform/text/text_encoding.h"
+
+namespace tnx::hud {
+
+namespace {
+constexpr QSize kDefaultSize(600, 480);
+
+QString decode(std::string_view text) { return QString::fromStdString(text::windows1252ToUtf8(text)); }
+}  // namespace
+
+TextWindow::TextWindow(const BrowserWindowSpec& spec) : PlacedWindow(spec, kDefaultSize) {
+    edit_ = new QPlainTextEdit(this);
+    edit_->setObjectName(QString::number(kEditId));
+    edit_->setReadOnly(true);
+    setCentralWidget(edit_);
+}
+
+void TextWindow::setText(int which, std::string_view text) {
+    if (which == 1) {
+        QString title = QString::fromStdString(spec().title);
+        title += '-';
+        title += decode(text);
+        setWindowTitle(title);
+    } else if (which == 2) {
+        // Line ends of any kind become the edit's own.
+        QString body = decode(text);
+        body.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        body.replace('\r', '\n');
+        edit_->setPlainText(body);
+    }
+}
+
+std::unique_ptr<BrowserWindow> makeTextWindow(const BrowserWindowSpec& spec) {
+    return std::make_unique<TextWindow>(spec);
+}
+
+}  // namespace tnx::hud
