@@ -8,7 +8,9 @@
 #include "app/error_texts.h"
 #include "app/globe_view.h"
 #include "app/hud_layer.h"
+#include "settings/configuration.h"
 #include "settings/option_block.h"
+#include "settings/screen_saver_settings_dialog.h"
 #include "platform/gfx/gl_device.h"
 #include "platform/home/program_home.h"
 #include "platform/win/message_queue.h"
@@ -32,6 +34,7 @@ Application::Application(const std::string& commandLine, const LaunchOptions& la
     setModeFromCommandLine(cmd.mode);
     processState().saverMode = cmd.mode;
     processState().snapshotRun = launch.snapshotPath.has_value();
+    settings::configuration();  // loads "Terranox.ini"
     prefs_ = std::make_unique<settings::PreferencesStore>();
     prefs_->open(home::homeFile("pref.ini"));
     settings::setPreferences(prefs_.get());
@@ -78,9 +81,9 @@ void Application::settingsEntry(win::WindowId parent, int action) {
 }
 
 void Application::doConfig() {
-    // The screen-saver settings dialog arrives with the configuration
-    // dialogs; until then configuration opens the display settings.
-    settingsEntry(0, 0);
+    settings::ScreenSaverSettingsDialog::Entries entries;
+    entries.displaySettings = [this](QWidget*) { settingsEntry(0, 0); };
+    settings::ScreenSaverSettingsDialog::run(settings::configuration(), entries);
 }
 
 void Application::selectDevice(int unit) {

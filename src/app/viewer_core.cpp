@@ -4,6 +4,7 @@
 
 #include "core/frame_timer.h"
 #include "camera/mouse_state_tracker.h"
+#include "settings/configuration.h"
 #include "settings/settings_record_file.h"
 #include "platform/win/message_queue.h"
 
@@ -21,6 +22,9 @@ ViewerCore::ViewerCore(gfx::Device& device, SaverMode mode) : device_(&device), 
 
 ViewerCore::~ViewerCore() {
     if (maySaveSettingsFiles()) saveSettings();
+    // Only a dialog's OK changes the configuration; a file that could not
+    // be read is never rewritten otherwise.
+    if (resetRequested_ && settings::configuration().changed()) settings::configuration().save();
 }
 
 int ViewerCore::loadSettings() {
