@@ -1,6 +1,7 @@
 #include "app/home_region.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <utility>
 
@@ -15,37 +16,69 @@ namespace {
 constexpr double kDegree = 57.29577951308232;
 constexpr double kGlobeRadius = 63.71;  // scene units of 100 km
 
-// Time-zone territory names (as the locale data spells them) whose country
-// the tables call otherwise.
-constexpr std::pair<std::string_view, std::string_view> kAliases[] = {
-    {"Aland Islands", "Finland"},
-    {"Antigua And Barbuda", "Antigua and Barbuda"},
-    {"Bosnia And Herzegovina", "Bosnia and Herzegovina"},
-    {"Caribbean Netherlands", "Netherlands"},
-    {"Canary Islands", "Spain"},
-    {"Ceuta And Melilla", "Spain"},
-    {"Congo Brazzaville", "Republic of the Congo"},
-    {"Congo Kinshasa", "DR Congo"},
-    {"Curacao", "Curaçao"},
-    {"Guinea Bissau", "Guinea-Bissau"},
-    {"Heard And McDonald Islands", "Heard Island and McDonald Islands"},
-    {"Isle Of Man", "Isle of Man"},
-    {"Macedonia", "North Macedonia"},
-    {"Micronesia", "Micronesia"},
-    {"Palestinian Territories", "West Bank"},
-    {"Reunion", "France"},
-    {"Saint Barthelemy", "Saint Barthélemy"},
-    {"Saint Kitts And Nevis", "Saint Kitts and Nevis"},
-    {"Saint Pierre And Miquelon", "Saint Pierre and Miquelon"},
-    {"Saint Vincent And Grenadines", "Saint Vincent and the Grenadines"},
-    {"Sao Tome And Principe", "São Tomé and Príncipe"},
-    {"South Georgia And South Sandwich Islands", "South Georgia"},
-    {"Svalbard And Jan Mayen", "Svalbard"},
-    {"Trinidad And Tobago", "Trinidad and Tobago"},
-    {"Turks And Caicos Islands", "Turks and Caicos Islands"},
-    {"United States Virgin Islands", "United States Virgin Islands"},
-    {"Wallis And Futuna", "Wallis and Futuna"},
+// Time-zone territory names (as the locale data spells them) that the
+// tables call otherwise, or keep as part of another country; for regions
+// far from that country's capital, the city that stands for them.
+struct Alias {
+    std::string_view territory, country, city;
 };
+constexpr Alias kAliases[] = {
+    {"Aland Islands", "Finland", "Mariehamn"},
+    {"Ascension Island", "Saint Helena, Ascension and Tristan da Cunha", "Georgetown"},
+    {"Canary Islands", "Spain", "Las Palmas"},
+    {"Caribbean Netherlands", "Netherlands", "Kralendijk"},
+    {"Ceuta And Melilla", "Spain", ""},
+    {"Cocos Islands", "Cocos (Keeling) Islands", ""},
+    {"Congo Brazzaville", "Republic of the Congo", ""},
+    {"Congo Kinshasa", "DR Congo", ""},
+    {"Curacao", "Curaçao", ""},
+    {"Diego Garcia", "British Indian Ocean Territory", ""},
+    {"French Guiana", "France", "Cayenne"},
+    {"French Southern Territories", "French Southern and Antarctic Lands", ""},
+    {"Guadeloupe", "France", "Pointe-à-Pitre"},
+    {"Guinea Bissau", "Guinea-Bissau", ""},
+    {"Heard And McDonald Islands", "Heard Island and McDonald Islands", ""},
+    {"Macao", "Macau", ""},
+    {"Macedonia", "North Macedonia", ""},
+    {"Martinique", "France", "Fort-de-France"},
+    {"Mayotte", "France", "Mamoudzou"},
+    {"Palestinian Territories", "West Bank", ""},
+    {"Pitcairn", "Pitcairn Islands", ""},
+    {"Reunion", "France", "Saint-Denis"},
+    {"Saint Barthelemy", "Saint Barthélemy", ""},
+    {"Saint Helena", "Saint Helena, Ascension and Tristan da Cunha", ""},
+    {"Saint Vincent And Grenadines", "Saint Vincent and the Grenadines", ""},
+    {"Sao Tome And Principe", "São Tomé and Príncipe", ""},
+    {"South Georgia And South Sandwich Islands", "South Georgia", ""},
+    {"Svalbard And Jan Mayen", "Svalbard", ""},
+    {"Tristan Da Cunha", "Saint Helena, Ascension and Tristan da Cunha", "Edinburgh of the Seven Seas"},
+    {"Turkey", "Türkiye", ""},
+    {"United States Outlying Islands", "United States Pacific Island Wildlife Refuges", ""},
+};
+
+const Alias* aliasFor(std::string_view territory) {
+    for (const Alias& a : kAliases)
+        if (a.territory == territory) return &a;
+    return nullptr;
+}
+
+bool sameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
+    return true;
+}
+
+// The most populous city of that name (Windows-1252) in that country, or 0.
+int cityIn(const geodata::CityTable& cities, int country, std::string_view name) {
+    int best = 0;
+    for (int i = 1; i < cities.count(); ++i) {
+        const geodata::CityRecord& c = cities[i];
+        if (c.country == country && sameName(c.nameText(), name) && (!best || c.population > cities[best].population))
+            best = i;
+    }
+    return best;
+}
 
 double wrapLongitude(double degrees) {
     double d = std::fmod(degrees + 180.0, 360.0);
@@ -56,9 +89,8 @@ double wrapLongitude(double degrees) {
 }  // namespace
 
 std::string HomeRegion::countryNameFor(std::string_view territory) {
-    for (const auto& [from, to] : kAliases)
-        if (from == territory) return std::string(to);
-    return std::string(territory);
+    const Alias* a = aliasFor(territory);
+    return std::string(a ? a->country : territory);
 }
 
 HomeRegion::Centre HomeRegion::centre(const geodata::CountryTable& countries, const geodata::CityTable& cities,
@@ -68,8 +100,10 @@ HomeRegion::Centre HomeRegion::centre(const geodata::CountryTable& countries, co
         const int index = countries.find(text::utf8ToWindows1252(countryNameFor(territory)));
         if (const geodata::CountryRecord* country = index ? countries.get(index) : nullptr) {
             c.country = index;
-            if (const geodata::CityRecord* capital = cities.isCity(country->capitalCity) ? cities.get(country->capitalCity)
-                                                                                        : nullptr) {
+            const Alias* alias = aliasFor(territory);
+            int city = alias && !alias->city.empty() ? cityIn(cities, index, text::utf8ToWindows1252(alias->city)) : 0;
+            if (!city) city = country->capitalCity;
+            if (const geodata::CityRecord* capital = cities.isCity(city) ? cities.get(city) : nullptr) {
                 c.longitudeDeg = capital->longitude * kDegree;
                 c.latitudeDeg = capital->latitude * kDegree;
             } else {

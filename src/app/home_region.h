@@ -29,8 +29,9 @@ public:
     // differ ("South Korea" is "Korea, South"); the name itself otherwise.
     static std::string countryNameFor(std::string_view territory);
 
-    // The capital of the territory's country, else the country's reference
-    // point; without a country, the meridian of the UTC offset.
+    // The capital of the territory's country (or, for a region the tables
+    // count to a distant country, its own main city), else the country's
+    // reference point; without a country, the meridian of the UTC offset.
     static Centre centre(const geodata::CountryTable& countries, const geodata::CityTable& cities,
                          std::string_view territory, int utcOffsetSeconds);
 

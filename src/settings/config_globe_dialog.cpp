@@ -123,6 +123,7 @@ void ConfigGlobeDialog::buildControls() {
             auto* value = new QLabel(box);
             value->setObjectName(id(s.id) + QStringLiteral("value"));
             value->setMinimumWidth(30);
+            value->setNum(slider->value());
             connect(slider, &QSlider::valueChanged, value, [value](int v) { value->setNum(v); });
             connect(slider, &QSlider::valueChanged, this, [this] { changed(); });
             grid->addWidget(label, row, 0);

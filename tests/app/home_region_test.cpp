@@ -40,12 +40,14 @@ class HomeRegionTest : public ::testing::Test {
 protected:
     void SetUp() override {
         countries_.load(test::countryFile({{"France", "Paris", "", "", 6.7e7f, 0, 0, 0.8f, 0.04f},
-                                           {"Korea, South", "Seoul", "", "", 5e7f, 0, 0, 0.6f, 2.2f},
+                                           {"T\xfcrkiye", "Ankara", "", "", 8e7f, 0, 0, 0.7f, 0.57f},
                                            {"Chad", "", "", "", 1.6e7f, 0, 0, 0.26f, 0.33f}}));
         cities_.load(test::siteFile({{"France",
                                       {{"Lyon", 1, test::siteAngle(45.76), test::siteAngle(4.83), 170, 500000},
-                                       {"Paris", 0, test::siteAngle(48.86), test::siteAngle(2.35), 35, 2100000}}},
-                                     {"Korea, South", {{"Seoul", 0, test::siteAngle(37.57), test::siteAngle(126.98), 38, 9000000}}}}),
+                                       {"Paris", 0, test::siteAngle(48.86), test::siteAngle(2.35), 35, 2100000},
+                                       {"Saint-Denis", 1, test::siteAngle(48.94), test::siteAngle(2.36), 40, 110000},
+                                       {"Saint-Denis", 1, test::siteAngle(-20.88), test::siteAngle(55.45), 10, 315000}}},
+                                     {"T\xfcrkiye", {{"Ankara", 0, test::siteAngle(39.93), test::siteAngle(32.86), 938, 5000000}}}}),
                      countries_);
     }
     geodata::CountryTable countries_;
@@ -64,13 +66,23 @@ TEST_F(HomeRegionTest, TheZonesCountryPutsItsCapitalInTheMiddle) {
     {
         // The zone names the country as the locale data does; the table
         // spells it its own way.
-        ZoneEnvironment seoul("Asia/Seoul");
+        ZoneEnvironment istanbul("Europe/Istanbul");
         const clock::SystemRegion r = clock::systemRegion();
-        EXPECT_EQ(r.territory, "South Korea");
-        EXPECT_EQ(r.utcOffsetSeconds, 9 * 3600);
+        EXPECT_EQ(r.territory, "Turkey");
+        EXPECT_EQ(r.utcOffsetSeconds, 3 * 3600);
         const HomeRegion::Centre c = HomeRegion::centre(countries_, cities_, r.territory, r.utcOffsetSeconds);
         EXPECT_EQ(c.country, 2);
-        EXPECT_NEAR(c.longitudeDeg, 126.98, 0.01);
+        EXPECT_NEAR(c.longitudeDeg, 32.86, 0.01);
+    }
+    {
+        // Réunion counts to France but lies in the Indian Ocean: its own
+        // Saint-Denis, not the one by Paris and not Paris.
+        ZoneEnvironment reunion("Indian/Reunion");
+        const clock::SystemRegion r = clock::systemRegion();
+        const HomeRegion::Centre c = HomeRegion::centre(countries_, cities_, r.territory, r.utcOffsetSeconds);
+        EXPECT_EQ(c.country, 1);
+        EXPECT_NEAR(c.longitudeDeg, 55.45, 0.01);
+        EXPECT_NEAR(c.latitudeDeg, -20.88, 0.01);
     }
     // A country without a known capital city: its reference point.
     const HomeRegion::Centre chad = HomeRegion::centre(countries_, cities_, "Chad", 3600);
