@@ -10,7 +10,9 @@
 #include "app/hud_layer.h"
 #include "app/status_window.h"
 #include "camera/mouse_state_tracker.h"
+#include "settings/configuration.h"
 #include "settings/option_block.h"
+#include "settings/screen_saver_settings_dialog.h"
 #include "platform/gfx/gl_device.h"
 #include "platform/home/program_home.h"
 #include "platform/win/message_queue.h"
@@ -51,6 +53,7 @@ Application::Application(const std::string& commandLine, const LaunchOptions& la
             processState().stateWritable = false;
         }
     }
+    settings::configuration();  // loads "Terranox.ini"
     prefs_ = std::make_unique<settings::PreferencesStore>();
     prefs_->open(home::homeFile("pref.ini"));
     settings::setPreferences(prefs_.get());
@@ -97,9 +100,9 @@ void Application::settingsEntry(win::WindowId parent, int action) {
 }
 
 void Application::doConfig() {
-    // The screen-saver settings dialog arrives with the configuration
-    // dialogs; until then configuration opens the display settings.
-    settingsEntry(0, 0);
+    settings::ScreenSaverSettingsDialog::Entries entries;
+    entries.displaySettings = [this](QWidget*) { settingsEntry(0, 0); };
+    settings::ScreenSaverSettingsDialog::run(settings::configuration(), entries);
 }
 
 void Application::selectDevice(int unit) {

@@ -2,17 +2,23 @@
 
 #include "app/command_line.h"
 #include "app/floating_status.h"
-#include "app/viewer_core.h"
+#include "app/home_region.h"
 #include "core/process_state.h"
 #include "app/saver_framework.h"
+#include "app/viewer_core.h"
 #include "app/window_options.h"
 #include "camera/delete_location_dialog.h"
 #include "camera/mouse_state_tracker.h"
 #include "camera/save_location_dialog.h"
+#include "camera/saved_locations.h"
 #include "hud/button_bar.h"
+#include "platform/clock/system_region.h"
 #include "platform/home/program_home.h"
 #include "platform/win/message_queue.h"
+#include "settings/configuration.h"
 #include "settings/option_block.h"
+#include "settings/options_dialog.h"
+#include "settings/preferences_store.h"
 
 namespace tnx::app {
 
@@ -20,11 +26,16 @@ using settings::OptionBlock;
 using settings::optionBlock;
 
 namespace {
-globe::GlobeConfiguration startConfiguration() {
-    // The configuration dialogs and "Terranox.ini" supply this later; until
-    // then the built-in defaults.
-    return globe::GlobeConfiguration::defaults();
+
+// A view saved by an earlier run, which the camera resumes.
+bool hasSavedView() {
+    settings::PreferencesStore* store = settings::preferences();
+    if (!store || isFullScreenSaver()) return false;
+    camera::SavedLocations saved;
+    saved.load(*store);
+    return !saved.empty();
 }
+
 }  // namespace
 
 GlobeView::GlobeView(gfx::Device& device, float fov, SaverFramework& framework, const LaunchOptions& launch)
@@ -32,15 +43,39 @@ GlobeView::GlobeView(gfx::Device& device, float fov, SaverFramework& framework, 
       frustum_(int(device.viewport().width), int(device.viewport().height), fov) {
     std::optional<globe::UtcTime> fixed;
     if (launch.time) fixed = globe::AstroClock::parse(*launch.time);
-    scene_ = std::make_unique<globe::GlobeScene>(16, 8, 8, device, startConfiguration(), fov, *this, *this, frustum_,
-                                                 *this, fixed);
+    const bool firstRun = !hasSavedView();
+    scene_ = std::make_unique<globe::GlobeScene>(16, 8, 8, device, settings::configuration().globe().live(), fov,
+                                                 *this, *this, frustum_, *this, fixed);
     if (launch.lookAt)
         scene_->camera().placeAbove(launch.lookAt->longitudeDeg, launch.lookAt->latitudeDeg, launch.lookAt->altitudeKm);
+    else if (firstRun && !isFullScreenSaver())
+        placeAtHome(int(device.viewport().width), int(device.viewport().height), fov);
     scene_->overlay().setSiteEditor(&siteEditor_);
     syncViewOptions();
 }
 
-GlobeView::~GlobeView() = default;
+GlobeView::~GlobeView() { settings::OptionsDialog::close(); }
+
+void GlobeView::placeAtHome(int width, int height, float fov) {
+    const clock::SystemRegion region = clock::systemRegion();
+    const geodata::GeoOverlay& tables = scene_->overlay();
+    const HomeRegion::Centre c =
+        HomeRegion::centre(tables.countries(), tables.cities(), region.territory, region.utcOffsetSeconds);
+    scene_->camera().placeAbove(c.longitudeDeg, c.latitudeDeg, HomeRegion::altitudeKmForFill(width, height, fov));
+}
+
+void GlobeView::preview(const globe::GlobeConfiguration& config) {
+    // Applied once per frame however fast a slider moves.
+    pendingLook_ = config;
+    processState().forceRedraw = true;
+}
+
+void GlobeView::openOptions() {
+    settings::OptionsDialog::Hooks hooks;
+    hooks.mainWindow = framework_.mainWindow();
+    hooks.preview = [this](const globe::GlobeConfiguration& c) { preview(c); };
+    settings::OptionsDialog::open(settings::configuration(), hooks);
+}
 
 void GlobeView::restore(gfx::Device& device, float fieldOfView) {
     // One field of view for the culling, the scene's projections and the
@@ -65,7 +100,13 @@ void GlobeView::syncViewOptions() {
     v.metricUnits = o.on(OptionBlock::kMetricUnits);
 }
 
-void GlobeView::advance(float seconds) { scene_->advance(seconds); }
+void GlobeView::advance(float seconds) {
+    if (pendingLook_) {
+        scene_->applySettings(*pendingLook_);
+        pendingLook_.reset();
+    }
+    scene_->advance(seconds);
+}
 
 void GlobeView::draw(gfx::Device& device, float) {
     syncViewOptions();
@@ -91,7 +132,16 @@ bool GlobeView::handleOptionCommand(uint32_t id) {
 }
 
 void GlobeView::handleMessage(const win::Message& m) {
-    if (m.id == win::kWmCommand) handleOptionCommand(win::loWord(m.wParam));
+    if (m.id == win::kWmCommand) {
+        const uint32_t id = win::loWord(m.wParam);
+        handleOptionCommand(id);
+        if (id == kCmdOptions) openOptions();
+        if (id == kCmdResetGlobe) {
+            pendingLook_.reset();
+            scene_->applySettings(settings::configuration().globe().live());
+            processState().forceRedraw = true;
+        }
+    }
     scene_->handleMessage(m);
 }
 

@@ -59,15 +59,23 @@ public:
     bool alwaysOnTop() const override;
     void trackContextMenu(const win::Menu& menu) override;
 
+    // Shows a configuration on the globe from the next frame on (the
+    // configuration dialogs' live preview).
+    void preview(const globe::GlobeConfiguration& config);
+
 private:
     void syncViewOptions();
     bool handleOptionCommand(uint32_t id);
+    void openOptions();
+    // The first run: the user's region faces them, the globe large in view.
+    void placeAtHome(int width, int height, float fov);
 
     SaverFramework& framework_;
     camera::ViewFrustum frustum_;
     std::unique_ptr<globe::GlobeScene> scene_;
     geodata::DialogSiteEditor siteEditor_;
     camera::PointerCursor lastCursor_ = camera::PointerCursor::None;
+    std::optional<globe::GlobeConfiguration> pendingLook_;
 };
 
 }  // namespace tnx::app

@@ -56,8 +56,12 @@ bool HudLayer::handleMouse(const win::Message& m, bool& holdsDrag) {
 
 void HudLayer::handleMessage(const win::Message& m) {
     if (m.id != win::kWmCommand) return;
-    if (auto* bar = dynamic_cast<hud::ButtonBar*>(root_.findById(hud::ButtonBar::kId)))
-        bar->command(win::loWord(m.wParam), intptr_t(m.lParam));
+    auto* bar = dynamic_cast<hud::ButtonBar*>(root_.findById(hud::ButtonBar::kId));
+    if (!bar) return;
+    // Options set elsewhere (the Options dialog) light their buttons with
+    // the redraw they ask for.
+    if (win::loWord(m.wParam) == kCmdUpdateFrame) bar->syncLit();
+    else bar->command(win::loWord(m.wParam), intptr_t(m.lParam));
 }
 
 }  // namespace tnx::app

@@ -5,6 +5,7 @@
 #include "app/floating_status.h"
 #include "core/frame_timer.h"
 #include "camera/mouse_state_tracker.h"
+#include "settings/configuration.h"
 #include "settings/settings_record_file.h"
 #include "platform/win/message_queue.h"
 #include "platform/win/window_system.h"
@@ -23,6 +24,9 @@ ViewerCore::ViewerCore(gfx::Device& device, SaverMode mode) : device_(&device), 
 
 ViewerCore::~ViewerCore() {
     if (maySaveSettingsFiles()) saveSettings();
+    // Only a dialog's OK changes the configuration; a file that could not
+    // be read is never rewritten otherwise.
+    if (resetRequested_ && settings::configuration().changed()) settings::configuration().save();
 }
 
 int ViewerCore::loadSettings() {

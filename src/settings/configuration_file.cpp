@@ -20,18 +20,56 @@ void ConfigurationFile::setOwners(RecordOwner* globe, RecordOwner* music) {
 
 int ConfigurationFile::load() {
     const std::string name = fileName();
-    auto image = io::readWholeFile(home::homeFile(name));
-    if (!image) image = res::findDefaultResource(name);
-    if (!image) return -1;
-    return loadImage(*image);
+    auto file = io::readWholeFile(home::homeFile(name));
+    auto shipped = res::findDefaultResource(name);
+    std::optional<std::span<const uint8_t>> f, d;
+    if (file) f = *file;
+    if (shipped) d = *shipped;
+    return loadImages(f, d);
+}
+
+int ConfigurationFile::loadImages(std::optional<std::span<const uint8_t>> file,
+                                  std::optional<std::span<const uint8_t>> shipped) {
+    keptGlobe_.clear();
+    keptMusic_.clear();
+    damaged_ = false;
+    fileRead_ = false;
+    if (!file && !shipped) return -1;
+    if (shipped) readImage(*shipped);
+    // The shipped default is what a first run has, whatever it held.
+    damaged_ = false;
+    if (!file) return 0;
+    fileRead_ = true;
+    return readImage(*file);
 }
 
 int ConfigurationFile::loadImage(std::span<const uint8_t> image) {
     keptGlobe_.clear();
     keptMusic_.clear();
-    // The head is not checked; the records are handed over by position.
-    if (image.size() < kHeadLength) return kRecordOverrun;
-    return readChildrenInOrder(image.subspan(kHeadLength), {globeSlot(), musicSlot()});
+    damaged_ = false;
+    fileRead_ = true;
+    return readImage(image);
+}
+
+int ConfigurationFile::readImage(std::span<const uint8_t> image) {
+    // The records are found by position after the head; a head other than
+    // ours is noted but does not hide records that prove themselves by name
+    // and layout.
+    if (image.size() < kHeadLength) {
+        damaged_ = true;
+        return kRecordOverrun;
+    }
+    if (io::loadU32(image.data() + 4) != kHeadLength) damaged_ = true;
+    ChildRecords children(image.subspan(kHeadLength));
+    for (RecordOwner* owner : {globeSlot(), musicSlot()}) {
+        auto child = children.next();
+        if (!child) {
+            damaged_ = true;
+            break;
+        }
+        if (owner->readRecord(*child) != kRecordApplied) damaged_ = true;
+    }
+    return children.overrun() ? kRecordOverrun : kRecordApplied;
 }
 
 std::optional<std::vector<uint8_t>> ConfigurationFile::assemble() {

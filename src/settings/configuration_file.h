@@ -31,11 +31,20 @@ public:
     // unchanged, so the file keeps both records in their places.
     void setOwners(RecordOwner* globe, RecordOwner* music);
 
-    // Reads the file from the program's home, or the shipped default when
-    // the file cannot be read. Returns 0, -1 when there is neither, -2 when a
-    // record ran past the end of the file (what fitted before it is applied).
+    // Reads the shipped default, then the file from the program's home over
+    // it: a record the file cannot give (damaged, another layout, missing)
+    // stays as the shipped default gave it, and owners keep the shipped
+    // values of fields they cannot read. Returns 0, -1 when there is
+    // neither, -2 when a record of the file ran past its end.
     int load();
+    int loadImages(std::optional<std::span<const uint8_t>> file, std::optional<std::span<const uint8_t>> shipped);
+    // One image alone, over what the owners hold.
     int loadImage(std::span<const uint8_t> image);
+    // The last load met a file it could not wholly use: a head other than
+    // (0, 20), a record that was refused or missing.
+    bool damaged() const { return damaged_; }
+    // The last load read a file (not only the shipped default).
+    bool fileRead() const { return fileRead_; }
 
     // The file image, or nothing when it would exceed kMaxFileLength.
     std::optional<std::vector<uint8_t>> assemble();
@@ -46,8 +55,12 @@ public:
 private:
     RecordOwner* globe_ = nullptr;
     RecordOwner* music_ = nullptr;
+    int readImage(std::span<const uint8_t> image);
+
     PreservedRecord keptGlobe_;
     PreservedRecord keptMusic_;
+    bool damaged_ = false;
+    bool fileRead_ = false;
 
     RecordOwner* globeSlot() { return globe_ ? globe_ : &keptGlobe_; }
     RecordOwner* musicSlot() { return music_ ? music_ : &keptMusic_; }

@@ -12,7 +12,6 @@ size_t PreservedRecord::writeRecord(std::vector<uint8_t>& out) {
 }
 
 int PreservedRecord::readRecord(std::span<const uint8_t> record) {
-    bytes_.clear();
     RecordView view;
     int result = openRecord(record, name_, view);
     if (result != kRecordApplied) return result;

@@ -17,7 +17,7 @@ public:
     // nothing was kept, so the records after it keep their positions.
     size_t writeRecord(std::vector<uint8_t>& out) override;
     // Keeps a well-formed record of this name; anything else is refused and
-    // forgets what was kept.
+    // what was kept before stays.
     int readRecord(std::span<const uint8_t> record) override;
 
     const std::string& name() const { return name_; }

@@ -1,0 +1,55 @@
+// The configuration object: the globe configuration with its themes and the
+// music configuration, kept in "Terranox.ini". One per process, created and
+// loaded at its first use; written only when a dialog's OK asks for it.
+#pragma once
+
+#include "settings/configuration_file.h"
+#include "settings/globe_config_record.h"
+
+namespace tnx::settings {
+
+class Configuration {
+public:
+    // The built-in configuration; nothing read yet.
+    Configuration();
+    Configuration(const Configuration&) = delete;
+    Configuration& operator=(const Configuration&) = delete;
+
+    GlobeConfigRecord& globe() { return globe_; }
+    const GlobeConfigRecord& globe() const { return globe_; }
+    ConfigurationFile& file() { return file_; }
+
+    // Reads "Terranox.ini" over the shipped default (what the file cannot
+    // give stays as shipped) and, with "random" as the current theme, starts
+    // a saved theme drawn at random. Returns ConfigurationFile::load's result.
+    int load();
+    // True when the last load met a file it could not wholly use.
+    bool damaged() const { return damaged_; }
+    // Writes "Terranox.ini" now.
+    bool save();
+
+    // A dialog's OK changed the configuration: the viewer writes it when it
+    // ends (a damaged file is never rewritten before that).
+    void markChanged() { changed_ = true; }
+    bool changed() const { return changed_; }
+
+    // The whole configuration, for a dialog's Cancel.
+    struct Snapshot {
+        GlobeConfigRecord globe;
+    };
+    Snapshot snapshot() const { return Snapshot{globe_}; }
+    void restore(const Snapshot& s) { globe_ = s.globe; }
+
+private:
+    GlobeConfigRecord globe_;
+    // The music configuration's record is kept as read until the player's
+    // configuration owns it: it joins here and in setOwners.
+    ConfigurationFile file_;
+    bool damaged_ = false;
+    bool changed_ = false;
+};
+
+// The process-wide configuration, loaded at its first use.
+Configuration& configuration();
+
+}  // namespace tnx::settings
