@@ -24,7 +24,7 @@ long slowWriteMicroseconds() {
 bool writeAll(FILE* f, std::span<const uint8_t> data) {
     long pause = slowWriteMicroseconds();
     if (pause == 0) return std::fwrite(data.data(), 1, data.size(), f) == data.size();
-    constexpr size_t kBlock = 256;
+    constexpr size_t kBlock = 64;
     for (size_t at = 0; at < data.size(); at += kBlock) {
         size_t n = std::min(kBlock, data.size() - at);
         if (std::fwrite(data.data() + at, 1, n, f) != n || std::fflush(f) != 0) return false;
