@@ -1,14 +1,42 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test (unit, gui under Xvfb, data), then
 # prints CTest's summary. Extra arguments go to ctest (e.g. -L unit).
+#
+#   scripts/test.sh --sanitize [ctest args]   the program and every test built
+#       with AddressSanitizer and UBSan (gcc) in build-asan/, the data taken
+#       from the plain build's build/app
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build="${TERRANOX_BUILD_DIR:-$root/build}"
+sanitize=0
+if [ "${1:-}" = "--sanitize" ]; then
+  sanitize=1
+  shift
+fi
+plain="${TERRANOX_BUILD_DIR:-$root/build}"
+build="$plain"
 
 bash "$root/scripts/setup.sh" || exit 1
-bash "$root/scripts/build.sh" || exit 1
+if [ $sanitize -eq 1 ]; then
+  build="$root/build-asan"
+  TERRANOX_BUILD_DIR="$build" TERRANOX_CMAKE_OPTIONS="-DTERRANOX_SANITIZE=ON" \
+    bash "$root/scripts/build.sh" -j2 || exit 1
+else
+  bash "$root/scripts/build.sh" || exit 1
+fi
 if [ -x "$root/scripts/fetch-data.sh" ] && [ -x "$root/scripts/build-data.sh" ]; then
-  bash "$root/scripts/build-data.sh" || { echo "test: building the data failed" >&2; exit 1; }
+  TERRANOX_BUILD_DIR="$plain" bash "$root/scripts/build-data.sh" ||
+    { echo "test: building the data failed" >&2; exit 1; }
+fi
+if [ $sanitize -eq 1 ]; then
+  # The data beside the sanitized program: the plain build's, linked.
+  (cd "$plain/app" && find . -path ./terranox -prune -o -path ./.databuilder -prune -o -type f -print) |
+    while read -r f; do
+      mkdir -p "$build/app/$(dirname "$f")"
+      ln -f "$plain/app/$f" "$build/app/$f" 2>/dev/null || cp -f "$plain/app/$f" "$build/app/$f"
+    done
+  export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1:detect_stack_use_after_return=1"
+  export LSAN_OPTIONS="suppressions=$root/tests/sanitize/lsan.supp:print_suppressions=0"
+  export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:suppressions=$root/tests/sanitize/ubsan.supp"
 fi
 
 export QT_QPA_PLATFORM=xcb

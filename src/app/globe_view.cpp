@@ -227,8 +227,6 @@ void GlobeView::trackContextMenu(const win::Menu& menu) {
     win::Menu checked = menu;
     FloatingStatus* status = floatingStatus();
     hud::ButtonBar::checkMenu(checked, status && status->enabled());
-    // The Options dialog is not there yet: say so rather than do nothing.
-    checked.grey(kCmdOptions, true);
     if (uint32_t id = ws->trackPopupMenu(w, checked, x, y))
         win::messageQueue().post({w, win::kWmCommand, id, 0});
 }

@@ -1,0 +1,126 @@
+#!/usr/bin/env bash
+# Writes the fuzzers' seed corpus from the built data (build/app, made by
+# scripts/build-data.sh) into build-fuzz/corpus/<reader>/: small real files
+# whole, the pack archive's entries cut out of pack.dat, a small archive of
+# the small entries, the head of each tile file, single records out of the
+# settings files. Files a run of the viewer left in its home (3dvis.ini,
+# pref.ini) are taken too when present.
+#
+#   scripts/fuzz-corpus.sh [APP_DIR] [CORPUS_DIR]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+app="${1:-${TERRANOX_BUILD_DIR:-$root/build}/app}"
+out="${2:-$root/build-fuzz/corpus}"
+if [ ! -d "$app" ]; then
+  echo "fuzz-corpus: no built data in $app (run scripts/build-data.sh)" >&2
+  exit 1
+fi
+mkdir -p "$out"
+exec python3 - "$app" "$out" <<'PY'
+import os, struct, sys, glob
+
+app, out = sys.argv[1], sys.argv[2]
+SIG = struct.pack('<6I', 0x15678ADC, 0x22567855, 0xF3356DAA, 0xEEA23459, 0x41453B0C, 0x166CA81A)
+MAX_SEED = 256 * 1024
+
+def put(reader, name, data):
+    if not data:
+        return
+    d = os.path.join(out, reader)
+    os.makedirs(d, exist_ok=True)
+    with open(os.path.join(d, name), 'wb') as f:
+        f.write(data[:MAX_SEED])
+
+def read(path):
+    try:
+        with open(path, 'rb') as f:
+            return f.read()
+    except OSError:
+        return b''
+
+def find_ci(name):
+    for base in (app, os.path.join(app, 'pack')):
+        if not os.path.isdir(base):
+            continue
+        for f in os.listdir(base):
+            if f.lower() == name.lower():
+                return read(os.path.join(base, f))
+    return b''
+
+# The archive's entries by base name.
+entries = {}
+pack = read(os.path.join(app, 'pack.dat'))
+at = pack.find(SIG, 0, 0x200000) if pack else -1
+if at >= 0:
+    count = struct.unpack_from('<i', pack, at + 32)[0]
+    data_start = at + 44 + 96 * max(count, 0)
+    for i in range(max(count, 0)):
+        e = at + 44 + 96 * i
+        raw = pack[e:e + 72]
+        name = raw.split(b'\0', 1)[0].decode('latin-1')
+        off, length = struct.unpack_from('<II', pack, e + 72)
+        entries[name.split('\\')[-1].lower()] = pack[data_start + off:data_start + off + length]
+
+def data_file(name):
+    return entries.get(name.lower()) or find_ci(name)
+
+# A small archive of the small entries, and one of a single entry.
+def make_pack(items, lead=b''):
+    body, dirs = b'', b''
+    for name, data in items:
+        dirs += name.encode('latin-1')[:71].ljust(72, b'\0') + struct.pack('<II', len(body), len(data)) + b'\0' * 16
+        body += data
+    return lead + SIG + struct.pack('<IiII', 0, len(items), 0, 0) + dirs + body
+small = [(n, d) for n, d in sorted(entries.items()) if len(d) <= 16384][:6]
+put('pack_archive', 'small.dat', make_pack(small))
+put('pack_archive', 'offset.dat', make_pack(small[:1], lead=b'\x01' * 13))
+put('pack_archive', 'empty.dat', make_pack([]))
+
+for reader, name in [('country_table', 'country.bin'), ('city_table', 'site.bin'),
+                     ('boundary_store', 'CARTE.BIN2'), ('zone_tree', 'CARTE.ZONES'),
+                     ('star_field', 'star.bin')]:
+    put(reader, name, data_file(name))
+for n, d in entries.items():
+    if n.endswith('.jpg'):
+        put('image_decoder', n, d)
+for path in glob.glob(os.path.join(app, '**', '*.jpg'), recursive=True):
+    if os.path.getsize(path) <= MAX_SEED:
+        put('image_decoder', os.path.basename(path), read(path))
+for path in glob.glob(os.path.join(app, '**', '*.cur'), recursive=True):
+    put('cursor_file', os.path.basename(path), read(path))
+
+# Tile files: the head (header, index and the first tiles); the codec gets
+# stored tiles cut out behind the index.
+for path in sorted(glob.glob(os.path.join(app, 'globe*.te[mx]'))):
+    data = read(path)
+    put('tile_file', os.path.basename(path), data[:MAX_SEED])
+    for k in range(4):
+        start = 87440 + k * 20000
+        put('tile_codec', '%s.%d' % (os.path.basename(path), k), data[start:start + 8192])
+
+def records(data, name):
+    # Every stored record of that name: u32 size, then the NUL-ended name.
+    key = name.encode() + b'\0'
+    found, at = [], data.find(key)
+    while at >= 4:
+        size = struct.unpack_from('<I', data, at - 4)[0]
+        if 4 + len(key) <= size <= len(data) - (at - 4):
+            found.append(data[at - 4:at - 4 + size])
+        at = data.find(key, at + 1)
+    return found
+
+homes = [app] + glob.glob('/tmp/terranox-kill*/home*') + glob.glob(os.path.join(os.environ.get('HOME', '/'), '.terranox*'))
+for home in homes:
+    tag = os.path.basename(home.rstrip('/'))
+    vis = read(os.path.join(home, '3dvis.ini'))
+    put('settings_record_file', tag + '.3dvis.ini', vis)
+    for i, r in enumerate(records(vis, 'savecbuttons')):
+        put('hud_record', '%s.%d' % (tag, i), r)
+    for i, r in enumerate(records(vis, 'saveccity')):
+        put('city_selection', '%s.%d' % (tag, i), r)
+    put('configuration_file', tag + '.Terranox.ini', read(os.path.join(home, 'Terranox.ini')))
+    put('preferences_store', tag + '.pref.ini', read(os.path.join(home, 'pref.ini')))
+
+for reader in sorted(os.listdir(out)):
+    print('%-22s %d seeds' % (reader, len(os.listdir(os.path.join(out, reader)))))
+PY
