@@ -124,7 +124,6 @@ bool GlobeView::handleOptionCommand(uint32_t id) {
     switch (id) {
         case 40020: o.set(OptionBlock::kHudShown, 0); break;
         case 40023: o.set(OptionBlock::kHudShown, 1); break;
-        case kCmdResetGlobe: scene_->applySettings(startConfiguration()); break;
         default: return false;
     }
     processState().forceRedraw = true;

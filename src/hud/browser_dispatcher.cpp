@@ -292,4 +292,21 @@ void BrowserDispatcher::showHelp(std::string_view readme) {
     dispatch(kDispatchSetText, int(BrowserKind::Help), reinterpret_cast<intptr_t>(&text));
 }
 
+void BrowserDispatcher::showText(BrowserKind kind, const geodata::BrowserText& text) {
+    if (kind != BrowserKind::Overview && kind != BrowserKind::Help) return;
+    if (text.parts.empty() && text.body.empty()) return;
+    if (BrowserPanel* p = panel(kind)) {
+        p->setTitle(text.title);
+        bool first = true;
+        for (const geodata::TextPart& part : text.parts) {
+            p->setText(part.text, part.marked ? 1 : 0, first);
+            first = false;
+        }
+    }
+    const WindowText caption{1, text.caption};
+    dispatch(kDispatchSetText, int(kind), reinterpret_cast<intptr_t>(&caption));
+    const WindowText body{2, std::string_view(text.body).substr(0, std::min(text.body.size(), kHelpWindowBytes))};
+    dispatch(kDispatchSetText, int(kind), reinterpret_cast<intptr_t>(&body));
+}
+
 }  // namespace tnx::hud

@@ -79,6 +79,9 @@ public:
     void refillCities() override;
     void showOverview(int country) override;
     void showHelp(std::string_view readme) override;
+    // BrowserPresenter: a text made by the read-outs (the overview after
+    // "Unselect And Clear All", the help) for a text panel and its window.
+    void showText(BrowserKind kind, const geodata::BrowserText& text) override;
 
     // The overlay's list picks.
     void pickCity(int city);
