@@ -121,6 +121,17 @@ for home in homes:
     put('configuration_file', tag + '.Terranox.ini', read(os.path.join(home, 'Terranox.ini')))
     put('preferences_store', tag + '.pref.ini', read(os.path.join(home, 'pref.ini')))
 
+# Made-up seeds where no run leaves a file: a configuration file of the two
+# empty records, and one saved view.
+def record(name, body=b''):
+    key = name.encode() + b'\0'
+    return struct.pack('<I', 4 + len(key) + len(body)) + key + body
+put('configuration_file', 'made.Terranox.ini',
+    struct.pack('<5I', 0, 20, 0, 0, 0) + record('saveconfigglobe', b'\0' * 16) + record('saveconfigmp3', b'\0' * 16))
+view = b'Home'.ljust(56, b'\0') + struct.pack('<10f', 0.5, 0, 0, -200, 0, 0, 1, 0, 1, 0)
+put('saved_locations', 'one.view', view)
+put('saved_locations', 'two.view', view + view[:60])
+
 for reader in sorted(os.listdir(out)):
     print('%-22s %d seeds' % (reader, len(os.listdir(os.path.join(out, reader)))))
 PY

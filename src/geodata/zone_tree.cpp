@@ -85,7 +85,11 @@ private:
                 return;
             }
             ZoneNode region(ZoneNode::kRegion);
-            if (!beginsWithDigit(lines_[at_])) region.name = std::string(lines_[at_++].substr(1));
+            if (!beginsWithDigit(lines_[at_])) {
+                // A name line; an empty line is a region without a name.
+                std::string_view line = lines_[at_++];
+                region.name = std::string(line.substr(line.empty() ? 0 : 1));
+            }
             readIndexList(region.indices);
             if (!region.indices.empty()) block.children.push_back(std::move(region));
         }

@@ -77,6 +77,17 @@ TEST_F(ZoneTreeTest, TextEndingWithoutEndLineOrLineBreakStopsAtItsEnd) {
     EXPECT_EQ(tree_.hitTest(0, 0), nullptr);
 }
 
+// An empty line where a region's name would stand (found by fuzzing: it
+// threw out of the parser) starts a region without a name.
+TEST_F(ZoneTreeTest, AnEmptyLineInsideABlockIsARegionWithoutName) {
+    load("1 Peru\r\n\r\n8\r\n\nE\r\n1 Chile\r\n9\r\nE\r\n");
+    ASSERT_EQ(tree_.blockCount(), 2);
+    ASSERT_EQ(tree_.block(1)->children.size(), 1u);
+    EXPECT_EQ(tree_.block(1)->children[0].name, "");
+    EXPECT_EQ(regionIndices(1, 0), std::vector<int32_t>{8});
+    EXPECT_EQ(regionIndices(2, 0), std::vector<int32_t>{9});
+}
+
 TEST_F(ZoneTreeTest, AFirstHeaderWithoutDigitHasNoRegions) {
     load("Header\r\n12\r\nE\r\n1 Chile\r\n13\r\nE\r\n");
     ASSERT_EQ(tree_.blockCount(), 2);
