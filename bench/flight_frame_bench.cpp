@@ -1,18 +1,35 @@
 // A whole frame (advance, terrain, sky, draw, present) during the saver's
 // automatic flight, on the OpenGL device. Run under an X server whose screen
-// is the size to measure, e.g. xvfb-run -s '-screen 0 1280x720x24'. The
-// loop's pacing sleeps are skipped, so the time is the frame's own work.
+// is the size to measure, e.g. xvfb-run -s '-screen 0 1920x1080x24'.
+//
+// The flight runs on a simulated clock that moves 25 ms per frame: each
+// frame has the work of a saver running at 40 frames a second, however fast
+// the machine draws, and the loop's pacing sleeps take no real time. Two
+// runs: /11 with the class 11 tile files alone, /13 with the finer ones the
+// viewer prefers (class 12 terrain, class 13 texture; skipped when they are
+// not built). The data comes from TERRANOX_APP_DIR, else build/app. The Sun and the
+// globe's turn are those of TERRANOX_BENCH_TIME (default 2026-03-20T12:00Z).
+// "CPU" is the whole process (llvmpipe rasterises on threads of its own):
+// on a machine shared with other work it tells a frame's own cost better
+// than the wall time does. Counters per frame: texture tiles built,
+// elevation tiles read, terrain patches and triangles drawn.
 #include <benchmark/benchmark.h>
+
+#include <unistd.h>
 
 #include <QApplication>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 
-#include "core/app_clock.h"
 #include "app/application.h"
+#include "app/globe_view.h"
+#include "core/app_clock.h"
 #include "core/frame_timer.h"
+#include "globe/terrain/elevation_cache.h"
 #include "platform/clock/clock_source.h"
 #include "platform/home/program_home.h"
+#include "platform/win/host_window.h"
 #include "platform/win/message_queue.h"
 #include "platform/win/qt_window_system.h"
 
@@ -20,49 +37,137 @@ using namespace tnx;
 
 namespace {
 
-class NoSleepSteadyClock : public clock::SteadyClock {
-public:
-    void sleepMilliseconds(uint32_t) override {}
-};
+namespace fs = std::filesystem;
+
+constexpr int kFrameMillis = 25;
+
+fs::path dataFolder() {
+    if (const char* dir = std::getenv("TERRANOX_APP_DIR")) return dir;
+    std::error_code ec;
+    return fs::read_symlink("/proc/self/exe", ec).parent_path().parent_path() / "app";
+}
+
+// A folder holding the data with only the class 11 tile files (links).
+fs::path class11Folder(const fs::path& data) {
+    const fs::path dir = fs::temp_directory_path() / ("terranox-bench-class11-" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    for (const char* name : {"pack.dat", "globe11c.tem", "globetex11j90.tex", "zoom.cur", "distance.cur"}) {
+        std::error_code ec;
+        fs::remove(dir / name, ec);
+        fs::create_symlink(fs::absolute(data / name), dir / name, ec);
+    }
+    return dir;
+}
 
 void BM_SaverFlightFrame(benchmark::State& state) {
-    if (!std::getenv("DISPLAY")) {
+    if (!QApplication::instance()) {
         state.SkipWithError("needs an X display");
         return;
     }
-    const char* appDir = std::getenv("TERRANOX_APP_DIR");
-    if (appDir) home::setExecutableDir(appDir);
-    auto dir = std::filesystem::temp_directory_path() / "terranox-bench";
-    std::filesystem::create_directories(dir);
+    const fs::path data = dataFolder();
+    const bool fine = state.range(0) == 13;
+    if (!fs::exists(data / "globe11c.tem") || (fine && !fs::exists(data / "globetex13j90.tex"))) {
+        state.SkipWithError("tile files not built (scripts/build-data.sh)");
+        return;
+    }
+    home::setExecutableDir(fine ? data : class11Folder(data));
+    const fs::path dir = fs::temp_directory_path() / "terranox-bench";
+    fs::create_directories(dir);
     setenv("TERRANOX_HOME", dir.c_str(), 1);
     setenv("TERRANOX_REGISTRY", (dir / "registry.ini").c_str(), 1);
-    static int argc = 1;
-    static char name[] = "flight_frame_bench";
-    static char* argv[] = {name, nullptr};
-    static QApplication* qapp = new QApplication(argc, argv);
-    (void)qapp;
-    NoSleepSteadyClock clk;
+    clock::FakeClock clk;
     clock::setClockSource(&clk);
     app::resetAppClockForTest();
     app::frameTimer().start();
     win::QtWindowSystem ws;
     win::setWindowSystem(&ws);
+    win::messageQueue().clear();
     {
-        app::Application saver("terranox /s", {});
+        app::LaunchOptions launch;
+        const char* at = std::getenv("TERRANOX_BENCH_TIME");
+        launch.time = at ? at : "2026-03-20T12:00:00Z";
+        app::Application saver("terranox /s", launch);
         saver.create();
         app::appClock(app::ClockCommand::Start);
-        saver.runFramesForTest(30);  // warm up: textures in
-        for (auto _ : state) saver.runFramesForTest(1);
+        // Events are taken from the desktop each frame, as the saver's own
+        // loop does (frames are presented only once its window shows); the
+        // messages they make are not needed here.
+        auto frame = [&](int millis) {
+            clk.advanceMillis(millis);
+            clk.clearSleeps();
+            ws.pumpEvents();
+            win::messageQueue().clear();
+            saver.runFramesForTest(1);
+        };
+        frame(kFrameMillis);  // the first frame builds the devices and the scene
+        globe::TerrainRenderer* terrain = nullptr;
+        const camera::Camera* camera = nullptr;
+        if (auto* core = saver.viewerCore())
+            if (auto* view = dynamic_cast<app::GlobeView*>(core->scene())) {
+                terrain = view->scene().terrain();
+                camera = &view->scene().camera();
+            }
+        // A second of flight gets the tiles in and the window shown.
+        bool shown = false;
+        for (int i = 0; i < 400 && !(shown && i >= 40); ++i) {
+            frame(kFrameMillis);
+            for (const auto& u : saver.renderUnits())
+                if (win::HostWindow* w = ws.host(u.window)) shown = shown || w->isExposed();
+        }
+        if (!shown) state.SkipWithError("the saver's window never showed");
+        const int builtBefore = terrain ? terrain->textureCache().tilesBuilt() : 0;
+        const uint64_t filledBefore = terrain && terrain->elevationCache() ? terrain->elevationCache()->tilesFilled() : 0;
+        int64_t patches = 0, triangles = 0;
+        for (auto _ : state) {  // not entered after an error
+            frame(kFrameMillis);
+            if (terrain) {
+                patches += terrain->counters().patchesDrawn;
+                triangles += terrain->counters().triangles;
+            }
+        }
         if (!saver.renderUnits().empty()) {
             const auto& p = saver.renderUnits()[0].params;
             state.counters["width"] = p.backBufferWidth;
             state.counters["height"] = p.backBufferHeight;
+        }
+        const double frames = double(std::max<int64_t>(state.iterations(), 1));
+        if (camera) state.counters["km"] = (camera->distance() - camera::Camera::kGlobeRadius) * 100.0;
+        if (terrain) {
+            state.counters["grid"] = terrain->gridWidth();
+            state.counters["textures"] = double(terrain->textureCache().tilesBuilt() - builtBefore) / frames;
+            if (terrain->elevationCache())
+                state.counters["elevations"] = double(terrain->elevationCache()->tilesFilled() - filledBefore) / frames;
+            state.counters["patches"] = double(patches) / frames;
+            state.counters["triangles"] = double(triangles) / frames;
         }
         state.counters["fps"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
     }
     win::setWindowSystem(nullptr);
     clock::setClockSource(nullptr);
 }
-BENCHMARK(BM_SaverFlightFrame)->Unit(benchmark::kMillisecond)->MinTime(5.0)->UseRealTime();
+BENCHMARK(BM_SaverFlightFrame)
+    ->Arg(11)
+    ->Arg(13)
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(5.0)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
 
 }  // namespace
+
+// The Qt application lives across every run and is destroyed before the
+// process exits, after the benchmark's windows and GL devices: windows, GL
+// contexts and the display connection then close in order. Left to exit()
+// (a QApplication created on first use and never deleted), Qt's, Mesa's and
+// libxcb's own exit-time destructors run while the display connection, its
+// event reader thread and llvmpipe's threads are all still live.
+int main(int argc, char** argv) {
+    std::unique_ptr<QApplication> qapp;
+    if (std::getenv("DISPLAY")) qapp = std::make_unique<QApplication>(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    qapp.reset();
+    return 0;
+}

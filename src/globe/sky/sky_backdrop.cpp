@@ -34,6 +34,10 @@ void SkyBackdrop::draw(gfx::Device& device, const math::Matrix& base, gfx::Textu
     // Without its image the backdrop is plain black space; it is still drawn,
     // as it is what paints over the last frame's colour.
     const uint32_t color = space ? kVertexColor : kUntexturedColor;
+    // Opaque over the whole view: blending would only read back the colour
+    // it replaces, at the cost of a full-screen pass.
+    const uint32_t blend = device.renderState(gfx::RenderState::AlphaBlendEnable);
+    device.setRenderState(gfx::RenderState::AlphaBlendEnable, 0);
     for (int s = 0; s < kStrips; ++s) {
         device.setTransform(gfx::TransformType::World,
                             math::matrixRotationY(-float(s) * 2 * math::kPi / float(kStrips)) * base);
@@ -49,6 +53,7 @@ void SkyBackdrop::draw(gfx::Device& device, const math::Matrix& base, gfx::Textu
                                           indices_.data(), patch, sizeof(SkyVertex));
         }
     }
+    device.setRenderState(gfx::RenderState::AlphaBlendEnable, blend);
 }
 
 }  // namespace tnx::globe

@@ -549,9 +549,11 @@ Result GlDevice::present() {
     if (!impl_->context->makeCurrent(w)) return kDeviceLost;
     const qreal dpr = w->devicePixelRatio();
     glBindFramebuffer(GL_FRAMEBUFFER, impl_->context->defaultFramebufferObject());
-    glViewport(0, 0, GLsizei(w->width() * dpr), GLsizei(w->height() * dpr));
+    const GLsizei width = GLsizei(w->width() * dpr), height = GLsizei(w->height() * dpr);
+    glViewport(0, 0, width, height);
     // Scaled to the window when the render resolution differs from it.
-    drawTextureOverViewport(impl_->target->texture());
+    const QSize size = impl_->target->size();
+    drawTextureOverViewport(impl_->target->texture(), size.width() != width || size.height() != height);
     impl_->context->swapBuffers(w);
     renderStatesDirty_ = stagesDirty_ = transformsDirty_ = lightsDirty_ = materialDirty_ = viewportDirty_ = true;
     makeCurrent();

@@ -351,6 +351,7 @@ TEST(StarFieldDraw, BackdropThenOneDrawPerLitTopNode) {
             EXPECT_EQ(d.fvf, gfx::kFvfPosDiffuseTex1);
             EXPECT_EQ(d.texture0, &space);
             EXPECT_FALSE(d.lighting);
+            EXPECT_FALSE(d.alphaBlend);  // opaque: nothing to blend with
             EXPECT_EQ(d.world, math::matrixRotationY(-float(s) * 2 * 3.14159265f / 8) * base);
             ASSERT_EQ(d.vertices.size(), 9u * 24u);
             for (int j = 0; j < 3; ++j)
