@@ -1,5 +1,6 @@
 #include "hud/find_dialog.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QGuiApplication>
@@ -94,6 +95,7 @@ void FindDialog::textChanged() {
 }
 
 std::unique_ptr<FindPrompt> makeFindDialog(BrowserKind kind, std::function<void(std::string_view)> onText) {
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return nullptr;
     return std::make_unique<FindDialog>(kind, std::move(onText));
 }
 

@@ -130,8 +130,6 @@ bool ListDisplay::contains(float x, float y) const {
 
 int ListDisplay::rowCount() const { return source_ ? source_->rowCount() : 1; }
 
-int ListDisplay::rowCountForSlots() const { return rowCount(); }
-
 // --- colours ------------------------------------------------------------------------
 
 void ListDisplay::setColumnColour(int column, gfx::Color colour, uint32_t options) {

@@ -147,7 +147,6 @@ protected:
     // glyphs used.
     int layoutCell(std::string_view text, int column, DisplayVertex* glyphs, int room, bool marked) const;
     void buildFaces();
-    int rowCountForSlots() const;
     // Shows `first` at the top with no remainder, turning the ring.
     void moveFirstRow(int first);
     float rowTop(int screenRow) const { return -float(screenRow) * rowHeight_ + remainder_; }

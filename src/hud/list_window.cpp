@@ -1,6 +1,7 @@
 #include "hud/list_window.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenuBar>
@@ -265,7 +266,9 @@ void ListWindow::beforeHide() {
 }
 
 std::unique_ptr<BrowserWindow> makeListWindow(const BrowserWindowSpec& spec) {
-    if (!spec.table) return nullptr;
+    // Windows need the widgets' application (a viewer run by a plain GUI
+    // application has none).
+    if (!spec.table || !qobject_cast<QApplication*>(QCoreApplication::instance())) return nullptr;
     return std::make_unique<ListWindow>(spec);
 }
 

@@ -1,5 +1,6 @@
 #include "hud/text_window.h"
 
+#include <QApplication>
 #include <QPlainTextEdit>
 
 #include "platform/text/text_encoding.h"
@@ -35,6 +36,7 @@ void TextWindow::setText(int which, std::string_view text) {
 }
 
 std::unique_ptr<BrowserWindow> makeTextWindow(const BrowserWindowSpec& spec) {
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return nullptr;
     return std::make_unique<TextWindow>(spec);
 }
 
