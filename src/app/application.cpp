@@ -179,6 +179,11 @@ int32_t Application::restoreDeviceObjects() {
         // The browsers' windows belong to the interactive viewer on screen.
         const bool windows = saverMode() == SaverMode::InteractiveViewer && !launch_.snapshotPath;
         hud->connectBrowsers(view->scene().overlay(), view->scene().camera(), mainWindow(), windows);
+        // A site added, edited or deleted refills the city lists.
+        geodata::GeoOverlay& overlay = view->scene().overlay();
+        overlay.setCitiesChanged([&overlay] {
+            if (geodata::BrowserLink* browsers = overlay.browsers()) browsers->refillCities();
+        });
         core.setHud(std::move(hud));
         core.setScene(std::move(view));
         core.loadSettings();
