@@ -22,8 +22,7 @@ namespace tnx::defaults {
 namespace {
 
 std::filesystem::path committed(const std::string& name) {
-    const char* source = std::getenv("TERRANOX_SOURCE_DIR");
-    return std::filesystem::path(source ? source : ".") / "src" / "resources" / "defaults" / name;
+    return std::filesystem::path(TERRANOX_SOURCE_TREE) / "src" / "resources" / "defaults" / name;
 }
 
 TEST(ShippedDefaults, CommittedFilesAreWhatTheWriterMakes) {

