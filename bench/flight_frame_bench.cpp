@@ -14,8 +14,9 @@
 // frame's drawing alone.
 // "CPU" is the whole process (llvmpipe rasterises on threads of its own):
 // on a machine shared with other work it tells a frame's own cost better
-// than the wall time does. Counters per frame: texture tiles built,
-// elevation tiles read, terrain patches and triangles drawn.
+// than the wall time does. Counters per frame: the share of frames drawn
+// (the camera skips frames that change too little to see), texture tiles
+// built, elevation tiles read, terrain patches and triangles drawn.
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
@@ -30,6 +31,7 @@
 #include "app/globe_view.h"
 #include "core/app_clock.h"
 #include "core/frame_timer.h"
+#include "core/process_state.h"
 #include "globe/terrain/elevation_cache.h"
 #include "platform/clock/clock_source.h"
 #include "platform/home/program_home.h"
@@ -124,9 +126,10 @@ void BM_SaverFlightFrame(benchmark::State& state) {
         if (!shown) state.SkipWithError("the saver's window never showed");
         const int builtBefore = terrain ? terrain->textureCache().tilesBuilt() : 0;
         const uint64_t filledBefore = terrain && terrain->elevationCache() ? terrain->elevationCache()->tilesFilled() : 0;
-        int64_t patches = 0, triangles = 0;
+        int64_t patches = 0, triangles = 0, drawn = 0;
         for (auto _ : state) {  // not entered after an error
             frame(kFrameMillis);
+            drawn += app::processState().renderEnabled ? 1 : 0;
             if (terrain) {
                 patches += terrain->counters().patchesDrawn;
                 triangles += terrain->counters().triangles;
@@ -147,6 +150,7 @@ void BM_SaverFlightFrame(benchmark::State& state) {
             state.counters["patches"] = double(patches) / frames;
             state.counters["triangles"] = double(triangles) / frames;
         }
+        state.counters["drawn"] = double(drawn) / frames;
         state.counters["fps"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
     }
     win::setWindowSystem(nullptr);
