@@ -19,8 +19,6 @@
 // built, elevation tiles read, terrain patches and triangles drawn.
 #include <benchmark/benchmark.h>
 
-#include <unistd.h>
-
 #include <QApplication>
 #include <cstdlib>
 #include <filesystem>
@@ -55,7 +53,7 @@ fs::path dataFolder() {
 
 // A folder holding the data with only the class 11 tile files (links).
 fs::path class11Folder(const fs::path& data) {
-    const fs::path dir = fs::temp_directory_path() / ("terranox-bench-class11-" + std::to_string(getpid()));
+    const fs::path dir = fs::temp_directory_path() / "terranox-bench" / "class11";
     fs::create_directories(dir);
     for (const char* name : {"pack.dat", "globe11c.tem", "globetex11j90.tex", "zoom.cur", "distance.cur"}) {
         std::error_code ec;
