@@ -7,25 +7,29 @@
 // the machine draws, and the loop's pacing sleeps take no real time. Two
 // runs: /11 with the class 11 tile files alone, /13 with the finer ones the
 // viewer prefers (class 12 terrain, class 13 texture; skipped when they are
-// not built). The data comes from TERRANOX_APP_DIR, else build/app. The Sun and the
-// globe's turn are those of TERRANOX_BENCH_TIME (default 2026-03-20T12:00Z).
+// not built). The data comes from TERRANOX_APP_DIR, else build/app. The Sun
+// and the globe's turn are those of TERRANOX_BENCH_TIME (default
+// 2026-03-20T12:00Z). With TERRANOX_BENCH_PRESENT=0 the desktop's events are
+// left alone, so the window never shows and nothing is presented: the
+// frame's drawing alone.
 // "CPU" is the whole process (llvmpipe rasterises on threads of its own):
 // on a machine shared with other work it tells a frame's own cost better
-// than the wall time does. Counters per frame: texture tiles built,
-// elevation tiles read, terrain patches and triangles drawn.
+// than the wall time does. Counters per frame: the share of frames drawn
+// (the camera skips frames that change too little to see), texture tiles
+// built, elevation tiles read, terrain patches and triangles drawn.
 #include <benchmark/benchmark.h>
-
-#include <unistd.h>
 
 #include <QApplication>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <string>
 
 #include "app/application.h"
 #include "app/globe_view.h"
 #include "core/app_clock.h"
 #include "core/frame_timer.h"
+#include "core/process_state.h"
 #include "globe/terrain/elevation_cache.h"
 #include "platform/clock/clock_source.h"
 #include "platform/home/program_home.h"
@@ -49,7 +53,7 @@ fs::path dataFolder() {
 
 // A folder holding the data with only the class 11 tile files (links).
 fs::path class11Folder(const fs::path& data) {
-    const fs::path dir = fs::temp_directory_path() / ("terranox-bench-class11-" + std::to_string(getpid()));
+    const fs::path dir = fs::temp_directory_path() / "terranox-bench" / "class11";
     fs::create_directories(dir);
     for (const char* name : {"pack.dat", "globe11c.tem", "globetex11j90.tex", "zoom.cur", "distance.cur"}) {
         std::error_code ec;
@@ -92,10 +96,12 @@ void BM_SaverFlightFrame(benchmark::State& state) {
         // Events are taken from the desktop each frame, as the saver's own
         // loop does (frames are presented only once its window shows); the
         // messages they make are not needed here.
+        const char* presentSetting = std::getenv("TERRANOX_BENCH_PRESENT");
+        const bool present = !presentSetting || std::string(presentSetting) != "0";
         auto frame = [&](int millis) {
             clk.advanceMillis(millis);
             clk.clearSleeps();
-            ws.pumpEvents();
+            if (present) ws.pumpEvents();
             win::messageQueue().clear();
             saver.runFramesForTest(1);
         };
@@ -108,18 +114,20 @@ void BM_SaverFlightFrame(benchmark::State& state) {
                 camera = &view->scene().camera();
             }
         // A second of flight gets the tiles in and the window shown.
-        bool shown = false;
+        bool shown = !present;
         for (int i = 0; i < 400 && !(shown && i >= 40); ++i) {
             frame(kFrameMillis);
             for (const auto& u : saver.renderUnits())
                 if (win::HostWindow* w = ws.host(u.window)) shown = shown || w->isExposed();
         }
+        state.counters["presented"] = present ? 1 : 0;
         if (!shown) state.SkipWithError("the saver's window never showed");
         const int builtBefore = terrain ? terrain->textureCache().tilesBuilt() : 0;
         const uint64_t filledBefore = terrain && terrain->elevationCache() ? terrain->elevationCache()->tilesFilled() : 0;
-        int64_t patches = 0, triangles = 0;
+        int64_t patches = 0, triangles = 0, drawn = 0;
         for (auto _ : state) {  // not entered after an error
             frame(kFrameMillis);
+            drawn += app::processState().renderEnabled ? 1 : 0;
             if (terrain) {
                 patches += terrain->counters().patchesDrawn;
                 triangles += terrain->counters().triangles;
@@ -140,6 +148,7 @@ void BM_SaverFlightFrame(benchmark::State& state) {
             state.counters["patches"] = double(patches) / frames;
             state.counters["triangles"] = double(triangles) / frames;
         }
+        state.counters["drawn"] = double(drawn) / frames;
         state.counters["fps"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
     }
     win::setWindowSystem(nullptr);

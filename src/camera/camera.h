@@ -58,7 +58,7 @@ public:
     static constexpr float kWheelFarLimit = 20 * kGlobeRadius;
     // An arrow key turns the globe by this share of the altitude (in globe
     // radii), at most kArrowTurnMax rad: about a tenth of the view.
-    static constexpr float kArrowTurn = 0.08f;
+    static constexpr float kArrowTurn = 0.12f;
     static constexpr float kArrowTurnMax = 0.1f;
 
     // How center / north up take effect.
