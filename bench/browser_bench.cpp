@@ -193,10 +193,10 @@ void BM_OpenCityWindow(benchmark::State& state) {
     for (auto _ : state) {
         QElapsedTimer clock;
         clock.start();
-        hud::BrowserWindowSpec spec;
-        spec.title = "City List";
-        spec.table = &t;
-        hud::ListWindow w(spec);
+        hud::BrowserWindowSetup setup;
+        setup.title = "City List";
+        setup.table = &t;
+        hud::ListWindow w(setup);
         w.show(true);
         while (!(w.windowHandle() && w.windowHandle()->isExposed()) && clock.elapsed() < 5000)
             QApplication::processEvents(QEventLoop::AllEvents, 5);

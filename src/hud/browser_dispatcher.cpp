@@ -83,14 +83,14 @@ void BrowserDispatcher::connect(geodata::GeoOverlay& overlay, CameraPointer poin
         const bool list = k == BrowserKind::City || k == BrowserKind::Country;
         const auto& make = list ? makers_.listWindow : makers_.textWindow;
         if (!make) continue;
-        BrowserWindowSpec spec;
-        spec.kind = k;
-        spec.title = browserTitle(k);
-        spec.table = list && panel(k) ? &panel(k)->table() : nullptr;
-        if (list && !spec.table) continue;
-        spec.dispatch = [this](int op, int kind, intptr_t value) { dispatch(op, kind, value); };
-        spec.mainWindow = mainWindow;
-        windows_[index(k)] = make(spec);
+        BrowserWindowSetup setup;
+        setup.kind = k;
+        setup.title = browserTitle(k);
+        setup.table = list && panel(k) ? &panel(k)->table() : nullptr;
+        if (list && !setup.table) continue;
+        setup.dispatch = [this](int op, int kind, intptr_t value) { dispatch(op, kind, value); };
+        setup.mainWindow = mainWindow;
+        windows_[index(k)] = make(setup);
     }
     overlay.setBrowsers(this);
 

@@ -34,8 +34,8 @@ public:
     // How windows and "Find" prompts are made; an empty maker: that form
     // does not exist (the browser shows as a panel only).
     struct Makers {
-        std::function<std::unique_ptr<BrowserWindow>(const BrowserWindowSpec&)> listWindow;
-        std::function<std::unique_ptr<BrowserWindow>(const BrowserWindowSpec&)> textWindow;
+        std::function<std::unique_ptr<BrowserWindow>(const BrowserWindowSetup&)> listWindow;
+        std::function<std::unique_ptr<BrowserWindow>(const BrowserWindowSetup&)> textWindow;
         std::function<std::unique_ptr<FindPrompt>(BrowserKind, std::function<void(std::string_view)>)> findPrompt;
     };
     // Posts a window command (with its long parameter) to the main window.

@@ -69,7 +69,7 @@ public:
     virtual bool isOpen() const = 0;
 };
 
-struct BrowserWindowSpec {
+struct BrowserWindowSetup {
     BrowserKind kind = BrowserKind::City;
     std::string title;
     BrowserTable* table = nullptr;  // list windows
@@ -81,8 +81,8 @@ struct BrowserWindowSpec {
 const char* browserTitle(BrowserKind kind);
 
 // The platform's windows (null when one cannot be made).
-std::unique_ptr<BrowserWindow> makeListWindow(const BrowserWindowSpec& spec);
-std::unique_ptr<BrowserWindow> makeTextWindow(const BrowserWindowSpec& spec);
+std::unique_ptr<BrowserWindow> makeListWindow(const BrowserWindowSetup& setup);
+std::unique_ptr<BrowserWindow> makeTextWindow(const BrowserWindowSetup& setup);
 // "Find City" (kind City) or "Find Country"; each changed text goes to onText.
 std::unique_ptr<FindPrompt> makeFindDialog(BrowserKind kind, std::function<void(std::string_view)> onText);
 

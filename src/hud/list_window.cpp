@@ -113,7 +113,7 @@ void FittedRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
 
 // --- window -------------------------------------------------------------------------------
 
-ListWindow::ListWindow(const BrowserWindowSpec& spec) : PlacedWindow(spec, kDefaultSize), table_(*spec.table) {
+ListWindow::ListWindow(const BrowserWindowSetup& setup) : PlacedWindow(setup, kDefaultSize), table_(*setup.table) {
     auto* findAction = new QAction("Find", this);
     findAction->setObjectName(QString::number(kFindCommand));
     menuBar()->insertAction(toggleAction(), findAction);
@@ -245,7 +245,7 @@ void ListWindow::itemChanged(int position) {
         return;
     }
     lastSelected_ = position;
-    if (spec().dispatch) spec().dispatch(kDispatchPick, int(spec().kind), table_.rowOfPosition(position) + 1);
+    if (setup().dispatch) setup().dispatch(kDispatchPick, int(setup().kind), table_.rowOfPosition(position) + 1);
 }
 
 void ListWindow::rowClicked(int position) {
@@ -253,11 +253,11 @@ void ListWindow::rowClicked(int position) {
     if (!view_->selectionModel()->isRowSelected(position, {})) return;
     placedRow_ = -1;
     lastSelected_ = position;
-    if (spec().dispatch) spec().dispatch(kDispatchPick, int(spec().kind), table_.rowOfPosition(position) + 1);
+    if (setup().dispatch) setup().dispatch(kDispatchPick, int(setup().kind), table_.rowOfPosition(position) + 1);
 }
 
 void ListWindow::openFind() {
-    if (!find_) find_ = std::make_unique<FindDialog>(spec().kind, [this](std::string_view t) { find(t); }, this);
+    if (!find_) find_ = std::make_unique<FindDialog>(setup().kind, [this](std::string_view t) { find(t); }, this);
     if (find_) find_->open();
 }
 
@@ -265,11 +265,11 @@ void ListWindow::beforeHide() {
     if (find_) find_->close();
 }
 
-std::unique_ptr<BrowserWindow> makeListWindow(const BrowserWindowSpec& spec) {
+std::unique_ptr<BrowserWindow> makeListWindow(const BrowserWindowSetup& setup) {
     // Windows need the widgets' application (a viewer run by a plain GUI
     // application has none).
-    if (!spec.table || !qobject_cast<QApplication*>(QCoreApplication::instance())) return nullptr;
-    return std::make_unique<ListWindow>(spec);
+    if (!setup.table || !qobject_cast<QApplication*>(QCoreApplication::instance())) return nullptr;
+    return std::make_unique<ListWindow>(setup);
 }
 
 }  // namespace tnx::hud

@@ -55,7 +55,7 @@ class ListWindow : public PlacedWindow, public BrowserWindow {
 public:
     static constexpr int kControlId = 2000;
 
-    explicit ListWindow(const BrowserWindowSpec& spec);
+    explicit ListWindow(const BrowserWindowSetup& setup);
     ~ListWindow() override;
 
     // BrowserWindow

@@ -22,15 +22,15 @@ win::Rect toRect(const QRect& r) { return {r.left(), r.top(), r.left() + r.width
 QRect toQRect(const win::Rect& r) { return QRect(r.left, r.top, r.width(), r.height()); }
 }  // namespace
 
-PlacedWindow::PlacedWindow(const BrowserWindowSpec& spec, QSize defaultSize) : spec_(spec) {
-    setWindowTitle(QString::fromStdString(spec_.title));
+PlacedWindow::PlacedWindow(const BrowserWindowSetup& setup, QSize defaultSize) : setup_(setup) {
+    setWindowTitle(QString::fromStdString(setup_.title));
     setObjectName("Listviewclass");
     toggle_ = menuBar()->addAction("TOGGLE");
     toggle_->setObjectName(QString::number(BrowserWindow::kToggleCommand));
     connect(toggle_, &QAction::triggered, this, [this] {
-        if (spec_.dispatch) spec_.dispatch(kDispatchSwitchForm, int(spec_.kind), 0);
+        if (setup_.dispatch) setup_.dispatch(kDispatchSwitchForm, int(setup_.kind), 0);
     });
-    saved_ = WindowGeometry::load(spec_.title);
+    saved_ = WindowGeometry::load(setup_.title);
     wanted_ = placement(saved_, defaultSize);
     move(wanted_.topLeft());
     resize(wanted_.size());
@@ -69,8 +69,8 @@ void PlacedWindow::showBrowser(bool on) {
         if (isVisible()) return;
         // Owned by the viewer's window: a full-screen viewer does not hide it.
         // Only a dialog's window is kept above the window it belongs to.
-        if (!owned_ && spec_.mainWindow) {
-            if (QWindow* owner = viewerWindow(spec_.mainWindow)) {
+        if (!owned_ && setup_.mainWindow) {
+            if (QWindow* owner = viewerWindow(setup_.mainWindow)) {
                 setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                                Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
                 winId();
@@ -94,7 +94,7 @@ void PlacedWindow::storePlacement(const std::array<int32_t, WindowGeometry::kCol
     const QRect frame = shownOnce_ ? frameGeometry() : wanted_;
     g.frame = toRect(frame);
     g.widths = widths;
-    g.save(spec_.title);
+    g.save(setup_.title);
 }
 
 void PlacedWindow::closeEvent(QCloseEvent* e) {
@@ -102,16 +102,16 @@ void PlacedWindow::closeEvent(QCloseEvent* e) {
     // also unlights its button.
     e->ignore();
     beforeHide();
-    if (spec_.dispatch) spec_.dispatch(kDispatchClosed, int(spec_.kind), 0);
+    if (setup_.dispatch) setup_.dispatch(kDispatchClosed, int(setup_.kind), 0);
 }
 
 void PlacedWindow::forwardKey(QKeyEvent* e, uint32_t message) {
     const uint32_t vk = win::virtualKeyFromQt(e->key());
-    if (!vk || !spec_.mainWindow) {
+    if (!vk || !setup_.mainWindow) {
         e->ignore();
         return;
     }
-    win::messageQueue().post({spec_.mainWindow, message, vk, 0});
+    win::messageQueue().post({setup_.mainWindow, message, vk, 0});
     e->accept();
 }
 

@@ -20,10 +20,10 @@ namespace tnx::hud {
 
 class PlacedWindow : public QMainWindow {
 public:
-    PlacedWindow(const BrowserWindowSpec& spec, QSize defaultSize);
+    PlacedWindow(const BrowserWindowSetup& setup, QSize defaultSize);
     ~PlacedWindow() override;
 
-    const BrowserWindowSpec& spec() const { return spec_; }
+    const BrowserWindowSetup& setup() const { return setup_; }
     // Shown without taking the focus, or hidden.
     void showBrowser(bool on);
     void enableToggle(bool on);
@@ -60,7 +60,7 @@ private:
     // to the wanted rectangle (the client area is what Qt sizes).
     void fitFrame();
 
-    BrowserWindowSpec spec_;
+    BrowserWindowSetup setup_;
     std::optional<WindowGeometry> saved_;
     QRect wanted_;
     QAction* toggle_ = nullptr;

@@ -13,7 +13,7 @@ constexpr QSize kDefaultSize(600, 480);
 QString decode(std::string_view text) { return QString::fromStdString(text::windows1252ToUtf8(text)); }
 }  // namespace
 
-TextWindow::TextWindow(const BrowserWindowSpec& spec) : PlacedWindow(spec, kDefaultSize) {
+TextWindow::TextWindow(const BrowserWindowSetup& setup) : PlacedWindow(setup, kDefaultSize) {
     edit_ = new QPlainTextEdit(this);
     edit_->setObjectName(QString::number(kEditId));
     edit_->setReadOnly(true);
@@ -22,7 +22,7 @@ TextWindow::TextWindow(const BrowserWindowSpec& spec) : PlacedWindow(spec, kDefa
 
 void TextWindow::setText(int which, std::string_view text) {
     if (which == 1) {
-        QString title = QString::fromStdString(spec().title);
+        QString title = QString::fromStdString(setup().title);
         title += '-';
         title += decode(text);
         setWindowTitle(title);
@@ -35,9 +35,9 @@ void TextWindow::setText(int which, std::string_view text) {
     }
 }
 
-std::unique_ptr<BrowserWindow> makeTextWindow(const BrowserWindowSpec& spec) {
+std::unique_ptr<BrowserWindow> makeTextWindow(const BrowserWindowSetup& setup) {
     if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return nullptr;
-    return std::make_unique<TextWindow>(spec);
+    return std::make_unique<TextWindow>(setup);
 }
 
 }  // namespace tnx::hud

@@ -14,7 +14,7 @@ class TextWindow : public PlacedWindow, public BrowserWindow {
 public:
     static constexpr int kEditId = 1097;
 
-    explicit TextWindow(const BrowserWindowSpec& spec);
+    explicit TextWindow(const BrowserWindowSetup& setup);
 
     // BrowserWindow
     void show(bool on) override { showBrowser(on); }

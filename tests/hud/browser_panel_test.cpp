@@ -64,9 +64,9 @@ protected:
         places_ = makePlaces(extraCities());
         browsers_ = std::make_unique<BrowserDispatcher>(*root_);
         BrowserDispatcher::Makers makers;
-        auto window = [this](const BrowserWindowSpec& spec) {
+        auto window = [this](const BrowserWindowSetup& setup) {
             auto w = std::make_unique<FakeWindow>();
-            windows_[size_t(int(spec.kind) - 1)] = w.get();
+            windows_[size_t(int(setup.kind) - 1)] = w.get();
             return std::unique_ptr<BrowserWindow>(std::move(w));
         };
         makers.listWindow = window;

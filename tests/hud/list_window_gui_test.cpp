@@ -62,8 +62,8 @@ protected:
     }
     void TearDown() override { settings::setPreferences(nullptr); }
 
-    BrowserWindowSpec spec(BrowserKind kind = BrowserKind::City) {
-        BrowserWindowSpec s;
+    BrowserWindowSetup setup(BrowserKind kind = BrowserKind::City) {
+        BrowserWindowSetup s;
         s.kind = kind;
         s.title = browserTitle(kind);
         s.table = &table_;
@@ -95,7 +95,7 @@ protected:
 };
 
 TEST_F(Windows, TheModelAsksTheTableAndAHeaderClickSortsIt) {
-    ListWindow w(spec());
+    ListWindow w(setup());
     w.show(true);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
     EXPECT_EQ(w.model()->rowCount(), 6);
@@ -122,7 +122,7 @@ TEST_F(Windows, TheModelAsksTheTableAndAHeaderClickSortsIt) {
 }
 
 TEST_F(Windows, PicksReachTheDispatcherOnceAndSortingKeepsTheSelection) {
-    ListWindow w(spec());
+    ListWindow w(setup());
     w.show(true);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
     clickRow(w, 3);  // Paris (data row 0)
@@ -150,7 +150,7 @@ TEST_F(Windows, PicksReachTheDispatcherOnceAndSortingKeepsTheSelection) {
 }
 
 TEST_F(Windows, FindJumpsAsEachLetterIsTypedAndPastEveryNameSelectsNothing) {
-    ListWindow w(spec());
+    ListWindow w(setup());
     table_.sort(7, kSortAscending);
     w.show(true);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
@@ -189,7 +189,7 @@ TEST_F(Windows, APlacementFromAnotherScreenOpensWhollyOnThisOneWithSensibleColum
     saved.widths = {0, -5, 50000, 120, 80};
     saved.save(browserTitle(BrowserKind::City));
     {
-        ListWindow w(spec());
+        ListWindow w(setup());
         const QRect r = w.wantedFrame();
         EXPECT_TRUE(screen.contains(r)) << r.x() << "," << r.y();
         EXPECT_EQ(r.size(), QSize(900, 600));
@@ -206,7 +206,7 @@ TEST_F(Windows, APlacementFromAnotherScreenOpensWhollyOnThisOneWithSensibleColum
     ASSERT_TRUE(back);
     EXPECT_EQ(back->widths[2], 222);
     EXPECT_EQ(back->widths[7], 0);
-    ListWindow again(spec());
+    ListWindow again(setup());
     EXPECT_EQ(again.view()->columnWidth(2), 222);
     EXPECT_TRUE(screen.contains(again.wantedFrame()));
 
@@ -239,7 +239,7 @@ TEST_F(Windows, TextsTooWideForTheirColumnAreShortenedWithDots) {
 }
 
 TEST_F(Windows, TheTextWindowShowsItsTitleAndBodyAndSwitchesBack) {
-    TextWindow w(spec(BrowserKind::Overview));
+    TextWindow w(setup(BrowserKind::Overview));
     w.setText(1, "Fran\xe7" "ais");
     EXPECT_EQ(w.windowTitle(), QString::fromUtf8("Overview-Fran\xc3\xa7" "ais"));
     w.setText(2, "Background\r\n\r\nOne\rTwo");
