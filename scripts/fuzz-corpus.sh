@@ -132,6 +132,30 @@ view = b'Home'.ljust(56, b'\0') + struct.pack('<10f', 0.5, 0, 0, -200, 0, 0, 1, 
 put('saved_locations', 'one.view', view)
 put('saved_locations', 'two.view', view + view[:60])
 
+# User sites: two records, one with a value out of range.
+def site(name, lon, lat, alt):
+    return name.encode('latin-1').ljust(64, b'\0') + struct.pack('<2i3f2i', -1, 2, lon, lat, alt, 1000, 5)
+put('user_site_store', 'two.bin', struct.pack('<2I', 2, 0) + site('Home', 0.1, 0.8, 35.0) + site('Far', 9.0, 0.1, 0.0))
+
+# MPEG audio: a second of a tone in each layer and rate the player is tested
+# with, encoded by the Debian encoders when they are installed.
+import math, shutil, subprocess, tempfile, wave
+def tone(path, rate, channels):
+    with wave.open(path, 'wb') as w:
+        w.setnchannels(channels); w.setsampwidth(2); w.setframerate(rate)
+        w.writeframes(b''.join(struct.pack('<h', int(8000 * math.sin(2 * math.pi * 440 * i / rate))) * channels
+                               for i in range(rate // 2)))
+with tempfile.TemporaryDirectory() as tmp:
+    for tool, rate, channels, args in [('lame', 44100, 2, ['--quiet', '-b', '64']), ('lame', 22050, 1, ['--quiet', '-b', '32']),
+                                       ('lame', 48000, 2, ['--quiet', '-b', '128']), ('twolame', 44100, 2, ['--quiet', '-b', '128']),
+                                       ('twolame', 24000, 1, ['--quiet', '-b', '48'])]:
+        if not shutil.which(tool):
+            continue
+        wav, mp = os.path.join(tmp, 't.wav'), os.path.join(tmp, 't.mp')
+        tone(wav, rate, channels)
+        if subprocess.run([tool] + args + [wav, mp], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode == 0:
+            put('mpeg_decoder', '%s-%d-%d.mp' % (tool, rate, channels), read(mp))
+
 for reader in sorted(os.listdir(out)):
     print('%-22s %d seeds' % (reader, len(os.listdir(os.path.join(out, reader)))))
 PY

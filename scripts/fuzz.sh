@@ -6,6 +6,7 @@
 # what a run finds goes to build-fuzz/crashes/<reader>/.
 #
 #   scripts/fuzz.sh [SECONDS] [READER...]    e.g. scripts/fuzz.sh 30 star_field
+#   FUZZ_JOBS=2 scripts/fuzz.sh 600           two targets at a time
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build-fuzz"
@@ -38,23 +39,22 @@ fi
 export ASAN_OPTIONS="${ASAN_OPTIONS:-abort_on_error=0:detect_leaks=1:allocator_may_return_null=1}"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
 export QT_QPA_PLATFORM=offscreen
-failed=0
-printf '%-22s %12s %8s  %s\n' target executions corpus result
-for r in "${readers[@]}"; do
-  exe="$build/tests/fuzz/fuzz_$r"
+jobs="${FUZZ_JOBS:-1}"
+results="$build/results"
+rm -rf "$results"
+mkdir -p "$results" "$build/logs"
+
+fuzz_one() {
+  local r=$1 exe="$build/tests/fuzz/fuzz_$1"
   if [ ! -x "$exe" ]; then
-    printf '%-22s %12s %8s  %s\n' "$r" - - "not built"
-    failed=1
-    continue
+    printf '%-22s %12s %8s  %s\n' "$r" - - "not built" >"$results/$r"
+    return
   fi
-  work="$build/work/$r"
-  crashes="$build/crashes/$r"
+  local work="$build/work/$r" crashes="$build/crashes/$r" log="$build/logs/$r.log"
   mkdir -p "$work" "$crashes" "$build/corpus/$r"
-  log="$build/logs/$r.log"
-  mkdir -p "$build/logs"
   (cd "$build" && "$exe" "$work" "$build/corpus/$r" -max_total_time="$seconds" -timeout=25 \
      -rss_limit_mb=2048 -max_len=262144 -print_final_stats=1 -artifact_prefix="$crashes/" >"$log" 2>&1)
-  rc=$?
+  local rc=$? result execs files
   execs=$(grep -oE 'stat::number_of_executed_units: *[0-9]+' "$log" | grep -oE '[0-9]+$' | tail -1)
   if [ -z "$execs" ]; then
     execs=$(grep -oE '^#[0-9]+' "$log" | tail -1 | tr -d '#')
@@ -63,11 +63,30 @@ for r in "${readers[@]}"; do
   if [ $rc -eq 0 ]; then
     result=ok
   else
-    failed=1
+    local artifact kind
     artifact=$(grep -oE "Test unit written to [^ ]+" "$log" | tail -1 | sed 's/Test unit written to //')
     kind=$(grep -oE 'ERROR: (AddressSanitizer|LeakSanitizer|libFuzzer): [a-z-]+|runtime error: .*' "$log" | head -1)
     result="FAILED ($kind) ${artifact:-see $log}"
   fi
-  printf '%-22s %12s %8s  %s\n' "$r" "${execs:-?}" "$files" "$result"
+  printf '%-22s %12s %8s  %s\n' "$r" "${execs:-?}" "$files" "$result" >"$results/$r"
+}
+
+# FUZZ_JOBS targets at a time (default one): each still runs SECONDS.
+running=0
+for r in "${readers[@]}"; do
+  if [ "$running" -ge "$jobs" ]; then
+    wait -n
+    running=$((running - 1))
+  fi
+  fuzz_one "$r" &
+  running=$((running + 1))
+done
+wait
+
+failed=0
+printf '%-22s %12s %8s  %s\n' target executions corpus result
+for r in "${readers[@]}"; do
+  cat "$results/$r"
+  grep -q '  ok$' "$results/$r" || failed=1
 done
 exit $failed
