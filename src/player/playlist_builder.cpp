@@ -11,18 +11,6 @@ namespace tnx::player {
 
 namespace {
 
-const char* const kModeTexts[kPlayModeCount] = {
-    "Random",
-    "Play the file list",
-    "Play selected directories",
-    "Play a random directory",
-    "Play 2 random directories",
-    "Play 3 random directories",
-    "Play 4 random directories",
-    "Play 5 random directories",
-    "Pick from all files randomly",
-};
-
 bool isMp3(const std::filesystem::path& p) {
     std::string ext = p.extension().string();
     if (ext.size() != 4) return false;
@@ -42,8 +30,6 @@ bool nameOrder(const std::string& a, const std::string& b) {
 }
 
 }  // namespace
-
-const char* playModeText(int32_t mode) { return mode >= 0 && mode < kPlayModeCount ? kModeTexts[mode] : ""; }
 
 bool PlaylistBuilder::append(std::string path) {
     // Each entry takes its NUL; the list ends with one more.

@@ -11,10 +11,20 @@
 #include <string>
 #include <vector>
 
-#include "player/music_configuration.h"
+#include "settings/music_configuration.h"
 #include "player/random_source.h"
 
 namespace tnx::player {
+
+// The music configuration belongs to the configuration file; the player
+// reads it under its own names.
+using settings::MusicConfiguration;
+using settings::playModeText;
+using enum settings::PlayMode;
+using settings::kPlayModeCount;
+using settings::kMaxFilesLimit;
+using settings::kMaxSelectedDirectories;
+
 
 class PlaylistBuilder {
 public:

@@ -5,6 +5,7 @@
 
 #include "settings/configuration_file.h"
 #include "settings/globe_config_record.h"
+#include "settings/music_configuration.h"
 
 namespace tnx::settings {
 
@@ -17,6 +18,8 @@ public:
 
     GlobeConfigRecord& globe() { return globe_; }
     const GlobeConfigRecord& globe() const { return globe_; }
+    MusicConfiguration& music() { return music_; }
+    const MusicConfiguration& music() const { return music_; }
     ConfigurationFile& file() { return file_; }
 
     // Reads "Terranox.ini" over the shipped default (what the file cannot
@@ -36,14 +39,19 @@ public:
     // The whole configuration, for a dialog's Cancel.
     struct Snapshot {
         GlobeConfigRecord globe;
+        MusicConfiguration music;
     };
-    Snapshot snapshot() const { return Snapshot{globe_}; }
-    void restore(const Snapshot& s) { globe_ = s.globe; }
+    Snapshot snapshot() const { return Snapshot{globe_, music_}; }
+    void restore(const Snapshot& s) {
+        globe_ = s.globe;
+        music_ = s.music;
+    }
 
 private:
     GlobeConfigRecord globe_;
-    // The music configuration's record is kept as read until the player's
-    // configuration owns it: it joins here and in setOwners.
+    // Not yet read from or written to the file: its record is kept as read
+    // until the music configuration's own record codec takes it over.
+    MusicConfiguration music_;
     ConfigurationFile file_;
     bool damaged_ = false;
     bool changed_ = false;

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace tnx::player {
+namespace tnx::settings {
 
 enum PlayMode : int32_t {
     kPlayModeRandom = 0,               // one of the others, drawn when a playlist is first built
@@ -46,4 +46,4 @@ struct MusicConfiguration {
     }
 };
 
-}  // namespace tnx::player
+}  // namespace tnx::settings
