@@ -3,7 +3,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -14,6 +16,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QStandardPaths>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -42,6 +45,19 @@ size_t roomForLists(Configuration& config) {
 // Entries are the file system's bytes; shown as the system decodes names.
 QString shown(const std::string& entry) { return QFile::decodeName(QByteArray::fromStdString(entry)); }
 std::string stored(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+// Where a chooser opens: beside the last entry of the list, else in the
+// user's music folder, else at home.
+QString startFolder(const MusicListEditor& editor, Target t) {
+    if (size_t n = editor.count(t)) {
+        QFileInfo last(shown(editor.entry(t, n - 1)));
+        // A folder's parent, so its siblings are at hand; a file's folder.
+        const QString near = last.absolutePath();
+        if (QFileInfo(near).isDir()) return near;
+    }
+    const QString music = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
+    return QFileInfo(music).isDir() ? music : QDir::homePath();
+}
 
 using D = Mp3PlayerDialog;
 
@@ -242,7 +258,7 @@ void Dialog::edit(void (MusicListEditor::*operation)()) {
 
 void Dialog::addFiles() {
     const QStringList chosen = QFileDialog::getOpenFileNames(
-        this, QString::fromLatin1(D::kOpenTitle), QString(),
+        this, QString::fromLatin1(D::kOpenTitle), startFolder(editor_, Target::Files),
         QStringLiteral("MPEG Audio Streams (.mp1, .mp2, .mp3, .mpp) (*.mp1 *.mp2 *.mp3 *.mpp *.MP1 *.MP2 *.MP3 *.MPP);;"
                        "All Files (*.*) (*)"),
         nullptr, QFileDialog::HideNameFilterDetails);
@@ -259,7 +275,8 @@ void Dialog::addFiles() {
 }
 
 void Dialog::addDirectory() {
-    const QString dir = QFileDialog::getExistingDirectory(this, QString::fromLatin1(D::kDirectoryTitle));
+    const QString dir = QFileDialog::getExistingDirectory(this, QString::fromLatin1(D::kDirectoryTitle),
+                                                          startFolder(editor_, Target::Directories));
     if (dir.isEmpty()) return;
     const bool added = editor_.addDirectory(stored(dir));
     fillList(Target::Directories);
