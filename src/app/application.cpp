@@ -12,6 +12,7 @@
 #include "camera/mouse_state_tracker.h"
 #include "settings/configuration.h"
 #include "settings/option_block.h"
+#include "settings/mp3_player_dialog.h"
 #include "settings/screen_saver_settings_dialog.h"
 #include "platform/gfx/gl_device.h"
 #include "platform/home/program_home.h"
@@ -102,6 +103,9 @@ void Application::settingsEntry(win::WindowId parent, int action) {
 void Application::doConfig() {
     settings::ScreenSaverSettingsDialog::Entries entries;
     entries.displaySettings = [this](QWidget*) { settingsEntry(0, 0); };
+    entries.mp3Settings = [](QWidget* parent) {
+        if (settings::Mp3PlayerDialog::run(settings::configuration(), parent)) settings::configuration().markChanged();
+    };
     settings::ScreenSaverSettingsDialog::run(settings::configuration(), entries);
 }
 

@@ -20,6 +20,8 @@ public:
     static constexpr const char* kRecordName = "saveconfigmp3";
     static constexpr uint32_t kStamp = 1064;
     static constexpr size_t kFixedSize = 1064;
+    // The whole record with both lists empty.
+    static constexpr size_t kEmptyRecordSize = 4 + 14 + kFixedSize + 2 * 56;
 
     // Reads into and writes from `music`, which must outlive the record.
     explicit MusicConfigRecord(MusicConfiguration& music) : music_(music) {}

@@ -1,8 +1,11 @@
-// "/c": the screen saver's settings, with the way to the display settings
-// and Config Globe; OK writes "Terranox.ini", Cancel writes nothing.
+// "/c": the screen saver's settings, with the way to the display settings,
+// the player's settings and Config Globe; OK writes "Terranox.ini", Cancel
+// writes nothing and gives back what the dialogs behind it changed.
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
 #include <QTimer>
@@ -55,9 +58,15 @@ TEST(ConfigMode, SlashCShowsTheSaverSettingsAndOnlyOkWritesTheConfiguration) {
         std::vector<QString> seen;
         whenModal([&](QWidget* saver) {
             seen.push_back(saver->objectName());
-            // Display Settings and Config Globe open over it; the player's
-            // settings are not there yet.
-            EXPECT_FALSE(button(saver, 1046)->isEnabled());
+            // Display Settings, the player's settings and Config Globe open
+            // over it.
+            whenModal([&](QWidget* player) {
+                seen.push_back(player->objectName());
+                player->findChild<QCheckBox*>("1100")->setChecked(true);
+                button(player, 1)->click();
+            });
+            button(saver, 1046)->click();
+            EXPECT_TRUE(settings::configuration().music().enabled);
             whenModal([&](QWidget* display) {
                 seen.push_back(display->objectName());
                 button(display, 2)->click();
@@ -72,11 +81,17 @@ TEST(ConfigMode, SlashCShowsTheSaverSettingsAndOnlyOkWritesTheConfiguration) {
             button(saver, 2)->click();
         });
         EXPECT_EQ(app.run(), 0);
-        EXPECT_EQ(seen, (std::vector<QString>{"152", "200", "143"}));
+        EXPECT_EQ(seen, (std::vector<QString>{"152", "153", "200", "143"}));
         EXPECT_FALSE(std::filesystem::exists(home.file("Terranox.ini")));
+        EXPECT_FALSE(settings::configuration().music().enabled);
 
         whenModal([](QWidget* saver) {
             saver->findChild<QSlider*>("1040")->setValue(64);
+            whenModal([](QWidget* player) {
+                player->findChild<QLineEdit*>("1103")->setText("5");
+                button(player, 1)->click();
+            });
+            button(saver, 1046)->click();
             button(saver, 1)->click();
         });
         EXPECT_EQ(app.run(), 0);
@@ -85,6 +100,7 @@ TEST(ConfigMode, SlashCShowsTheSaverSettingsAndOnlyOkWritesTheConfiguration) {
     written.load();
     EXPECT_FALSE(written.damaged());
     EXPECT_EQ(written.globe().live().cameraSpeed, 64);
+    EXPECT_EQ(written.music().maxFiles, 5);
     // The shipped themes went along.
     EXPECT_GE(written.globe().themeCount(), 4);
     win::setWindowSystem(nullptr);
