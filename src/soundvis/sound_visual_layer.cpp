@@ -104,7 +104,6 @@ void SoundVisualLayer::createElements() {
             e = std::make_unique<hud::PlayerLabel>(id);
             e->init(hud::HudElement::kFontTexture, kCaptionWidth, kCaptionHeight, 0, 50, 0x00000000, 0x00000000,
                     0xFFFFFF80);
-            e->setText(id == kCaptionLeft ? "Left" : "Right", 0);
             // Over the two halves of the spectrum's first-run place.
             const DisplayPlacement& p = display_.placement();
             const float share = kCaptionDepth / p.size;
@@ -114,6 +113,8 @@ void SoundVisualLayer::createElements() {
         hud::HudElement* raw = e.get();
         if (root_.add(std::move(e)) < 0) continue;  // a full HUD: this control is missing
         raw->keepInView(X, Y);
+        // Text is laid out with the root's font, so only once it is added.
+        if (id == kCaptionLeft || id == kCaptionRight) raw->setText(id == kCaptionLeft ? "Left" : "Right", 0);
         elements_[i] = raw;
         if (id == kProgress) progress_ = static_cast<hud::ProgressButton*>(raw);
     }

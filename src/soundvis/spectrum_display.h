@@ -22,7 +22,7 @@ struct DisplayPlacement {
     float scale = 1.0f;
     // The display's width and height at scale 1.
     float widthFactor = 24.0f;
-    float heightFactor = 10.0f;
+    float heightFactor = 16.0f;
     float x = -25.0f, y = -30.0f;
     float size = 70.0f;
     // Bar height per level, peak cap thickness (share of the height), bar
@@ -48,8 +48,9 @@ public:
     static constexpr float kMinSize = 10.0f;
     // Farther than this the display would shrink to a dot nobody can grab.
     static constexpr float kMaxSize = 1000.0f;
-    // The level of a full-scale tone: the top of the display at bar height 1.
-    static constexpr float kFullLevel = 3.52f;
+    // The level at the top of the display at bar height 1 (a band of about
+    // 19000, two thirds of full scale).
+    static constexpr float kFullLevel = 3.0f;
     // Right-drag: the colour phase turns by this much per pixel.
     static constexpr float kParamPerPixel = 0.1f;
     static constexpr int kColourParam = 3;

@@ -184,6 +184,9 @@ TEST_F(SoundVisualLayerTest, ShowAndHideCommandsTakeAllFourteenControls) {
     EXPECT_EQ(visibleControls(), 14);
     EXPECT_FALSE(layer_->command(40081));
     EXPECT_FALSE(layer_->command(40090));
+    // The captions carry their text from the start.
+    EXPECT_GT(layer_->element(SoundVisualLayer::kCaptionLeft)->glyphVertexCount(), 0);
+    EXPECT_GT(layer_->element(SoundVisualLayer::kCaptionRight)->glyphVertexCount(), 0);
     // The element saved as 0x00B is the progress text.
     EXPECT_EQ(layer_->element(0x00B), layer_->progress());
     EXPECT_EQ(root_->element(11)->id(), 0x00B);
