@@ -21,6 +21,7 @@
 #include "hud/browser_panel.h"
 #include "hud/hud_root.h"
 #include "hud/list_window.h"
+#include "gl_bench_device.h"
 #include "platform/gfx/gl_device.h"
 #include "platform/gfx/recording_device.h"
 #include "platform/home/program_home.h"
@@ -35,15 +36,6 @@ constexpr int kWidth = 1280, kHeight = 720;
 constexpr int kMadeUpCities = 44000;
 
 float fov() { return 2.0f * std::atan(std::tan(0.39269876f) * float(kWidth) / float(kHeight)); }
-
-bool ensureGui() {
-    if (!std::getenv("DISPLAY")) return false;
-    static int argc = 1;
-    static char name[] = "browser_bench";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance()) new QApplication(argc, argv);
-    return true;
-}
 
 // The built data's cities, or made-up ones in 250 countries.
 geodata::GeoOverlay& places() {
@@ -161,21 +153,8 @@ void BM_CityPanelScrollFrameRecording(benchmark::State& state) {
 BENCHMARK(BM_CityPanelScrollFrameRecording)->Unit(benchmark::kMicrosecond);
 
 void BM_CityPanelScrollFrameOpenGl(benchmark::State& state) {
-    if (!ensureGui()) {
-        state.SkipWithError("needs an X display (run under xvfb-run)");
-        return;
-    }
-    gfx::PresentParameters params;
-    params.backBufferWidth = kWidth;
-    params.backBufferHeight = kHeight;
-    auto device = gfx::GlDevice::create(nullptr, params);
-    if (!device) {
-        state.SkipWithError("no OpenGL context");
-        return;
-    }
-    device->setTransform(gfx::TransformType::Projection,
-                         math::matrixPerspectiveFovLH(fov(), float(kWidth) / kHeight, 1.0f, 300.0f));
-    device->setRenderState(gfx::RenderState::Lighting, 0);
+    auto device = bench::openGlDevice(state, kWidth, kHeight, fov());
+    if (!device) return;
     text::TextureFont font("Arial", 25, 700, false, *device, 0);
     font.restore(*device);
     scrollFrames(state, *device, font);
@@ -185,7 +164,7 @@ BENCHMARK(BM_CityPanelScrollFrameOpenGl)->Unit(benchmark::kMicrosecond);
 
 // From nothing to the city window on screen (exposed) with its rows drawn.
 void BM_OpenCityWindow(benchmark::State& state) {
-    if (!ensureGui()) {
+    if (!bench::ensureGui()) {
         state.SkipWithError("needs an X display (run under xvfb-run)");
         return;
     }

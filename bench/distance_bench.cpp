@@ -4,12 +4,12 @@
 // recording device and on the OpenGL device at 1280x720.
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
 #include <QImage>
 #include <cmath>
 #include <cstdlib>
 
 #include "geodata/distance_tool.h"
+#include "gl_bench_device.h"
 #include "platform/gfx/gl_device.h"
 #include "platform/gfx/recording_device.h"
 #include "support/fake_glyph_rasteriser.h"
@@ -21,15 +21,6 @@ namespace {
 constexpr int kWidth = 1280, kHeight = 720;
 constexpr float kR = 63.71f;
 constexpr float kDeg = math::kPi / 180;
-
-bool ensureGui() {
-    if (!std::getenv("DISPLAY")) return false;
-    static int argc = 1;
-    static char name[] = "distance_bench";
-    static char* argv[] = {name, nullptr};
-    if (!QGuiApplication::instance()) new QGuiApplication(argc, argv);
-    return true;
-}
 
 // Terrain that costs a little, as the elevation cache's lookup does.
 geodata::TerrainHeights terrain() {
@@ -105,23 +96,10 @@ void BM_DrawSixteenRecordingDevice(benchmark::State& state) {
 BENCHMARK(BM_DrawSixteenRecordingDevice)->Unit(benchmark::kMicrosecond);
 
 void BM_DrawSixteenOpenGl(benchmark::State& state) {
-    if (!ensureGui()) {
-        state.SkipWithError("needs an X display (run under xvfb-run)");
-        return;
-    }
-    gfx::PresentParameters p;
-    p.backBufferWidth = kWidth;
-    p.backBufferHeight = kHeight;
-    auto device = gfx::GlDevice::create(nullptr, p);
-    if (!device) {
-        state.SkipWithError("no OpenGL context");
-        return;
-    }
-    device->setTransform(gfx::TransformType::Projection,
-                         math::matrixPerspectiveFovLH(0.7853975f, float(kWidth) / kHeight, 1.0f, 300.0f));
+    auto device = bench::openGlDevice(state, kWidth, kHeight);
+    if (!device) return;
     device->setTransform(gfx::TransformType::View,
                          math::matrixLookAtLH({0, 0, -2 * kR}, {0, 0, 0}, {0, 1, 0}));
-    device->setRenderState(gfx::RenderState::Lighting, 0);
     text::TextureFont font("Arial", 25, 700, false, *device, 0);
     font.restore(*device);
     geodata::DistanceTool tool(kR, &font);

@@ -4,7 +4,6 @@
 // update per frame, and the texture font's creation at start-up.
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
 #include <QImage>
 #include <cmath>
 #include <cstdlib>
@@ -17,6 +16,7 @@
 #include "hud/readout_display.h"
 #include "hud/hud_builder.h"
 #include "hud/hud_root.h"
+#include "gl_bench_device.h"
 #include "platform/gfx/gl_device.h"
 #include "platform/gfx/recording_device.h"
 #include "platform/io/byte_io.h"
@@ -30,15 +30,6 @@ namespace {
 constexpr int kWidth = 1280, kHeight = 720;
 
 float fovFor() { return 2.0f * std::atan(std::tan(0.39269876f) * float(kWidth) / float(kHeight)); }
-
-bool ensureGui() {
-    if (!std::getenv("DISPLAY")) return false;
-    static int argc = 1;
-    static char name[] = "hud_bench";
-    static char* argv[] = {name, nullptr};
-    if (!QGuiApplication::instance()) new QGuiApplication(argc, argv);
-    return true;
-}
 
 // The standard elements (the button bar's nine buttons among them) plus
 // text elements up to 24, every one with text,
@@ -80,21 +71,8 @@ BENCHMARK(BM_HudFrameRecordingDevice)->Unit(benchmark::kMicrosecond);
 
 void BM_HudFrameOpenGl(benchmark::State& state) {
     prepare();
-    if (!ensureGui()) {
-        state.SkipWithError("needs an X display (run under xvfb-run)");
-        return;
-    }
-    gfx::PresentParameters p;
-    p.backBufferWidth = kWidth;
-    p.backBufferHeight = kHeight;
-    auto device = gfx::GlDevice::create(nullptr, p);
-    if (!device) {
-        state.SkipWithError("no OpenGL context");
-        return;
-    }
-    device->setTransform(gfx::TransformType::Projection,
-                         math::matrixPerspectiveFovLH(0.7853975f, float(kWidth) / kHeight, 1.0f, 300.0f));
-    device->setRenderState(gfx::RenderState::Lighting, 0);
+    auto device = bench::openGlDevice(state, kWidth, kHeight);
+    if (!device) return;
     text::TextureFont font("Arial", 25, 700, false, *device, 0);
     font.restore(*device);
     hud::HudRoot root(fovFor(), kWidth, kHeight, &font);
@@ -185,7 +163,7 @@ void BM_ReadoutUpdate(benchmark::State& state) {
 BENCHMARK(BM_ReadoutUpdate)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 void BM_TextureFontCreation(benchmark::State& state) {
-    if (!ensureGui()) {
+    if (!bench::ensureGui()) {
         state.SkipWithError("needs an X display (run under xvfb-run)");
         return;
     }
@@ -204,18 +182,8 @@ namespace {
 // The same device with nothing drawn between begin and end: what the
 // OpenGL frame costs without the HUD.
 void BM_EmptyFrameOpenGl(benchmark::State& state) {
-    if (!ensureGui()) {
-        state.SkipWithError("needs an X display (run under xvfb-run)");
-        return;
-    }
-    gfx::PresentParameters p;
-    p.backBufferWidth = kWidth;
-    p.backBufferHeight = kHeight;
-    auto device = gfx::GlDevice::create(nullptr, p);
-    if (!device) {
-        state.SkipWithError("no OpenGL context");
-        return;
-    }
+    auto device = bench::openGlDevice(state, kWidth, kHeight);
+    if (!device) return;
     for (auto _ : state) {
         device->beginScene();
         device->endScene();

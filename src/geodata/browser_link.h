@@ -1,10 +1,9 @@
 // How the geography overlay reaches the city and country browsers (built by
-// the HUD): a click on the globe selects the browsers' rows, the country
-// overview and the help text go to their panels and windows, and a change of
-// the city table (user sites) fills the city browser again.
+// the HUD): a click on the globe selects the browsers' rows, and a change of
+// the city table (user sites) fills the city browser again. The overview and
+// help texts travel separately: the overlay's InfoTexts make them and the
+// read-out display hands them to the browsers.
 #pragma once
-
-#include <string_view>
 
 namespace tnx::geodata {
 
@@ -18,12 +17,6 @@ public:
     virtual void countryClicked(int country) = 0;
     // The city table changed: the city list is filled again from it.
     virtual void refillCities() = 0;
-    // The overview of a country (its name, "Background" and "Overview" with
-    // its two texts) in the overview panel and window.
-    virtual void showOverview(int country) = 0;
-    // The help text (the readme, Windows-1252; empty when there is none) in
-    // the help panel and window.
-    virtual void showHelp(std::string_view readme) = 0;
 };
 
 }  // namespace tnx::geodata

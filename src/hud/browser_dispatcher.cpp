@@ -5,7 +5,6 @@
 
 #include "core/process_state.h"
 #include "geodata/geo_overlay.h"
-#include "geodata/pack_archive.h"
 #include "hud/button_bar.h"
 #include "hud/hud_root.h"
 #include "settings/option_block.h"
@@ -94,13 +93,6 @@ void BrowserDispatcher::connect(geodata::GeoOverlay& overlay, CameraPointer poin
     }
     overlay.setBrowsers(this);
 
-    std::vector<uint8_t> readme;
-    size_t length = 0;
-    if (geodata::readDataFile("readme.txt", readme, length) != geodata::PackArchive::kNotFound)
-        showHelp(std::string_view(reinterpret_cast<const char*>(readme.data()), std::min(length, readme.size())));
-    else
-        showHelp({});
-    showOverview(overlay.countries().find("World"));
     // Each browser in the form and state the options keep.
     if (bar_)
         for (BrowserKind k : kKinds) bar_->command(browserCommand(k), 1);
@@ -238,7 +230,7 @@ void BrowserDispatcher::pickCountry(int country) {
     if (pointCamera_) pointCamera_(k.longitude, k.latitude);
     geodata::CitySelection& selection = overlay_->selection();
     selection.selectedCountry = selection.selectedCountry == country ? 0 : country;
-    showOverview(country);
+    overlay_->infoTexts().showOverview(country, overlay_->countries());
 }
 
 void BrowserDispatcher::cityClicked(int city) {
@@ -249,47 +241,12 @@ void BrowserDispatcher::cityClicked(int city) {
 void BrowserDispatcher::countryClicked(int country) {
     if (BrowserPanel* p = panel(BrowserKind::Country)) p->selectIndex(country);
     dispatch(kDispatchSelect, int(BrowserKind::Country), country);
-    showOverview(country);
 }
 
 void BrowserDispatcher::refillCities() {
     if (!overlay_) return;
     if (BrowserPanel* p = panel(BrowserKind::City)) p->fillCities(overlay_->cities(), overlay_->countries(), metric());
     dispatch(kDispatchRefresh, int(BrowserKind::City), 0);
-}
-
-void BrowserDispatcher::showOverview(int country) {
-    if (!overlay_) return;
-    const geodata::CountryTable& countries = overlay_->countries();
-    const geodata::CountryRecord* k = countries.get(country);
-    const std::string name = k ? std::string(k->nameText()) : std::string();
-    const std::string_view background = countries.background(country), overview = countries.overview(country);
-    if (BrowserPanel* p = panel(BrowserKind::Overview)) {
-        p->setTitle(name);
-        p->setText("Background", 0, true);
-        p->setText(background, 1, false);
-        p->setText("Overview", 0, false);
-        p->setText(overview, 1, false);
-    }
-    const WindowText title{1, name};
-    dispatch(kDispatchSetText, int(BrowserKind::Overview), reinterpret_cast<intptr_t>(&title));
-    std::string body = "Background\r\n\r\n";
-    body.append(background);
-    body += "\r\n\r\nOverview\r\n\r\n";
-    body.append(overview);
-    const WindowText text{2, body};
-    dispatch(kDispatchSetText, int(BrowserKind::Overview), reinterpret_cast<intptr_t>(&text));
-}
-
-void BrowserDispatcher::showHelp(std::string_view readme) {
-    if (BrowserPanel* p = panel(BrowserKind::Help)) {
-        p->setTitle("Help");
-        p->setText(readme.empty() ? std::string_view("Help") : readme, 0, true);
-    }
-    const WindowText title{1, "Readme.txt"};
-    dispatch(kDispatchSetText, int(BrowserKind::Help), reinterpret_cast<intptr_t>(&title));
-    const WindowText text{2, readme.substr(0, std::min(readme.size(), kHelpWindowBytes))};
-    dispatch(kDispatchSetText, int(BrowserKind::Help), reinterpret_cast<intptr_t>(&text));
 }
 
 void BrowserDispatcher::showText(BrowserKind kind, const geodata::BrowserText& text) {

@@ -44,7 +44,7 @@ public:
     using CameraPointer = std::function<void(float longitude, float latitude)>;
 
     static constexpr uint32_t kCmdUpdateFrame = 40051;
-    static constexpr size_t kHelpWindowBytes = 19996;
+    static constexpr size_t kHelpWindowBytes = geodata::InfoTexts::kHelpWindowLimit;
 
     // Takes the panels and the button bar the HUD builder made (any may be
     // missing) and becomes the bar's presenter.
@@ -77,8 +77,6 @@ public:
     void cityClicked(int city) override;
     void countryClicked(int country) override;
     void refillCities() override;
-    void showOverview(int country) override;
-    void showHelp(std::string_view readme) override;
     // BrowserPresenter: a text made by the read-outs (the overview after
     // "Unselect And Clear All", the help) for a text panel and its window.
     void showText(BrowserKind kind, const geodata::BrowserText& text) override;

@@ -5,6 +5,7 @@
 
 #include "settings/configuration_file.h"
 #include "settings/globe_config_record.h"
+#include "settings/music_config_record.h"
 #include "settings/music_configuration.h"
 
 namespace tnx::settings {
@@ -49,9 +50,8 @@ public:
 
 private:
     GlobeConfigRecord globe_;
-    // Not yet read from or written to the file: its record is kept as read
-    // until the music configuration's own record codec takes it over.
     MusicConfiguration music_;
+    MusicConfigRecord musicRecord_{music_};
     ConfigurationFile file_;
     bool damaged_ = false;
     bool changed_ = false;

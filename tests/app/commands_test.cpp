@@ -16,6 +16,7 @@
 #include "platform/win/headless_window_system.h"
 #include "platform/win/message_queue.h"
 #include "settings/option_block.h"
+#include "support/headless_shell_test.h"
 #include "support/test_home.h"
 
 using namespace tnx;
@@ -25,25 +26,8 @@ using settings::optionBlock;
 
 namespace {
 
-class Commands : public ::testing::Test {
+class Commands : public test::HeadlessShellTest {
 protected:
-    void SetUp() override {
-        clock::setClockSource(&clock_);
-        resetAppClockForTest();
-        frameTimer().start();
-        win::setWindowSystem(&ws_);
-        win::messageQueue().clear();
-        processState() = ProcessState{};
-        optionBlock() = OptionBlock{};
-        optionBlock().set(OptionBlock::kIdleNoChanging, 0);
-    }
-    void TearDown() override {
-        win::setWindowSystem(nullptr);
-        clock::setClockSource(nullptr);
-        resetAppClockForTest();
-        win::messageQueue().clear();
-        optionBlock() = OptionBlock{};
-    }
     std::unique_ptr<Application> start() {
         auto app = std::make_unique<Application>("terranox /t", LaunchOptions{});
         EXPECT_EQ(app->create(), 0);
@@ -78,9 +62,6 @@ protected:
         post(app, win::kWmLButtonUp, 0, win::makeLParam(x, y));
     }
 
-    test::TestHome home_;
-    clock::FakeClock clock_;
-    win::HeadlessWindowSystem ws_;
 };
 
 TEST_F(Commands, MenuEntriesAndButtonsFlipTheSameOptionsAndTheMenuChecksThem) {

@@ -13,6 +13,7 @@
 #include "platform/win/headless_window_system.h"
 #include "platform/win/message_queue.h"
 #include "settings/option_block.h"
+#include "support/headless_shell_test.h"
 #include "support/test_home.h"
 
 using namespace tnx;
@@ -20,17 +21,10 @@ using namespace tnx::app;
 
 namespace {
 
-class ManagedSaver : public ::testing::Test {
+class ManagedSaver : public test::HeadlessShellTest {
 protected:
     void SetUp() override {
-        clock::setClockSource(&clock_);
-        resetAppClockForTest();
-        frameTimer().start();
-        win::setWindowSystem(&ws_);
-        win::messageQueue().clear();
-        processState() = ProcessState{};
-        settings::optionBlock() = settings::OptionBlock{};
-        settings::optionBlock().set(settings::OptionBlock::kIdleNoChanging, 0);
+        HeadlessShellTest::SetUp();
         win::MonitorInfo a, b;
         a.rect = {0, 0, 1024, 768};
         a.primary = true;
@@ -40,24 +34,7 @@ protected:
         ws_.setMonitors({a, b});
         launch_.saverWindow = LaunchOptions::SaverWindow{false, 0x2a00007};
     }
-    void TearDown() override {
-        win::setWindowSystem(nullptr);
-        clock::setClockSource(nullptr);
-        resetAppClockForTest();
-        win::messageQueue().clear();
-    }
-    void post(win::WindowId w, uint32_t id, win::WParam wp = 0, win::LParam lp = 0) {
-        win::messageQueue().post({w, id, wp, lp});
-    }
-    int runLoop(Application& app, int limit) {
-        int n = 0;
-        while (n < limit && app.loopOnce()) ++n;
-        return n;
-    }
 
-    test::TestHome home_;
-    clock::FakeClock clock_;
-    win::HeadlessWindowSystem ws_;
     LaunchOptions launch_;
 };
 

@@ -14,6 +14,7 @@
 #include "platform/win/headless_window_system.h"
 #include "platform/win/message_queue.h"
 #include "settings/option_block.h"
+#include "support/headless_shell_test.h"
 #include "support/test_home.h"
 
 using namespace tnx;
@@ -21,50 +22,7 @@ using namespace tnx::app;
 
 namespace {
 
-class Shell : public ::testing::Test {
-protected:
-    void SetUp() override {
-        clock::setClockSource(&clock_);
-        resetAppClockForTest();
-        frameTimer().start();
-        win::setWindowSystem(&ws_);
-        win::messageQueue().clear();
-        processState() = ProcessState{};
-        // Frame-loop tests want a frame drawn every pass: no idling.
-        settings::optionBlock() = settings::OptionBlock{};
-        settings::optionBlock().set(settings::OptionBlock::kIdleNoChanging, 0);
-    }
-    void TearDown() override {
-        win::setWindowSystem(nullptr);
-        clock::setClockSource(nullptr);
-        resetAppClockForTest();
-        win::messageQueue().clear();
-    }
-    void twoMonitors() {
-        win::MonitorInfo a, b;
-        a.deviceName = "LEFT";
-        a.rect = {0, 0, 1024, 768};
-        a.primary = true;
-        a.handle = 1;
-        b.deviceName = "RIGHT";
-        b.rect = {1024, 0, 2048, 768};
-        b.handle = 2;
-        ws_.setMonitors({a, b});
-    }
-    void post(win::WindowId w, uint32_t id, win::WParam wp = 0, win::LParam lp = 0) {
-        win::messageQueue().post({w, id, wp, lp});
-    }
-    // Runs loop passes until the quit message or the limit.
-    int runLoop(Application& app, int limit) {
-        int n = 0;
-        while (n < limit && app.loopOnce()) ++n;
-        return n;
-    }
-
-    test::TestHome home_;
-    clock::FakeClock clock_;
-    win::HeadlessWindowSystem ws_;
-};
+using Shell = test::HeadlessShellTest;
 
 TEST(ErrorTexts, EveryCodeHasItsText) {
     EXPECT_EQ(errorText(kErrNoDirect3D),

@@ -60,6 +60,14 @@ TEST(ShippedDefaults, ConfigurationStartsNaturalWithTheThemesToChooseFrom) {
     // The saver's camera: an orbit between two distances, both outside the globe.
     EXPECT_GT(g.live().cameraNearKm, 6371);
     EXPECT_GT(g.live().cameraFarKm, g.live().cameraNearKm);
+    // The player: off until the user turns it on; a start with it on
+    // picks up to 99 files from every folder named, shuffled.
+    const settings::MusicConfiguration& m = c.music();
+    EXPECT_FALSE(m.enabled);
+    EXPECT_EQ(m.maxFiles, 99);
+    EXPECT_EQ(m.playMode, settings::kPlayModeAllFilesRandomly);
+    EXPECT_TRUE(m.spectrumShown && m.randomizeOnStart);
+    EXPECT_EQ(m.selectedDirectories[0], -1);
 }
 
 float fieldOfView(int width, int height) {

@@ -1,12 +1,13 @@
-// "Terranox.ini": the head and the two records, kept as read.
+// "Terranox.ini": the head, the globe configuration's record and the music
+// configuration's record with its two lists, read by their owners.
 // Links: tnx_settings
 #include <cstddef>
 #include <cstdint>
 
-#include "settings/configuration_file.h"
+#include "settings/configuration.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    tnx::settings::ConfigurationFile file;
-    if (file.loadImage({data, size}) >= 0) file.assemble();
+    tnx::settings::Configuration config;
+    if (config.file().loadImage({data, size}) >= 0) config.file().assemble();
     return 0;
 }

@@ -16,6 +16,7 @@
 #include "hud/button_bar.h"
 #include "hud/colour_editor.h"
 #include "hud/hud_builder.h"
+#include "hud/readout_display.h"
 #include "hud_fixture.h"
 #include "platform/io/byte_io.h"
 #include "support/test_home.h"
@@ -83,9 +84,13 @@ protected:
             },
             std::move(makers));
         city_ = browsers_->panel(BrowserKind::City);
+        readouts_ = std::make_unique<ReadoutDisplay>(*root_);
+        places_->infoTexts().setUp(places_->countries());  // as loading the data does
+        handOverTexts();
         settle();
     }
     void TearDown() override {
+        readouts_.reset();
         browsers_.reset();
         optionBlock() = OptionBlock();
         HudFixture::TearDown();
@@ -106,9 +111,19 @@ protected:
         clickAt(p, lx, ly, right);
     }
     std::string nameAt(int position) { return std::string(city_->table().textAt(position, 2)); }
+    // What the HUD does each frame: the overlay's overview and help texts,
+    // when they changed, go to the browsers.
+    void handOverTexts() { readouts_->apply(places_->infoTexts(), browsers_.get()); }
+    // The help panel and window showing `text` as the readme.
+    void showHelp(const std::string& text) {
+        const std::vector<uint8_t> file(text.begin(), text.end());
+        places_->infoTexts().setHelp(&file);
+        handOverTexts();
+    }
 
     std::unique_ptr<geodata::GeoOverlay> places_;
     std::unique_ptr<BrowserDispatcher> browsers_;
+    std::unique_ptr<ReadoutDisplay> readouts_;
     ButtonBar* bar_ = nullptr;
     BrowserPanel* city_ = nullptr;
     std::array<FakeWindow*, 4> windows_{};
@@ -211,6 +226,7 @@ TEST_F(Browsers, AGlobeClickSelectsTheBrowsersRowsAndACountryShowsItsOverview) {
     selection.hoveredCity = 0;
     selection.hoveredCountry = places_->countries().find("Switzerland");
     places_->click();
+    handOverTexts();
     BrowserPanel* countries = browsers_->panel(BrowserKind::Country);
     EXPECT_EQ(countries->rows().selectedRow(), selection.hoveredCountry - 1);
     BrowserPanel* overview = browsers_->panel(BrowserKind::Overview);
@@ -231,6 +247,7 @@ TEST_F(Browsers, AGlobeClickSelectsTheBrowsersRowsAndACountryShowsItsOverview) {
     // A pick in the country list points the camera, toggles and shows.
     const int france = places_->countries().find("France");
     browsers_->dispatch(kDispatchPick, 2, france);
+    handOverTexts();
     EXPECT_EQ(selection.selectedCountry, france);
     EXPECT_EQ(windows_[2]->title, "France");
     ASSERT_EQ(camera_.size(), 1u);
@@ -271,7 +288,7 @@ TEST_F(Browsers, TextPanelsBreakTheirLinesAtLineEndsSpacesOrTheLineLength) {
     std::string text = std::string(150, 'x') + "\r\n\r\nshort\n";
     const std::string words = std::string(size_t(L - 10), 'a') + " " + std::string(30, 'b');
     text += words;
-    browsers_->showHelp(text);
+    showHelp(text);
     const TextLines& lines = help->lines();
     // No space: cut every L characters.
     int i = 0;
@@ -284,7 +301,7 @@ TEST_F(Browsers, TextPanelsBreakTheirLinesAtLineEndsSpacesOrTheLineLength) {
     EXPECT_EQ(lines.lineCount(), i);
     EXPECT_EQ(help->footer().text(), "Total " + std::to_string(i) + " lines");
     // At most 1000 lines.
-    browsers_->showHelp(std::string(25000, '\n'));
+    showHelp(std::string(25000, '\n'));
     EXPECT_EQ(lines.lineCount(), TextLines::kMaxLines);
     EXPECT_EQ(windows_[3]->body.size(), BrowserDispatcher::kHelpWindowBytes);
 }

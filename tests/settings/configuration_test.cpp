@@ -42,14 +42,14 @@ GlobeConfigRecord threeLooks() {
 constexpr size_t kGlobeAt = 20;
 constexpr size_t kFixedAt = kGlobeAt + 4 + 16;  // after size and name
 
-// Head, the globe record, then a music record whose payload starts with
-// `musicByte`.
-Bytes configurationImage(GlobeConfigRecord globe, uint8_t musicByte = 7) {
+// Head, the globe record, then a music record with that maximum of files.
+Bytes configurationImage(GlobeConfigRecord globe, int32_t maxFiles = 7) {
     Bytes out{0, 0, 0, 0, 20, 0, 0, 0};
     out.resize(20, 0);
     globe.writeRecord(out);
-    const Bytes music = test::makeRecord("saveconfigmp3", Bytes(8, musicByte));
-    out.insert(out.end(), music.begin(), music.end());
+    MusicConfiguration music;
+    music.maxFiles = maxFiles;
+    MusicConfigRecord(music).writeRecord(out);
     return out;
 }
 
@@ -143,11 +143,6 @@ protected:
         config_->load();
         return *config_;
     }
-    Bytes music(Configuration& c) {
-        Bytes image = *c.file().assemble();
-        const size_t at = kGlobeAt + io::loadU32(image.data() + kGlobeAt);
-        return Bytes(image.begin() + long(at), image.end());
-    }
 
     test::TestHome home_;
     Bytes shipped_, good_;
@@ -164,14 +159,14 @@ TEST_F(ConfigurationLoad, NoFileStartsFromTheShippedDefaultAGoodFileIsTakenWhole
     EXPECT_FALSE(c.damaged());
     EXPECT_EQ(c.globe().live().bandColors[0], 0x5u);
     EXPECT_EQ(c.globe().theme(1).name, "shipped");
-    EXPECT_EQ(music(c)[4 + 14], 1);
+    EXPECT_EQ(c.music().maxFiles, 1);
     EXPECT_FALSE(std::filesystem::exists(home_.file("Terranox.ini")));
 
     Configuration& good = load(good_);
     EXPECT_FALSE(good.damaged());
     EXPECT_EQ(good.globe().themeCount(), 3);
     EXPECT_EQ(good.globe().live().bandColors[0], 0xCu);
-    EXPECT_EQ(music(good), test::makeRecord("saveconfigmp3", Bytes(8, 7)));
+    EXPECT_EQ(good.music().maxFiles, 7);
 }
 
 TEST_F(ConfigurationLoad, WithRandomCurrentAStartTakesASavedTheme) {
@@ -217,7 +212,7 @@ TEST_F(ConfigurationLoad, DamagedPartsComeFromTheShippedDefaultTheRestIsKept) {
         EXPECT_EQ(c.globe().themeCount(), k.themesFromFile ? 3 : 2) << k.what;
         EXPECT_EQ(c.globe().theme(1).name, k.themesFromFile ? "one" : "shipped") << k.what;
         EXPECT_LT(c.globe().currentTheme(), c.globe().themeCount()) << k.what;
-        EXPECT_EQ(music(c)[4 + 14], k.musicFromFile ? 7 : 1) << k.what;
+        EXPECT_EQ(c.music().maxFiles, k.musicFromFile ? 7 : 1) << k.what;
         // Loading never rewrites what it could not read.
         EXPECT_EQ(*io::readWholeFile(home_.file("Terranox.ini")), file) << k.what;
     }

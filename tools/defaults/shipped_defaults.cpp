@@ -102,6 +102,9 @@ std::vector<uint8_t> configurationImage() {
     globe.saveThemeAs(kNightBlueName);
     globe.switchTheme(1);
     globe.live() = naturalTheme();
+    // The player starts switched off, playing from all folders at random
+    // once the user names some.
+    config.music() = settings::MusicConfiguration{};
     return *config.file().assemble();
 }
 
