@@ -165,19 +165,26 @@ void SoundVisualLayer::update(float seconds) {
 bool SoundVisualLayer::updateStatus() {
     const player::PlayerStatus s = player_->status();
     const int64_t elapsed = int64_t(s.elapsedHours) * 3600 + int64_t(s.elapsedMinutes) * 60 + s.elapsedSeconds;
-    // With nothing to play (no sound device, a damaged file) the title
-    // line tells why.
-    const std::string& title = (s.title.empty() && s.lastError != 0) ? s.message : s.title;
+    const bool newItem = s.fileNumber != shownFile_ || s.mediaSerial != shownSerial_;
+    // A new error (no sound device, a damaged file) takes the title line
+    // until the next item begins: the user hears nothing and is told why.
+    if (s.lastError != 0 && s.message != shownError_) {
+        shownError_ = s.message;
+        errorShown_ = true;
+    } else if (newItem) {
+        errorShown_ = false;
+    }
+    const std::string& title = errorShown_ ? shownError_ : s.title;
     // A new item shows at once, even before its first second has passed.
-    const bool newItem = s.fileNumber != shownFile_ || s.mediaSerial != shownSerial_ || title != shownTitle_;
-    if (elapsed == shownElapsed_ && !newItem) return false;
+    const bool titleChanged = newItem || title != shownTitle_;
+    if (elapsed == shownElapsed_ && !titleChanged) return false;
     shownElapsed_ = elapsed;
     auto set = [this](int32_t id, const std::string& text) {
         if (hud::HudElement* e = element(id)) e->setText(text, 0);
     };
     set(kElapsed, clockText("Elapsed", s.elapsedHours, s.elapsedMinutes, s.elapsedSeconds));
     if (progress_) progress_->setProgress(double(s.position), double(s.length));
-    if (newItem) {
+    if (titleChanged) {
         shownFile_ = s.fileNumber;
         shownSerial_ = s.mediaSerial;
         shownTitle_ = title;

@@ -118,6 +118,8 @@ private:
     int32_t shownFile_ = -1;
     uint32_t shownSerial_ = 0;
     std::string shownTitle_;
+    std::string shownError_;
+    bool errorShown_ = false;
 
     // The mouse on the display.
     enum class Drag { None, Left, Right };

@@ -108,12 +108,20 @@ TEST_F(SoundVisualLayerTest, TextsChangeOnlyWithTheElapsedTimeOrTheItem) {
     EXPECT_EQ(text(SoundVisualLayer::kTotalTime), "Total time 0:9:0");
 }
 
-TEST_F(SoundVisualLayerTest, WithoutASoundDeviceTheTitleLineTellsWhy) {
-    player_.state = {};
-    player_.state.lastError = 31;
-    player_.state.message = "cannot open the sound device";
+TEST_F(SoundVisualLayerTest, AnErrorTakesTheTitleLineUntilTheNextItem) {
     layer_->update(0.02f);
-    EXPECT_EQ(text(SoundVisualLayer::kTitle), "cannot open the sound device");
+    // No sound device: the song plays on silently, and the title line says so.
+    player_.state.lastError = 31;
+    player_.state.message = "no sound device; playing silently";
+    layer_->update(0.02f);
+    EXPECT_EQ(text(SoundVisualLayer::kTitle), "no sound device; playing silently");
+    player_.state.elapsedSeconds = 1;
+    layer_->update(0.02f);
+    EXPECT_EQ(text(SoundVisualLayer::kTitle), "no sound device; playing silently");
+    player_.state.fileNumber = 2;
+    player_.state.title = "second.mp3";
+    layer_->update(0.02f);
+    EXPECT_EQ(text(SoundVisualLayer::kTitle), "second.mp3");
 }
 
 TEST_F(SoundVisualLayerTest, ProgressBarGrowsWithThePositionAndStaysInsideItsElement) {
