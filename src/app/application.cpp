@@ -8,6 +8,8 @@
 #include "app/error_texts.h"
 #include "app/globe_view.h"
 #include "app/hud_layer.h"
+#include "app/music_player_launcher.h"
+#include "app/sound_visual_part.h"
 #include "app/status_window.h"
 #include "camera/mouse_state_tracker.h"
 #include "settings/configuration.h"
@@ -173,6 +175,13 @@ int32_t Application::restoreDeviceObjects() {
             if (maySaveSettingsFiles()) status_->setSurfaceFactory([] { return StatusWindow::create(); });
             setFloatingStatus(status_.get());
         }
+        if (!musicPlayerStarted_) {
+            // Once, with the first viewer core; without a sound device the
+            // player still exists and says so in its status text.
+            musicPlayerStarted_ = true;
+            player::SystemRandom random;
+            musicPlayer_ = MusicPlayerLauncher::start(settings::configuration(), random);
+        }
         current_->core = std::make_unique<ViewerCore>(*d, saverMode());
         settings::optionBlock().loadFromPreferences();
         ViewerCore& core = *current_->core;
@@ -188,8 +197,11 @@ int32_t Application::restoreDeviceObjects() {
         overlay.setCitiesChanged([&overlay] {
             if (geodata::BrowserLink* browsers = overlay.browsers()) browsers->refillCities();
         });
+        auto visual = std::make_unique<SoundVisualPart>(hud->root(), settings::configuration().music().spectrumShown,
+                                                        musicPlayer_.get());
         core.setHud(std::move(hud));
         core.setScene(std::move(view));
+        core.setVisual(std::move(visual));
         core.loadSettings();
     }
     current_->core->restore(*d);
@@ -211,6 +223,10 @@ int32_t Application::deleteDeviceObjects() {
     if (!anyCore && pack_) {
         geodata::setPackArchive(nullptr);
         pack_.reset();
+    }
+    if (!anyCore && musicPlayer_) {
+        musicPlayer_.reset();  // waits for the engine to stop
+        musicPlayerStarted_ = false;
     }
     if (!anyCore && status_) {
         status_->save();

@@ -14,6 +14,7 @@
 #include "app/viewer_core.h"
 #include "app/window_options.h"
 #include "geodata/pack_archive.h"
+#include "player/player_facade.h"
 #include "settings/preferences_store.h"
 
 namespace tnx::app {
@@ -45,6 +46,8 @@ public:
     ViewerCore* viewerCore() const;
     DeviceUserRecord* currentRecord() const { return current_; }
     const LaunchOptions& launch() const { return launch_; }
+    // The background music player, while the configuration enables it.
+    player::PlayerFacade* musicPlayer() const { return musicPlayer_.get(); }
     bool wroteSnapshot() const { return snapshotWritten_; }
 
     // The process-wide settings entry point: action 2 writes the settings,
@@ -89,6 +92,8 @@ private:
     // Created with the first viewer core, gone with the last.
     std::unique_ptr<geodata::PackArchive> pack_;
     std::unique_ptr<FloatingStatus> status_;
+    std::unique_ptr<player::PlayerFacade> musicPlayer_;
+    bool musicPlayerStarted_ = false;
     bool maximized_ = false;
     win::Rect lastClient_;
     int framesPresented_ = 0;

@@ -32,7 +32,10 @@ ViewerCore::~ViewerCore() {
 int ViewerCore::loadSettings() {
     auto owner = [](const std::unique_ptr<ViewerPart>& p) { return p ? p->recordOwner() : nullptr; };
     record_.setChildren(owner(scene_), owner(hud_), owner(visual_));
-    return settings::SettingsRecordFile::load(settings::SettingsRecordFile::kFileName, record_);
+    const int result = settings::SettingsRecordFile::load(settings::SettingsRecordFile::kFileName, record_);
+    for (ViewerPart* p : {scene_.get(), hud_.get(), visual_.get()})
+        if (p) p->settingsLoaded();
+    return result;
 }
 
 int ViewerCore::saveSettings() {
@@ -58,6 +61,7 @@ void ViewerCore::restore(gfx::Device& device) {
     readViewport(device);
     if (scene_) scene_->restore(device, fov_);
     if (hud_) hud_->restore(device, fov_);
+    if (visual_) visual_->restore(device, fov_);
     if (font_) font_->restore(device);
 }
 
@@ -72,6 +76,7 @@ void ViewerCore::advance() {
     float seconds = float(frameTimer().tick());
     if (scene_) scene_->advance(seconds);
     if (hud_) hud_->advance(seconds);
+    if (visual_) visual_->advance(seconds);
 }
 
 void ViewerCore::draw(gfx::Device& device) {
@@ -108,6 +113,8 @@ void ViewerCore::handleMessage(const win::Message& m) {
     }
     // The button bar's command handler flips the view options the scene reads.
     if (hud_ && m.id == win::kWmCommand) hud_->handleMessage(m);
+    // The player's commands.
+    if (visual_ && m.id == win::kWmCommand) visual_->handleMessage(m);
     if (m.id == win::kWmMouseWheel && scene_) {
         // The wheel's point comes in screen coordinates; the camera zooms
         // toward it in the window's own.

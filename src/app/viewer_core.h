@@ -54,6 +54,7 @@ public:
     void setVisual(std::unique_ptr<ViewerPart> p) { visual_ = std::move(p); }
     ViewerPart* scene() const { return scene_.get(); }
     ViewerPart* hud() const { return hud_.get(); }
+    ViewerPart* visual() const { return visual_.get(); }
     // Reads "3dvis.ini" (or the shipped default) into the parts; the last
     // step of building the core, once its parts exist.
     int loadSettings();

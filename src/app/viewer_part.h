@@ -27,6 +27,8 @@ public:
     virtual void handleMessage(const win::Message&) {}
     // The part's record in "3dvis.ini", if it keeps one.
     virtual settings::RecordOwner* recordOwner() { return nullptr; }
+    // "3dvis.ini" has been read into the parts (or could not be).
+    virtual void settingsLoaded() {}
 };
 
 }  // namespace tnx::app

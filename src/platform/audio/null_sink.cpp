@@ -52,8 +52,12 @@ SinkResult NullSink::write(std::span<const uint8_t> pcm) {
         anchorFrames_ = written_.load();
         anchorTime_ = now;
     }
+    // Once the lead is full, wait for room for a quarter of it (or the
+    // rest of the write) rather than for a single frame: a wake-up per
+    // frame would cost more than the decoding.
+    const int64_t chunk = std::max<int64_t>(1, lead / 4);
     while (frames > 0) {
-        SinkResult r = waitUntilAhead(lock, lead - 1);
+        SinkResult r = waitUntilAhead(lock, lead - std::min(frames, chunk));
         if (r != SinkResult::Ok) return r;
         int64_t room = lead - (written_.load() - heardLocked(Clock::now()));
         int64_t take = std::clamp<int64_t>(room, 1, frames);
