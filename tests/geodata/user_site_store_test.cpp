@@ -188,7 +188,9 @@ TEST(SiteFormTest, ShowsDegreesAndFeetAndRefusesWhatIsNoSite) {
     auto refused = [&](SiteTexts texts) {
         UserSiteRecord before = back;
         std::string message = SiteForm::read(texts, back);
-        if (!message.empty()) EXPECT_EQ(std::memcmp(&before, &back, sizeof back), 0) << "changed despite: " << message;
+        if (!message.empty()) {
+            EXPECT_EQ(std::memcmp(&before, &back, sizeof back), 0) << "changed despite: " << message;
+        }
         return !message.empty();
     };
     SiteTexts ok = t;
