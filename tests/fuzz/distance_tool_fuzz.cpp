@@ -8,10 +8,11 @@
 #include <vector>
 
 #include "geodata/distance_tool.h"
+#include "settings/record.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     tnx::geodata::DistanceTool tool(63.71f);
-    if (tool.readRecord({data, size}) <= 0) return 0;
+    if (tool.readRecord({data, size}) != tnx::settings::kRecordApplied) return 0;
     // Every point read must have come out on the globe.
     for (int i = 0; i < tool.count(); ++i) {
         const auto& m = tool.measurement(i);
@@ -25,6 +26,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<uint8_t> out;
     tool.writeRecord(out);
     tnx::geodata::DistanceTool again(63.71f);
-    if (again.readRecord(out) <= 0 || again.count() != tool.count()) std::abort();
+    if (again.readRecord(out) != tnx::settings::kRecordApplied || again.count() != tool.count()) std::abort();
     return 0;
 }
