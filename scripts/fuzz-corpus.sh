@@ -126,6 +126,8 @@ for home in homes:
         put('city_selection', '%s.%d' % (tag, i), r)
     for i, r in enumerate(records(vis, 'savecdistance')):
         put('distance_tool', '%s.%d' % (tag, i), r)
+    for i, r in enumerate(records(vis, 'savecbuttonlist')):
+        put('browser_panel', '%s.%d' % (tag, i), r)
     put('configuration_file', tag + '.Terranox.ini', read(os.path.join(home, 'Terranox.ini')))
     put('preferences_store', tag + '.pref.ini', read(os.path.join(home, 'pref.ini')))
 
@@ -154,6 +156,15 @@ put('window_geometry', 'off.bin', struct.pack('<4i', -90000, 5, -89000, 2) + str
 put('player_preferences', 'made.conf',
     b'[Mp3player]\nInputBufferSize=sz:64\nOutputBufferSize=dword:00000200\nPreBuffer=sz:-5\n'
     b'UseDebugLog=sz:maybe\nPlaylistRepeat=@ByteArray(\\x1)\nPlaylistShuffle=sz:true\n')
+# Browser panels: the city list's and the help text's placement and colours,
+# with child records for a one-column row part and for a slider.
+def panel(panel_id, children):
+    fixed = struct.pack('<iiI5f4I', panel_id, 0, 3, 1.0, 8.0, 30.0, 14.0, 10.0, 0xFF203040, 0xFF102030, 0xFFFFFFFF, 0xFF808080)
+    return record('savecbuttonlist', fixed + b''.join(children))
+row = record('savecblistdisplay', struct.pack('<3I', 0x80405060, 0x80304050, 0xFFFFFF00))
+slider = record('savecblistdisplayslider', struct.pack('<7I', 0x80405060, 0x80304050, 0xFFFFFF00, 1, 2, 3, 4))
+put('browser_panel', 'city.rec', panel(0x104, [row, row, row, row, slider]))
+put('browser_panel', 'help.rec', panel(0x108, [row, slider]))
 put('saved_locations', 'one.view', view)
 put('saved_locations', 'two.view', view + view[:60])
 
