@@ -86,6 +86,12 @@ for n, d in entries.items():
 for path in glob.glob(os.path.join(app, '**', '*.jpg'), recursive=True):
     if os.path.getsize(path) <= MAX_SEED:
         put('image_decoder', os.path.basename(path), read(path))
+# The strip reader gets the smaller images whole; the installer's world
+# image itself is too large for a seed.
+for n, d in entries.items():
+    if n.endswith('.jpg') and len(d) <= 64 * 1024:
+        put('jpeg_strip_reader', n, d)
+put('info_texts', 'readme.txt', data_file('readme.txt'))
 for path in glob.glob(os.path.join(app, '**', '*.cur'), recursive=True):
     put('cursor_file', os.path.basename(path), read(path))
 
@@ -118,6 +124,10 @@ for home in homes:
         put('hud_record', '%s.%d' % (tag, i), r)
     for i, r in enumerate(records(vis, 'saveccity')):
         put('city_selection', '%s.%d' % (tag, i), r)
+    for i, r in enumerate(records(vis, 'savecdistance')):
+        put('distance_tool', '%s.%d' % (tag, i), r)
+    for i, r in enumerate(records(vis, 'savecbuttonlist')):
+        put('browser_panel', '%s.%d' % (tag, i), r)
     put('configuration_file', tag + '.Terranox.ini', read(os.path.join(home, 'Terranox.ini')))
     put('preferences_store', tag + '.pref.ini', read(os.path.join(home, 'pref.ini')))
 
@@ -129,6 +139,32 @@ def record(name, body=b''):
 put('configuration_file', 'made.Terranox.ini',
     struct.pack('<5I', 0, 20, 0, 0, 0) + record('saveconfigglobe', b'\0' * 16) + record('saveconfigmp3', b'\0' * 16))
 view = b'Home'.ljust(56, b'\0') + struct.pack('<10f', 0.5, 0, 0, -200, 0, 0, 1, 0, 1, 0)
+# Two measurements, one of them with a point that is not a number; no
+# measurement at all.
+put('distance_tool', 'two.rec', record('savecdistance', struct.pack('<I8f', 2, 0.1, 0.8, 2.3, -0.4,
+                                                                     float('nan'), 0, 1, 1)))
+put('distance_tool', 'none.rec', record('savecdistance', struct.pack('<I', 0)))
+# Help texts: line ends of each kind, a long line without blanks, and one
+# with blanks for the panel to break at.
+put('info_texts', 'made.txt', b'\x30Terranox\r\n\r\nA line\rAnother\n' + b'x' * 150 + b'\n' + b'word ' * 60)
+# A browser window's frame and column widths: one on the first screen, one
+# far off every screen with absurd widths.
+put('window_geometry', 'on.bin', struct.pack('<4i', 100, 80, 700, 580) + struct.pack('<50i', *([120, 0, 300] + [0] * 47)))
+put('window_geometry', 'off.bin', struct.pack('<4i', -90000, 5, -89000, 2) + struct.pack('<50i', *([-1, 7, 2**31 - 1] * 16 + [8, 9])))
+# The player's registry values: strings, a number stored as a DWORD, and
+# values that do not read.
+put('player_preferences', 'made.conf',
+    b'[Mp3player]\nInputBufferSize=sz:64\nOutputBufferSize=dword:00000200\nPreBuffer=sz:-5\n'
+    b'UseDebugLog=sz:maybe\nPlaylistRepeat=@ByteArray(\\x1)\nPlaylistShuffle=sz:true\n')
+# Browser panels: the city list's and the help text's placement and colours,
+# with child records for a one-column row part and for a slider.
+def panel(panel_id, children):
+    fixed = struct.pack('<iiI5f4I', panel_id, 0, 3, 1.0, 8.0, 30.0, 14.0, 10.0, 0xFF203040, 0xFF102030, 0xFFFFFFFF, 0xFF808080)
+    return record('savecbuttonlist', fixed + b''.join(children))
+row = record('savecblistdisplay', struct.pack('<3I', 0x80405060, 0x80304050, 0xFFFFFF00))
+slider = record('savecblistdisplayslider', struct.pack('<7I', 0x80405060, 0x80304050, 0xFFFFFF00, 1, 2, 3, 4))
+put('browser_panel', 'city.rec', panel(0x104, [row, row, row, row, slider]))
+put('browser_panel', 'help.rec', panel(0x108, [row, slider]))
 put('saved_locations', 'one.view', view)
 put('saved_locations', 'two.view', view + view[:60])
 

@@ -12,12 +12,16 @@
 #include "app/sound_visual_part.h"
 #include "app/status_window.h"
 #include "camera/mouse_state_tracker.h"
+#include "geodata/user_site_store.h"
+#include "settings/configuration_file.h"
+#include "settings/settings_record_file.h"
 #include "settings/configuration.h"
 #include "settings/option_block.h"
 #include "settings/mp3_player_dialog.h"
 #include "settings/screen_saver_settings_dialog.h"
 #include "platform/gfx/gl_device.h"
 #include "platform/home/program_home.h"
+#include "platform/io/file_io.h"
 #include "platform/win/message_queue.h"
 
 namespace tnx::app {
@@ -25,6 +29,15 @@ namespace tnx::app {
 namespace {
 Application* g_application = nullptr;
 constexpr uint32_t kVkM = 'M';
+constexpr const char* kPreferencesFile = "pref.ini";
+
+// A save killed half-way leaves its temporary beside the file; the next
+// viewer clears them so they do not pile up in the state folder.
+void removeStaleSaves() {
+    const std::string files[] = {settings::SettingsRecordFile::kFileName, kPreferencesFile,
+                                 settings::ConfigurationFile::fileName(), geodata::UserSiteStore::kFileName};
+    io::removeStaleTempFiles(home::programHome(), files);
+}
 }  // namespace
 
 Application* application() { return g_application; }
@@ -54,11 +67,13 @@ Application::Application(const std::string& commandLine, const LaunchOptions& la
             // Keep running on a read-only home; just keep nothing.
             std::fprintf(stderr, "terranox: warning: %s; settings and places are not kept this time\n", why.c_str());
             processState().stateWritable = false;
+        } else {
+            removeStaleSaves();
         }
     }
     settings::configuration();  // loads "Terranox.ini"
     prefs_ = std::make_unique<settings::PreferencesStore>();
-    prefs_->open(home::homeFile("pref.ini"));
+    prefs_->open(home::homeFile(kPreferencesFile));
     settings::setPreferences(prefs_.get());
     windowOptions_ = std::make_unique<WindowOptions>();
     windowOptions_->load();

@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <fstream>
+#include <string>
 
 #include "platform/io/byte_io.h"
 #include "platform/io/file_io.h"
@@ -38,6 +43,46 @@ TEST(FileIo, FailedWriteKeepsTheOldFile) {
     EXPECT_TRUE(std::filesystem::is_directory(home.file("dir")));
     EXPECT_FALSE(writeFileAtomically(home.path() / "no" / "such" / "folder" / "f", std::vector<uint8_t>{1}));
     EXPECT_EQ(readWholeFile(p), (std::vector<uint8_t>{7, 7}));
+}
+
+TEST(FileIo, TempNamesAreExactlyTheWritersOwn) {
+    EXPECT_TRUE(isTempFileOf("pref.ini.tmp0", "pref.ini"));
+    EXPECT_TRUE(isTempFileOf("pref.ini.tmp99999", "pref.ini"));
+    EXPECT_FALSE(isTempFileOf("pref.ini.tmp100000", "pref.ini"));  // six digits: not ours
+    EXPECT_FALSE(isTempFileOf("pref.ini.tmp", "pref.ini"));
+    EXPECT_FALSE(isTempFileOf("pref.ini.tmp12a", "pref.ini"));
+    EXPECT_FALSE(isTempFileOf("pref.ini.tmp-1", "pref.ini"));
+    EXPECT_FALSE(isTempFileOf("xpref.ini.tmp1", "pref.ini"));
+    EXPECT_FALSE(isTempFileOf("pref.ini", "pref.ini"));
+    EXPECT_FALSE(isTempFileOf(".tmp1", ""));
+}
+
+TEST(FileIo, StaleTempsGoLiveOnesAndOtherFilesStay) {
+    tnx::test::TestHome home;
+    auto touch = [&](const std::string& name) { std::ofstream(home.file(name)) << "x"; };
+    touch("3dvis.ini.tmp4711");   // a killed save
+    touch("pref.ini.tmp0");       // another
+    touch("pref.ini.tmp123456");  // not a name the writer makes
+    touch("notes.ini.tmp1");      // not a file of ours
+    touch("outside");
+    std::filesystem::create_directory(home.file("pref.ini.tmp2"));
+    std::filesystem::create_symlink(home.file("outside"), home.file("pref.ini.tmp3"));
+    // A save still at work holds its temporary locked.
+    touch("pref.ini.tmp77");
+    int live = ::open(home.file("pref.ini.tmp77").c_str(), O_RDONLY);
+    ASSERT_GE(live, 0);
+    ASSERT_EQ(::flock(live, LOCK_EX), 0);
+
+    const std::string targets[] = {"3dvis.ini", "pref.ini"};
+    EXPECT_EQ(removeStaleTempFiles(home.path(), targets), 2);
+    EXPECT_FALSE(std::filesystem::exists(home.file("3dvis.ini.tmp4711")));
+    EXPECT_FALSE(std::filesystem::exists(home.file("pref.ini.tmp0")));
+    for (const char* kept : {"pref.ini.tmp123456", "notes.ini.tmp1", "outside", "pref.ini.tmp2", "pref.ini.tmp77"})
+        EXPECT_TRUE(std::filesystem::exists(home.file(kept))) << kept;
+    EXPECT_TRUE(std::filesystem::is_symlink(home.file("pref.ini.tmp3")));
+    ::close(live);
+    EXPECT_EQ(removeStaleTempFiles(home.path(), targets), 1);  // its writer is gone now
+    EXPECT_EQ(removeStaleTempFiles(home.path() / "missing", targets), 0);
 }
 
 TEST(ByteReader, NeverReadsPastTheEnd) {
