@@ -128,6 +128,8 @@ for home in homes:
         put('distance_tool', '%s.%d' % (tag, i), r)
     for i, r in enumerate(records(vis, 'savecbuttonlist')):
         put('browser_panel', '%s.%d' % (tag, i), r)
+    for i, r in enumerate(records(vis, 'savesoundvisual')):
+        put('sound_visual_record', '%s.%d' % (tag, i), r)
     put('configuration_file', tag + '.Terranox.ini', read(os.path.join(home, 'Terranox.ini')))
     put('preferences_store', tag + '.pref.ini', read(os.path.join(home, 'pref.ini')))
 
@@ -167,6 +169,13 @@ put('browser_panel', 'city.rec', panel(0x104, [row, row, row, row, slider]))
 put('browser_panel', 'help.rec', panel(0x108, [row, slider]))
 put('saved_locations', 'one.view', view)
 put('saved_locations', 'two.view', view + view[:60])
+
+# The sound visualisation's record with its shipped look: buttons shown,
+# the display at (-25, -30), size 70.
+visual = bytearray(736)
+struct.pack_into('<4i', visual, 0, 0, 736, 0, 1)
+struct.pack_into('<11f', visual, 56, 1.0, 1.0, 1.0, -25.0, -30.0, 70.0, 1.0, 0.045, 1.0, 0.0, 0.0)
+put('sound_visual_record', 'shipped.rec', record('savesoundvisual', bytes(visual)))
 
 # User sites: two records, one with a value out of range.
 def site(name, lon, lat, alt):
