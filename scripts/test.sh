@@ -34,7 +34,7 @@ if [ $sanitize -eq 1 ]; then
       mkdir -p "$build/app/$(dirname "$f")"
       ln -f "$plain/app/$f" "$build/app/$f" 2>/dev/null || cp -f "$plain/app/$f" "$build/app/$f"
     done
-  export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1:detect_stack_use_after_return=1"
+  export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1:detect_stack_use_after_return=1:suppressions=$root/tests/sanitize/asan.supp"
   export LSAN_OPTIONS="suppressions=$root/tests/sanitize/lsan.supp:print_suppressions=0"
   export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:suppressions=$root/tests/sanitize/ubsan.supp"
 fi
