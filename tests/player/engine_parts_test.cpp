@@ -196,17 +196,20 @@ protected:
     }
     test::TestHome home_;
     test::HeldSink sink_;
+    // Before the player: its event thread may still report to the interface
+    // while the player is being destroyed.
+    test::RecordingUi ui_;
     std::unique_ptr<EngineContext> ctx_;
     std::unique_ptr<Player> player_;
-    test::RecordingUi ui_;
 };
 
 TEST_F(PlayerCommandLine, PatternsAddFilesAndSwitchesDoNot) {
     for (const char* n : {"b.mp3", "a.mp3", "c.txt", ".hidden.mp3"}) std::ofstream(home_.file(n)) << "x";
     std::string pattern = (home_.path() / "*.mp3").string();
     std::string single = home_.file("c.txt").string();
+    std::string missing = home_.file("none.mp3").string();
     const char* argv[] = {"terranox", "/t", "-save", pattern.c_str(), "--ui", "hud", "-play", single.c_str(),
-                          "http://example.invalid/s.mp3", home_.file("none.mp3").c_str()};
+                          "http://example.invalid/s.mp3", missing.c_str()};
     player_->setArgs(10, argv);
     EXPECT_TRUE(player_->saveRequested());
     EXPECT_EQ(player_->requestedUserInterfaces(), std::vector<std::string>{"hud"});

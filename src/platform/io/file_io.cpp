@@ -54,10 +54,19 @@ int createLockedTemp(const std::filesystem::path& path, std::filesystem::path& t
             if (errno == EEXIST || errno == EINTR) continue;
             return -1;
         }
+        // A filesystem without locks gets an unlocked temporary, which a
+        // clean-up cannot lock and so leaves alone.
+        while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+        }
         // A clean-up may have removed the file between its creation and the
         // lock; then it is no longer linked and another name is taken.
         struct stat st {};
-        if (::flock(fd, LOCK_EX) == 0 && ::fstat(fd, &st) == 0 && st.st_nlink > 0) return fd;
+        if (::fstat(fd, &st) != 0) {
+            ::close(fd);
+            ::unlink(tmp.c_str());
+            return -1;
+        }
+        if (st.st_nlink > 0) return fd;
         ::close(fd);
     }
     return -1;
