@@ -6,10 +6,11 @@
 #include <vector>
 
 #include "geodata/city_selection.h"
+#include "settings/record.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     tnx::geodata::CitySelection selection;
-    if (selection.readRecord({data, size}) > 0) {
+    if (selection.readRecord({data, size}) == tnx::settings::kRecordApplied) {
         selection.dropInvalid(100, 20);
         selection.spin(0.5f);
         selection.click(20);
