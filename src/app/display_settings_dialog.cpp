@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "app/saver_framework.h"
+#include "platform/win/dialog_buttons.h"
 
 namespace tnx::app {
 
@@ -112,16 +113,8 @@ public:
                 selected = int(i) + 1;
         }
         modes_->setCurrentIndex(selected);
-        auto* buttons = new QDialogButtonBox(this);
-        auto* ok = buttons->addButton(QDialogButtonBox::Ok);
-        ok->setObjectName(name(1));
-        auto* cancel = buttons->addButton(QDialogButtonBox::Cancel);
-        cancel->setObjectName(name(2));
-        auto* help = buttons->addButton("&Help", QDialogButtonBox::HelpRole);
+        auto* help = platform::addOkCancel(this, layout).box->addButton("&Help", QDialogButtonBox::HelpRole);
         help->setObjectName(name(2004));
-        layout->addWidget(buttons);
-        connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-        connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
         connect(help, &QPushButton::clicked, this, [this] { showHelp(); });
         connect(disable_, &QCheckBox::toggled, this, [this](bool on) {
             fw_.adapters()[size_t(index_)].settings.disableHardware = on;

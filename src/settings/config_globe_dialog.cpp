@@ -16,6 +16,7 @@
 #include "platform/win/colour_button.h"
 #include "platform/win/dialog_placement.h"
 #include "settings/config_name_dialog.h"
+#include "platform/win/dialog_buttons.h"
 
 namespace tnx::settings {
 
@@ -160,14 +161,7 @@ void ConfigGlobeDialog::buildControls() {
                {&saturation_, &brightness_, &red_, &green_, &blue_});
     right->addStretch(1);
 
-    auto* buttons = new QDialogButtonBox(this);
-    auto* ok = buttons->addButton(QDialogButtonBox::Ok);
-    ok->setObjectName(id(1));
-    auto* cancel = buttons->addButton(QDialogButtonBox::Cancel);
-    cancel->setObjectName(id(2));
-    layout->addWidget(buttons);
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    platform::addOkCancel(this, layout);
     connect(saveButton, &QPushButton::clicked, this, [this] { saveAs(); });
     connect(deleteButton, &QPushButton::clicked, this, [this] { deleteTheme(); });
     connect(themes_, qOverload<int>(&QComboBox::currentIndexChanged), this, [this](int i) { themeChosen(i); });

@@ -1,4 +1,5 @@
 #include "settings/config_name_dialog.h"
+#include "platform/win/dialog_buttons.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -19,12 +20,7 @@ ConfigNameDialog::ConfigNameDialog(const std::string& proposed, QWidget* parent)
     edit_->setMaxLength(kMaxNameLength);
     edit_->selectAll();
     layout->addWidget(edit_);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("1"));
-    buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("2"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    layout->addWidget(buttons);
+    platform::addOkCancel(this, layout);
 }
 
 std::string ConfigNameDialog::name() const { return edit_->text().trimmed().toStdString(); }

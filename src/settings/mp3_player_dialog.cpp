@@ -24,6 +24,7 @@
 #include "settings/configuration_file.h"
 #include "settings/music_config_record.h"
 #include "settings/music_list_editor.h"
+#include "platform/win/dialog_buttons.h"
 
 namespace tnx::settings {
 
@@ -206,14 +207,7 @@ void Dialog::buildControls() {
     connect(addFiles, &QPushButton::clicked, this, &Dialog::addFiles);
     connect(addDirectory, &QPushButton::clicked, this, &Dialog::addDirectory);
 
-    auto* buttons = new QDialogButtonBox(this);
-    auto* ok = buttons->addButton(QDialogButtonBox::Ok);
-    ok->setObjectName(id(1));
-    auto* cancel = buttons->addButton(QDialogButtonBox::Cancel);
-    cancel->setObjectName(id(2));
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    layout->addWidget(buttons);
+    platform::addOkCancel(this, layout);
 
     (editor_.target() == Target::Files ? editFiles_ : editDirectories_)->setChecked(true);
     chooseTarget(editor_.target());

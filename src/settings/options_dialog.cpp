@@ -21,6 +21,7 @@
 #include "platform/win/qt_window_system.h"
 #include "settings/config_globe_dialog.h"
 #include "settings/option_block.h"
+#include "platform/win/dialog_buttons.h"
 
 namespace tnx::settings {
 
@@ -95,14 +96,8 @@ public:
         connect(globe, &QPushButton::clicked, this, [this] { configGlobe(); });
         connect(colours, &QPushButton::clicked, this, [this] { hooks_.statusColours(this); });
 
-        auto* buttons = new QDialogButtonBox(this);
-        auto* ok = buttons->addButton(QDialogButtonBox::Ok);
-        ok->setObjectName(id(1));
-        auto* cancel = buttons->addButton(QDialogButtonBox::Cancel);
-        cancel->setObjectName(id(2));
-        connect(ok, &QPushButton::clicked, this, &QDialog::close);
-        connect(cancel, &QPushButton::clicked, this, &QDialog::close);
-        layout->addWidget(buttons);
+        // Every change is live: both buttons only close.
+        platform::addOkCancel(this, layout, true);
     }
 
     void place() {

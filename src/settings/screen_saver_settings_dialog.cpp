@@ -15,6 +15,7 @@
 #include <charconv>
 
 #include "settings/config_globe_dialog.h"
+#include "platform/win/dialog_buttons.h"
 
 namespace tnx::settings {
 
@@ -98,14 +99,7 @@ Dialog::Dialog(Configuration& config, S::Entries entries, QWidget* parent)
     connect(mp3, &QPushButton::clicked, this, [this] { entries_.mp3Settings(this); });
     connect(globe, &QPushButton::clicked, this, [this] { ConfigGlobeDialog::run(config_, {}, this); });
 
-    auto* buttons = new QDialogButtonBox(this);
-    auto* ok = buttons->addButton(QDialogButtonBox::Ok);
-    ok->setObjectName(id(1));
-    auto* cancel = buttons->addButton(QDialogButtonBox::Cancel);
-    cancel->setObjectName(id(2));
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    layout->addWidget(buttons);
+    platform::addOkCancel(this, layout);
 }
 
 bool Dialog::readControls() {
