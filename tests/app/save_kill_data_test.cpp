@@ -7,6 +7,7 @@
 // 100); the suite does 20.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -41,13 +42,19 @@ namespace {
 
 const char* const kFiles[] = {"3dvis.ini", "pref.ini", "Terranox.ini"};
 
-pid_t spawn(const std::vector<std::string>& args) {
+// Starts a program with its output appended to `log`.
+pid_t spawn(const std::vector<std::string>& args, const fs::path& log) {
     std::vector<char*> argv;
     for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
     pid_t pid = 0;
-    if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return 0;
-    return pid;
+    const int r = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    return r == 0 ? pid : 0;
 }
 
 // Exit status, or nothing while the process still runs after `timeout`.
@@ -103,9 +110,11 @@ protected:
         display_.reset();
     }
 
-    // Starts the viewer and waits until its window shows; 0 when it did not.
+    // Starts the viewer and waits until its window shows; 0 when it did not
+    // (why() then says how it ended and what it printed).
     pid_t startViewer() {
-        pid_t pid = spawn({exe_.string(), "/t"});
+        fs::remove(log());
+        pid_t pid = spawn({exe_.string(), "/t"}, log());
         if (pid == 0) return 0;
         std::string search = "xdotool search --onlyvisible --pid " + std::to_string(pid);
         auto end = Clock::now() + std::chrono::seconds(60);
@@ -115,7 +124,10 @@ protected:
                 std::this_thread::sleep_for(std::chrono::milliseconds(300));
                 return pid;
             }
-            if (waitFor(pid, std::chrono::milliseconds(50))) return 0;
+            if (auto status = waitFor(pid, std::chrono::milliseconds(50))) {
+                ended_ = *status;
+                return 0;
+            }
         }
         kill(pid, SIGKILL);
         waitFor(pid, std::chrono::seconds(10));
@@ -132,7 +144,15 @@ protected:
         return out;
     }
 
+    fs::path log() const { return home_->file("viewer.log"); }
+    std::string why() const {
+        std::string text = "status " + std::to_string(ended_) + ": ";
+        if (auto bytes = io::readWholeFile(log())) text.append(bytes->begin(), bytes->end());
+        return text;
+    }
+
     fs::path exe_;
+    int ended_ = -1;
     std::unique_ptr<test::PrivateDisplay> display_;
     std::unique_ptr<test::TestHome> home_;
 };
@@ -143,7 +163,7 @@ TEST_F(SaveKill, EveryFileIsTheOldOrTheNewOneWhole) {
 
     // A clean run first: how long the exit takes, and the first files.
     pid_t pid = startViewer();
-    ASSERT_NE(pid, 0) << "the viewer did not show its window";
+    ASSERT_NE(pid, 0) << "the viewer did not show its window; " << why();
     auto escaped = Clock::now();
     sendEscape(pid);
     auto status = waitFor(pid, std::chrono::seconds(60));
@@ -161,7 +181,7 @@ TEST_F(SaveKill, EveryFileIsTheOldOrTheNewOneWhole) {
     std::vector<fs::path> leftBehind;
     for (int round = 0; round < rounds; ++round) {
         pid = startViewer();
-        ASSERT_NE(pid, 0) << "round " << round << ": the viewer did not show its window";
+        ASSERT_NE(pid, 0) << "round " << round << ": the viewer did not show its window; " << why();
         // The viewer clears what the previous kill left behind.
         for (const auto& p : leftBehind) EXPECT_FALSE(fs::exists(p)) << "round " << round << ": " << p << " stayed";
         leftBehind.clear();
