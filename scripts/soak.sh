@@ -6,6 +6,8 @@
 #
 #   scripts/soak.sh MINUTES [OUT_DIR]        (default /tmp/soak)
 #   SOAK_INTERVAL=10 SOAK_WARMUP=300 TERRANOX_APP_DIR=build/app
+#   SOAK_CONFIG=FILE   start from this Terranox.ini (e.g. one with the music
+#                      player on; TERRANOX_AUDIO=null plays it silently)
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 minutes="${1:?usage: soak.sh MINUTES [OUT_DIR]}"
@@ -23,6 +25,7 @@ csv="$out/soak.csv"
 log="$out/saver.log"
 home=$(mktemp -d /tmp/terranox-soak-home.XXXXXX)
 mkdir -p "$home/config"
+if [ -n "${SOAK_CONFIG:-}" ]; then cp "$SOAK_CONFIG" "$home/Terranox.ini" || exit 1; fi
 
 # A display of our own, so nothing else's input ends the saver.
 display=""
