@@ -302,7 +302,7 @@ win::WindowId Application::createInteractiveWindow() {
             sh = m.rect.height();
         }
     Placement p = windowOptions_->placement(sw, sh);
-    win::WindowSpec request;
+    win::WindowRequest request;
     request.title = windowTitle();
     request.style = p.style;
     request.rect = {p.x, p.y, p.x + p.width, p.y + p.height};

@@ -91,7 +91,7 @@ int32_t SaverFramework::createWindows() {
         mainWindow_ = createInteractiveWindow();
         if (!mainWindow_) return kErrCouldNotInitialize;
     } else if (mode_ == SaverMode::FullScreenSaver && managerWindow_) {
-        win::WindowSpec request;
+        win::WindowRequest request;
         request.title = title_;
         request.parent = managerWindow_;
         request.style = win::kWsPopup | win::kWsVisible;
@@ -103,7 +103,7 @@ int32_t SaverFramework::createWindows() {
         for (size_t i = 0; i < monitors_.size(); ++i) {
             Monitor& m = monitors_[i];
             if (!m.info.handle) continue;
-            win::WindowSpec request;
+            win::WindowRequest request;
             request.title = title_;
             request.rect = m.info.rect;
             request.style = win::kWsPopup | win::kWsVisible;

@@ -28,7 +28,7 @@ constexpr std::array<const char*, GlobeConfiguration::kBands> kBandLabels = {
     "9000", "5000", "3000", "2000", "1000", "500", "200", "0", "-100", "-500",
     "0", "-50", "-200", "-1000", "-2000", "-4000", "-7000", "-11000"};
 
-struct SliderSpec {
+struct SliderRow {
     int id;
     const char* label;
     int min, max, page, tick;
@@ -105,13 +105,13 @@ void ConfigGlobeDialog::buildControls() {
 
     auto* right = new QVBoxLayout;
     middle->addLayout(right, 1);
-    auto addSliders = [&](const char* title, std::initializer_list<SliderSpec> specs,
+    auto addSliders = [&](const char* title, std::initializer_list<SliderRow> rows,
                           std::initializer_list<QSlider**> targets) {
         auto* box = new QGroupBox(QString::fromLatin1(title), this);
         auto* grid = new QGridLayout(box);
         auto target = targets.begin();
         int row = 0;
-        for (const SliderSpec& s : specs) {
+        for (const SliderRow& s : rows) {
             auto* label = new QLabel(QString::fromLatin1(s.label), box);
             auto* slider = new QSlider(Qt::Horizontal, box);
             slider->setObjectName(id(s.id));

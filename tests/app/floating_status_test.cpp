@@ -33,9 +33,9 @@ public:
 TEST(FloatingStatus, TextsSitBesideThePointerInsideTheClientAndMoveOnlyWhenTheyChange) {
     win::HeadlessWindowSystem ws;
     win::setWindowSystem(&ws);
-    win::WindowSpec spec;
-    spec.rect = {100, 50, 900, 650};
-    const win::WindowId main = ws.createWindow(spec);
+    win::WindowRequest request;
+    request.rect = {100, 50, 900, 650};
+    const win::WindowId main = ws.createWindow(request);
     FloatingStatus status;
     FakeSurface* surface = nullptr;
     status.setSurfaceFactory([&] {

@@ -127,7 +127,7 @@ TEST(ShellGui, ErrorBoxIsDrawnFramedOnBlack) {
     // Painted into a shown window, the picture appears the right way up: a
     // box near the top, black around it.
     win::QtWindowSystem ws;
-    win::WindowSpec request;
+    win::WindowRequest request;
     request.title = "error box";
     request.rect = {0, 0, 640, 480};
     request.style = win::kWsPopup;

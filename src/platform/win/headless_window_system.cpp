@@ -34,7 +34,7 @@ AdapterInfo HeadlessWindowSystem::describeAdapter(const MonitorInfo& monitor) {
     return a;
 }
 
-WindowId HeadlessWindowSystem::createWindow(const WindowSpec& request) {
+WindowId HeadlessWindowSystem::createWindow(const WindowRequest& request) {
     WindowId id = nextId_++;
     Window w;
     w.request = request;

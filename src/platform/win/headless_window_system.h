@@ -13,7 +13,7 @@ namespace tnx::win {
 class HeadlessWindowSystem : public WindowSystem {
 public:
     struct Window {
-        WindowSpec request;
+        WindowRequest request;
         Rect rect;
         uint32_t style = 0;
         bool visible = false;
@@ -40,7 +40,7 @@ public:
     std::vector<MonitorInfo> monitors() override { return monitors_; }
     AdapterInfo describeAdapter(const MonitorInfo& monitor) override;
     void setAdapter(const AdapterInfo& a) { adapter_ = a; }
-    WindowId createWindow(const WindowSpec& request) override;
+    WindowId createWindow(const WindowRequest& request) override;
     void destroyWindow(WindowId id) override;
     void showWindow(WindowId id, bool show) override;
     void setWindowRect(WindowId id, const Rect& outer) override;

@@ -165,7 +165,7 @@ void QtWindowSystem::followParent(WindowId id) {
     if (w->size() != want) w->resize(want);
 }
 
-WindowId QtWindowSystem::createWindow(const WindowSpec& request) {
+WindowId QtWindowSystem::createWindow(const WindowRequest& request) {
     watchApplicationState();
     WindowId id = nextId_++;
     auto w = std::make_unique<HostWindow>(id);

@@ -26,7 +26,7 @@ public:
 
     std::vector<MonitorInfo> monitors() override;
     AdapterInfo describeAdapter(const MonitorInfo& monitor) override;
-    WindowId createWindow(const WindowSpec& request) override;
+    WindowId createWindow(const WindowRequest& request) override;
     void destroyWindow(WindowId id) override;
     void showWindow(WindowId id, bool show) override;
     void setWindowRect(WindowId id, const Rect& outer) override;

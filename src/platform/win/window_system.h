@@ -41,7 +41,7 @@ enum WindowStyle : uint32_t {
     kWsMaximizeBox = 0x00010000,
 };
 
-struct WindowSpec {
+struct WindowRequest {
     std::string title;
     Rect rect;                 // outer rectangle in desktop coordinates
     // When set, the client area's size: the window then has its outer
@@ -82,11 +82,11 @@ public:
     virtual std::vector<MonitorInfo> monitors() = 0;
     virtual AdapterInfo describeAdapter(const MonitorInfo& monitor) = 0;
 
-    virtual WindowId createWindow(const WindowSpec& request) = 0;
+    virtual WindowId createWindow(const WindowRequest& request) = 0;
     virtual void destroyWindow(WindowId id) = 0;
     virtual void showWindow(WindowId id, bool show) = 0;
     virtual void setWindowRect(WindowId id, const Rect& outer) = 0;
-    // Outer top-left corner and client size (see WindowSpec::clientWidth).
+    // Outer top-left corner and client size (see WindowRequest::clientWidth).
     virtual void placeWindow(WindowId id, int left, int top, int clientWidth, int clientHeight) = 0;
     virtual void setWindowStyle(WindowId id, uint32_t style) = 0;
     virtual void setTopmost(WindowId id, bool topmost) = 0;
