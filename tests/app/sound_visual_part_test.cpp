@@ -17,19 +17,12 @@
 #include "platform/win/headless_window_system.h"
 #include "settings/option_block.h"
 #include "support/test_home.h"
+#include "counting_scene.h"
 
 namespace tnx::app {
 namespace {
 
-class SceneCounter : public ViewerPart {
-public:
-    bool handleMouse(const win::Message&, bool& holdsDrag) override {
-        ++messages;
-        holdsDrag = false;
-        return true;
-    }
-    int messages = 0;
-};
+using tnx::test::CountingScene;
 
 class MusicInTheViewer : public ::testing::Test {
 protected:
@@ -53,7 +46,7 @@ protected:
         auto visual = std::make_unique<SoundVisualPart>(hud->root(), true, facade);
         visual_ = visual.get();
         core->setHud(std::move(hud));
-        auto scene = std::make_unique<SceneCounter>();
+        auto scene = std::make_unique<CountingScene>();
         scene_ = scene.get();
         core->setScene(std::move(scene));
         core->setVisual(std::move(visual));
@@ -74,7 +67,7 @@ protected:
     gfx::RecordingDevice device_{1280, 720};
     settings::Configuration music_;
     SoundVisualPart* visual_ = nullptr;
-    SceneCounter* scene_ = nullptr;
+    CountingScene* scene_ = nullptr;
 };
 
 TEST_F(MusicInTheViewer, ThePlayerStartsOnlyWhenEnabledAndARandomModeIsDrawnOnce) {

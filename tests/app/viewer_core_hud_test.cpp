@@ -12,19 +12,12 @@
 #include "platform/gfx/recording_device.h"
 #include "settings/option_block.h"
 #include "support/test_home.h"
+#include "counting_scene.h"
 
 namespace tnx::app {
 namespace {
 
-class CountingScene : public ViewerPart {
-public:
-    bool handleMouse(const win::Message&, bool& holdsDrag) override {
-        ++messages;
-        holdsDrag = false;
-        return true;
-    }
-    int messages = 0;
-};
+using tnx::test::CountingScene;
 
 class ViewerCoreHud : public ::testing::Test {
 protected:
