@@ -6,37 +6,11 @@
 #include "core/process_state.h"
 #include "globe/image/image_texture.h"
 #include "hud/colour_editor.h"
+#include "platform/gfx/overlay_state_guard.h"
 #include "platform/io/byte_io.h"
 #include "settings/option_block.h"
 
 namespace tnx::hud {
-
-namespace {
-// Device states the HUD sets for itself and puts back afterwards.
-class StateGuard {
-public:
-    StateGuard(gfx::Device& d) : d_(d) {
-        for (size_t i = 0; i < kStates.size(); ++i) saved_[i] = d.renderState(kStates[i]);
-        alphaOp_ = d.textureStageState(0, gfx::TextureStageState::AlphaOp);
-        world_ = d.transform(gfx::TransformType::World);
-    }
-    ~StateGuard() {
-        for (size_t i = 0; i < kStates.size(); ++i) d_.setRenderState(kStates[i], saved_[i]);
-        d_.setTextureStageState(0, gfx::TextureStageState::AlphaOp, alphaOp_);
-        d_.setTransform(gfx::TransformType::World, world_);
-        d_.setTexture(0, nullptr);
-    }
-
-private:
-    static constexpr std::array<gfx::RenderState, 5> kStates = {
-        gfx::RenderState::ZEnable, gfx::RenderState::CullMode, gfx::RenderState::AlphaBlendEnable,
-        gfx::RenderState::SrcBlend, gfx::RenderState::DestBlend};
-    gfx::Device& d_;
-    std::array<uint32_t, 5> saved_{};
-    uint32_t alphaOp_ = 0;
-    math::Matrix world_;
-};
-}  // namespace
 
 HudRoot::HudRoot(float fov, int32_t width, int32_t height, const text::TextureFont* font,
                  const camera::MouseStateTracker& tracker)
@@ -211,7 +185,7 @@ void HudRoot::draw(gfx::Device& device, float seconds) {
     inverseView_ = inverse ? *inverse : math::Matrix::identity();
     animationTime_ += seconds;
 
-    StateGuard guard(device);
+    gfx::OverlayStateGuard guard(device, true);
     // Elements are drawn back to front in their z-order, each over the last.
     device.setRenderState(gfx::RenderState::ZEnable, 0);
     device.setRenderState(gfx::RenderState::CullMode, gfx::kCullNone);

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "platform/gfx/overlay_state_guard.h"
 #include "platform/math/d3d_math.h"
 
 namespace tnx::soundvis {
@@ -37,27 +38,6 @@ const std::array<uint16_t, kMaxQuads * 6>& indexTable() {
 }
 
 float finiteOr(float v, float fallback) { return std::isfinite(v) ? v : fallback; }
-
-// Device states the display sets for itself and puts back afterwards.
-class StateGuard {
-public:
-    explicit StateGuard(gfx::Device& d) : d_(d) {
-        for (size_t i = 0; i < kStates.size(); ++i) saved_[i] = d.renderState(kStates[i]);
-        world_ = d.transform(gfx::TransformType::World);
-    }
-    ~StateGuard() {
-        for (size_t i = 0; i < kStates.size(); ++i) d_.setRenderState(kStates[i], saved_[i]);
-        d_.setTransform(gfx::TransformType::World, world_);
-    }
-
-private:
-    static constexpr std::array<gfx::RenderState, 5> kStates = {
-        gfx::RenderState::ZEnable, gfx::RenderState::CullMode, gfx::RenderState::AlphaBlendEnable,
-        gfx::RenderState::SrcBlend, gfx::RenderState::DestBlend};
-    gfx::Device& d_;
-    std::array<uint32_t, 5> saved_{};
-    math::Matrix world_;
-};
 
 }  // namespace
 
@@ -165,7 +145,7 @@ void SpectrumDisplay::draw(gfx::Device& device) {
         }
     }
     if (v.empty()) return;
-    StateGuard guard(device);
+    gfx::OverlayStateGuard guard(device);
     auto inverse = math::matrixInverse(device.transform(gfx::TransformType::View));
     const math::Matrix inverseView = inverse ? *inverse : math::Matrix::identity();
     device.setTransform(gfx::TransformType::World,
