@@ -4,11 +4,12 @@
 
 namespace tnx::settings {
 
-Configuration::Configuration() { file_.setOwners(&globe_, &musicRecord_); }
+Configuration::Configuration() { file_.setOwners(&globe_, &musicRecord_, &imageryRecord_); }
 
 int Configuration::load() {
     const int result = file_.load();
-    damaged_ = file_.fileRead() && (file_.damaged() || globe_.repairs() > 0 || musicRecord_.repairs() > 0);
+    damaged_ = file_.fileRead() && (file_.damaged() || globe_.repairs() > 0 || musicRecord_.repairs() > 0 ||
+                                      imageryRecord_.repairs() > 0);
     if (damaged_)
         std::fprintf(stderr, "terranox: %s is damaged; what could not be read comes from the shipped settings\n",
                      ConfigurationFile::fileName().c_str());

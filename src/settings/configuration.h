@@ -1,10 +1,12 @@
-// The configuration object: the globe configuration with its themes and the
-// music configuration, kept in "Terranox.ini". One per process, created and
+// The configuration object: the globe configuration with its themes, the
+// music configuration and the online imagery settings, kept in
+// "Terranox.ini". One per process, created and
 // loaded at its first use; written only when a dialog's OK asks for it.
 #pragma once
 
 #include "settings/configuration_file.h"
 #include "settings/globe_config_record.h"
+#include "settings/imagery_settings.h"
 #include "settings/music_config_record.h"
 #include "settings/music_configuration.h"
 
@@ -21,6 +23,8 @@ public:
     const GlobeConfigRecord& globe() const { return globe_; }
     MusicConfiguration& music() { return music_; }
     const MusicConfiguration& music() const { return music_; }
+    ImagerySettings& imagery() { return imagery_; }
+    const ImagerySettings& imagery() const { return imagery_; }
     ConfigurationFile& file() { return file_; }
 
     // Reads "Terranox.ini" over the shipped default (what the file cannot
@@ -52,6 +56,8 @@ private:
     GlobeConfigRecord globe_;
     MusicConfiguration music_;
     MusicConfigRecord musicRecord_{music_};
+    ImagerySettings imagery_;
+    ImageryConfigRecord imageryRecord_{imagery_};
     ConfigurationFile file_;
     bool damaged_ = false;
     bool changed_ = false;

@@ -11,11 +11,13 @@ namespace tnx::settings {
 
 std::string ConfigurationFile::fileName() { return std::string(kProductName) + ".ini"; }
 
-ConfigurationFile::ConfigurationFile() : keptGlobe_(kGlobeRecordName), keptMusic_(kMusicRecordName) {}
+ConfigurationFile::ConfigurationFile()
+    : keptGlobe_(kGlobeRecordName), keptMusic_(kMusicRecordName), keptImagery_(kImageryRecordName) {}
 
-void ConfigurationFile::setOwners(RecordOwner* globe, RecordOwner* music) {
+void ConfigurationFile::setOwners(RecordOwner* globe, RecordOwner* music, RecordOwner* imagery) {
     globe_ = globe;
     music_ = music;
+    imagery_ = imagery;
 }
 
 int ConfigurationFile::load() {
@@ -32,6 +34,7 @@ int ConfigurationFile::loadImages(std::optional<std::span<const uint8_t>> file,
                                   std::optional<std::span<const uint8_t>> shipped) {
     keptGlobe_.clear();
     keptMusic_.clear();
+    keptImagery_.clear();
     damaged_ = false;
     fileRead_ = false;
     if (!file && !shipped) return -1;
@@ -46,6 +49,7 @@ int ConfigurationFile::loadImages(std::optional<std::span<const uint8_t>> file,
 int ConfigurationFile::loadImage(std::span<const uint8_t> image) {
     keptGlobe_.clear();
     keptMusic_.clear();
+    keptImagery_.clear();
     damaged_ = false;
     fileRead_ = true;
     return readImage(image);
@@ -69,6 +73,12 @@ int ConfigurationFile::readImage(std::span<const uint8_t> image) {
         }
         if (owner->readRecord(*child) != kRecordApplied) damaged_ = true;
     }
+    // The imagery record came later: a file without it is whole.
+    if (!children.atEnd())
+        if (auto child = children.next()) {
+            RecordOwner* owner = imagery_ ? imagery_ : &keptImagery_;
+            if (owner->readRecord(*child) != kRecordApplied) damaged_ = true;
+        }
     return children.overrun() ? kRecordOverrun : kRecordApplied;
 }
 
@@ -80,6 +90,7 @@ std::optional<std::vector<uint8_t>> ConfigurationFile::assemble() {
     w.zeros(12);
     globeSlot()->writeRecord(image);
     musicSlot()->writeRecord(image);
+    if (RecordOwner* imagery = imagerySlot()) imagery->writeRecord(image);
     if (image.size() > kMaxFileLength) return std::nullopt;
     return image;
 }

@@ -1,6 +1,8 @@
 // The configuration file "Terranox.ini": a 20-byte head (0, 20, three unused
-// words), then the globe configuration's record "saveconfigglobe" and the
-// music configuration's record "saveconfigmp3", found by position.
+// words), then the globe configuration's record "saveconfigglobe", the
+// music configuration's record "saveconfigmp3" and the online imagery's
+// record "saveconfigimagery", found by position. Files from before the
+// imagery record have only the first two; they load unchanged.
 #pragma once
 
 #include <cstddef>
@@ -20,6 +22,7 @@ public:
     static constexpr const char* kProductName = "Terranox";
     static constexpr const char* kGlobeRecordName = "saveconfigglobe";
     static constexpr const char* kMusicRecordName = "saveconfigmp3";
+    static constexpr const char* kImageryRecordName = "saveconfigimagery";
     static constexpr size_t kHeadLength = 20;
     static constexpr size_t kMaxFileLength = 100000;
 
@@ -27,9 +30,9 @@ public:
     static std::string fileName();
 
     ConfigurationFile();
-    // Either may be null: its record is then kept as read and written back
-    // unchanged, so the file keeps both records in their places.
-    void setOwners(RecordOwner* globe, RecordOwner* music);
+    // Any may be null: its record is then kept as read and written back
+    // unchanged, so the file keeps its records in their places.
+    void setOwners(RecordOwner* globe, RecordOwner* music, RecordOwner* imagery = nullptr);
 
     // Reads the shipped default, then the file from the program's home over
     // it: a record the file cannot give (damaged, another layout, missing)
@@ -55,15 +58,20 @@ public:
 private:
     RecordOwner* globe_ = nullptr;
     RecordOwner* music_ = nullptr;
+    RecordOwner* imagery_ = nullptr;
     int readImage(std::span<const uint8_t> image);
 
     PreservedRecord keptGlobe_;
     PreservedRecord keptMusic_;
+    PreservedRecord keptImagery_;
     bool damaged_ = false;
     bool fileRead_ = false;
 
     RecordOwner* globeSlot() { return globe_ ? globe_ : &keptGlobe_; }
     RecordOwner* musicSlot() { return music_ ? music_ : &keptMusic_; }
+    // Null when there is neither an owner nor a kept record: a file read
+    // without one is written back without one.
+    RecordOwner* imagerySlot() { return imagery_ ? imagery_ : keptImagery_.holdsRecord() ? &keptImagery_ : nullptr; }
 };
 
 }  // namespace tnx::settings
