@@ -14,6 +14,7 @@ TestHome::TestHome() {
     std::filesystem::create_directories(path_ / "config");
     setenv("TERRANOX_HOME", path_.c_str(), 1);
     setenv("XDG_CONFIG_HOME", (path_ / "config").c_str(), 1);
+    setenv("XDG_CACHE_HOME", (path_ / "cache").c_str(), 1);
     setenv("TERRANOX_REGISTRY", (path_ / "config" / "registry.ini").c_str(), 1);
 }
 
