@@ -20,7 +20,8 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Loaded at run time, so no library dependency names them: the OpenGL
-# drivers (llvmpipe where there is no GPU) and the texture font's face.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libgl1-mesa-dri, libglx-mesa0, fonts-liberation")
+# drivers (llvmpipe where there is no GPU), the texture font's face, and
+# OpenSSL with the certificates for the online imagery's HTTPS.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libgl1-mesa-dri, libglx-mesa0, fonts-liberation, libssl3, ca-certificates")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xscreensaver")
 include(CPack)

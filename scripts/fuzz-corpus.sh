@@ -86,6 +86,12 @@ for n, d in entries.items():
 for path in glob.glob(os.path.join(app, '**', '*.jpg'), recursive=True):
     if os.path.getsize(path) <= MAX_SEED:
         put('image_decoder', os.path.basename(path), read(path))
+# Imagery answers: status byte 0 (200), size byte 3 (64 pixels) or 6 (512),
+# then small images of the data and a web page.
+for n, d in entries.items():
+    if n.endswith('.jpg') and len(d) <= 64 * 1024:
+        put('imagery_response', n, b'\x00\x03' + d)
+put('imagery_response', 'page.html', b'\x00\x06<!DOCTYPE html><html><body>Not Found</body></html>')
 # The strip reader gets the smaller images whole; the installer's world
 # image itself is too large for a seed.
 for n, d in entries.items():
@@ -140,6 +146,12 @@ def record(name, body=b''):
     return struct.pack('<I', 4 + len(key) + len(body)) + key + body
 put('configuration_file', 'made.Terranox.ini',
     struct.pack('<5I', 0, 20, 0, 0, 0) + record('saveconfigglobe', b'\0' * 16) + record('saveconfigmp3', b'\0' * 16))
+# With the imagery record: cloud-free, 512 MB, the saver online, a template.
+source = b'http://127.0.0.1:8000/{z}/{x}/{y}.jpg\0'
+put('configuration_file', 'imagery.Terranox.ini',
+    struct.pack('<5I', 0, 20, 0, 0, 0) + record('saveconfigglobe', b'\0' * 16) + record('saveconfigmp3', b'\0' * 16) +
+    record('saveconfigimagery', struct.pack('<6I', 0, 24, 1, 512, 1, 0) +
+           struct.pack('<4I', 56 + len(source) + 1, 0, 1, 0) + b'\0' * 40 + source + b'\0'))
 view = b'Home'.ljust(56, b'\0') + struct.pack('<10f', 0.5, 0, 0, -200, 0, 0, 1, 0, 1, 0)
 # Two measurements, one of them with a point that is not a number; no
 # measurement at all.

@@ -13,7 +13,7 @@ packages=(
   xvfb xauth x11-xserver-utils x11-utils openbox fonts-liberation
   libxkbcommon-x11-0 libxcb-cursor0 libxcb-icccm4 libxcb-image0 libxcb-keysyms1
   libxcb-randr0 libxcb-render-util0 libxcb-shape0 libxcb-xinerama0 libxcb-xkb1
-  pulseaudio ca-certificates xdotool
+  pulseaudio ca-certificates libssl3 xdotool
   lame twolame mpg123
   desktop-file-utils appstream dpkg-dev
   geographiclib-tools

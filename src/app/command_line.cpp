@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "globe/imagery/imagery_source.h"
+
 namespace tnx::app {
 
 namespace {
@@ -43,6 +45,14 @@ bool parseLookAt(const std::string& s, LookAt& out, std::string& place) {
     while (!place.empty() && place.back() == ' ') place.pop_back();
     while (!place.empty() && place.front() == ' ') place.erase(0, 1);
     return !place.empty();
+}
+
+// A layer's name or a template the imagery can use; the error says why not.
+bool validImagery(const std::string& s, std::string& error) {
+    std::string lower;
+    for (char c : s) lower += char(std::tolower(static_cast<unsigned char>(c)));
+    if (lower == "daily" || lower == "cloud-free" || lower == "off") return true;
+    return globe::ImagerySource::make(s, settings::ImageryLayer::Daily, error).has_value();
 }
 
 bool parseWhere(const std::string& s, WhereQuery& out) {
@@ -103,6 +113,23 @@ LaunchOptions extractLaunchOptions(const std::vector<std::string>& args, std::st
             }
         } else if (a.rfind("--time", 0) == 0) {
             if (auto v = value("--time")) o.time = *v;
+        } else if (a.rfind("--imagery", 0) == 0) {
+            std::string why;
+            if (auto v = value("--imagery")) {
+                if (validImagery(*v, why)) o.imagery = *v;
+                else o.error = "--imagery wants daily, cloud-free, off or a URL template: " + why;
+            }
+        } else if (a == "--online") {
+            o.online = true;
+        } else if (a.rfind("--online-wait", 0) == 0) {
+            int seconds;
+            char rest;
+            if (auto v = value("--online-wait")) {
+                if (std::sscanf(v->c_str(), "%d%c", &seconds, &rest) == 1 && seconds >= 0 && seconds <= 600)
+                    o.onlineWaitSeconds = seconds;
+                else
+                    o.error = "--online-wait wants whole seconds from 0 to 600";
+            }
         } else if (a == "--version") {
             o.version = true;
         } else if (a == "-root" || a == "--root") {
@@ -190,6 +217,10 @@ std::string helpText() {
            "                        1000 for a city, 3000 for a country)\n"
            "  --where LON,LAT       print the country and the nearest city there, exit\n"
            "  --time YYYY-MM-DDTHH:MM:SSZ  show the sky and daylight of that instant\n"
+           "  --imagery SOURCE      online imagery for this run: daily, cloud-free, off,\n"
+           "                        or a URL template with {z}/{x}/{y} or {TileMatrix}...\n"
+           "  --online              let a snapshot or the saver fetch online imagery\n"
+           "  --online-wait SECONDS a snapshot's wait for its tiles (default 10)\n"
            "  --version             the program's version\n"
            "  --help                this text\n";
 }

@@ -30,6 +30,12 @@ struct LaunchOptions {
     std::string lookAtPlace;
     std::optional<WhereQuery> where;
     std::optional<std::string> time;  // --time, ISO 8601 UTC
+    // --imagery: a layer (daily, cloud-free, off) or a URL template for this
+    // run; --online lets a snapshot or the saver fetch it; --online-wait
+    // bounds a snapshot's wait for its tiles.
+    std::optional<std::string> imagery;
+    bool online = false;
+    int onlineWaitSeconds = 10;
     bool help = false;
     bool version = false;  // --version
     // -root / -window-id: the saver drawn into a screen-saver manager's window.

@@ -11,6 +11,7 @@
 #include "camera/mouse_state_tracker.h"
 #include "camera/save_location_dialog.h"
 #include "camera/saved_locations.h"
+#include "globe/imagery/imagery_source.h"
 #include "hud/button_bar.h"
 #include "platform/clock/system_region.h"
 #include "platform/home/program_home.h"
@@ -74,6 +75,11 @@ void GlobeView::openOptions() {
     settings::OptionsDialog::Hooks hooks;
     hooks.mainWindow = framework_.mainWindow();
     hooks.preview = [this](const globe::GlobeConfiguration& c) { preview(c); };
+    hooks.checkImagerySource = [](const std::string& t) {
+        std::string why;
+        globe::ImagerySource::make(t, settings::ImageryLayer::Daily, why);
+        return why;
+    };
     settings::OptionsDialog::open(settings::configuration(), hooks);
 }
 

@@ -26,7 +26,7 @@ ViewerCore::~ViewerCore() {
     if (maySaveSettingsFiles()) saveSettings();
     // Only a dialog's OK changes the configuration; a file that could not
     // be read is never rewritten otherwise.
-    if (resetRequested_ && settings::configuration().changed()) settings::configuration().save();
+    if ((resetRequested_ || imageryChanged_) && settings::configuration().changed()) settings::configuration().save();
 }
 
 int ViewerCore::loadSettings() {
@@ -100,6 +100,7 @@ void ViewerCore::handleMessage(const win::Message& m) {
                 resetRequested_ = true;
                 win::messageQueue().post({m.window, win::kWmCommand, kCmdUpdateFrame, 0});
                 break;
+            case kCmdImageryChanged: imageryChanged_ = true; break;
             case kCmdFloatingStatus:
                 if (FloatingStatus* status = floatingStatus()) status->toggleEnabled();
                 processState().forceRedraw = true;

@@ -21,6 +21,7 @@ enum ViewerCommand : uint32_t {
     kCmdFloatingStatus = 40049,
     kCmdUpdateFrame = 40051,
     kCmdButtonMenu = 40060,
+    kCmdImageryChanged = 40095,
 };
 
 // Which part took the previous mouse message.
@@ -77,6 +78,7 @@ private:
     std::unique_ptr<ViewerPart> scene_, visual_, hud_;
     settings::ViewCoreRecord record_;
     bool resetRequested_ = false;
+    bool imageryChanged_ = false;
     InputOwner owner_ = InputOwner::Scene;
     bool sceneDrag_ = false;
 };

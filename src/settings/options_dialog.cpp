@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QMoveEvent>
@@ -20,6 +21,8 @@
 #include "platform/win/message_queue.h"
 #include "platform/win/qt_window_system.h"
 #include "settings/config_globe_dialog.h"
+#include "settings/configuration.h"
+#include "settings/imagery_options_dialog.h"
 #include "settings/option_block.h"
 #include "platform/win/dialog_buttons.h"
 
@@ -83,6 +86,15 @@ public:
                              hooks_.floatingStatusShown && hooks_.floatingStatusShown());
         status->setEnabled(bool(hooks_.floatingStatusShown));
         connect(status, &QCheckBox::toggled, this, [this] { sendCommand(OptionsDialog::kCmdFloatingStatus, false); });
+
+        // An imagery change is kept for the end of the run and applied now.
+        layout->addWidget(ImageryOptionsGroup::make(
+            this, config_.imagery(),
+            [this](const std::string& t) { return hooks_.checkImagerySource ? hooks_.checkImagerySource(t) : std::string(); },
+            [this] {
+                config_.markChanged();
+                sendCommand(OptionsDialog::kCmdImageryChanged, false);
+            }));
 
         auto* entries = new QHBoxLayout;
         auto* globe = new QPushButton(QStringLiteral("Config Globe"), this);

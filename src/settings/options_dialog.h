@@ -5,6 +5,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 #include "platform/win/messages.h"
 #include "settings/globe_configuration.h"
@@ -33,6 +34,7 @@ public:
     };
     // Window commands it issues.
     enum Command : uint32_t {
+        kCmdImageryChanged = 40095,
         kCmdMetric = 1092,
         kCmdResetGlobe = 40031,
         kCmdFloatingStatus = 40049,
@@ -46,6 +48,8 @@ public:
         // The floating status window; absent ones grey their controls.
         std::function<bool()> floatingStatusShown;
         std::function<void(QWidget*)> statusColours;
+        // Why an imagery URL template cannot be used (empty when it can).
+        std::function<std::string(const std::string&)> checkImagerySource;
     };
 
     // Opens the dialog, or brings the open one forward.

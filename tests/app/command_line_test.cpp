@@ -2,6 +2,7 @@
 
 #include "app/command_line.h"
 #include "app/entry_point.h"
+#include "app/imagery_plan.h"
 
 using namespace tnx::app;
 
@@ -97,4 +98,53 @@ TEST(LaunchOptions, WhereWantsALongitudeAndALatitude) {
     EXPECT_FALSE(extractLaunchOptions({"--where", "2.35"}, text).error.empty());
     EXPECT_FALSE(extractLaunchOptions({"--where", "2,91"}, text).error.empty());
     EXPECT_FALSE(extractLaunchOptions({"--where", "2,45,7"}, text).error.empty());
+}
+
+TEST(LaunchOptions, ImageryOptionsAndWhoGoesOnline) {
+    std::string text;
+    auto o = extractLaunchOptions({"--imagery", "http://127.0.0.1:9/{z}/{x}/{y}.jpg", "--online", "--online-wait=3", "/t"}, text);
+    EXPECT_TRUE(o.error.empty()) << o.error;
+    EXPECT_TRUE(o.online);
+    EXPECT_EQ(o.onlineWaitSeconds, 3);
+    EXPECT_EQ(text, "/t");
+    EXPECT_EQ(extractLaunchOptions({"--imagery", "Cloud-Free"}, text).imagery, "Cloud-Free");
+    EXPECT_EQ(extractLaunchOptions({}, text).onlineWaitSeconds, 10);
+    for (auto bad : {std::vector<std::string>{"--imagery", "http://h/{z}/{x}.jpg"}, {"--imagery", "fast"},
+                     {"--online-wait", "-1"}, {"--online-wait", "2.5"}, {"--online-wait", "601"}})
+        EXPECT_FALSE(extractLaunchOptions(bad, text).error.empty()) << bad[0] << " " << bad[1];
+
+    using tnx::settings::ImageryLayer;
+    tnx::settings::ImagerySettings kept;
+    LaunchOptions none, snapshot, online, off;
+    snapshot.snapshotPath = "x.png";
+    online.snapshotPath = "x.png";
+    online.online = true;
+    off.imagery = "off";
+    struct Case {
+        const LaunchOptions& launch;
+        SaverMode mode;
+        bool saverSetting, offlineEnvironment, online;
+    } cases[] = {
+        {none, SaverMode::InteractiveViewer, false, false, true},   // first run: on
+        {none, SaverMode::InteractiveViewer, false, true, false},   // the tests' environment
+        {off, SaverMode::InteractiveViewer, false, false, false},
+        {snapshot, SaverMode::InteractiveViewer, false, false, false},
+        {online, SaverMode::InteractiveViewer, false, true, true},  // asked for
+        {none, SaverMode::FullScreenSaver, false, false, false},
+        {none, SaverMode::FullScreenSaver, true, false, true},
+        {none, SaverMode::Configuration, true, false, false},
+    };
+    for (const Case& c : cases) {
+        kept.saverOnline = c.saverSetting;
+        EXPECT_EQ(imageryPlan(c.launch, kept, c.mode, c.offlineEnvironment).online, c.online)
+            << int(c.mode) << c.saverSetting << c.offlineEnvironment;
+    }
+    kept.layer = ImageryLayer::Off;
+    LaunchOptions source;
+    source.imagery = "http://127.0.0.1:9/{z}/{x}/{y}.jpg";
+    const ImageryPlan p = imageryPlan(source, kept, SaverMode::InteractiveViewer, false);
+    EXPECT_TRUE(p.online);
+    EXPECT_EQ(p.layer, ImageryLayer::Daily);
+    EXPECT_EQ(p.urlTemplate, *source.imagery);
+    EXPECT_FALSE(imageryPlan(none, kept, SaverMode::InteractiveViewer, false).online);
 }

@@ -45,7 +45,7 @@ TEST(DebianPackage, CarriesProgramDataAndDesktopFilesWithRunTimeDependencies) {
     std::string deb = debs[0].string();
     std::string depends = output("dpkg-deb -f " + deb + " Depends");
     for (const char* needed : {"libqt6gui6", "libqt6widgets6", "libqt6opengl6", "libjpeg62-turbo", "libstdc++6",
-                               "libgl1-mesa-dri", "libglx-mesa0", "fonts-liberation"})
+                               "libgl1-mesa-dri", "libglx-mesa0", "fonts-liberation", "libqt6network6", "libssl3"})
         EXPECT_NE(depends.find(needed), std::string::npos) << needed << " missing from: " << depends;
     std::istringstream each(depends);
     for (std::string dep; std::getline(each, dep, ',');)

@@ -5,12 +5,14 @@
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QSlider>
+#include <QSpinBox>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -22,6 +24,7 @@
 #include "platform/win/message_queue.h"
 #include "settings/config_globe_dialog.h"
 #include "settings/option_block.h"
+#include "settings/imagery_options_dialog.h"
 #include "settings/options_dialog.h"
 #include "settings/screen_saver_settings_dialog.h"
 #include "support/test_home.h"
@@ -273,6 +276,45 @@ TEST_F(ConfigDialogs, OptionsStoreAtOnceAskTheWindowToRedrawAndRememberTheirPlac
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(OptionsDialog::current(), nullptr);
     win::messageQueue().removeProcedure(7);
+    win::messageQueue().clear();
+}
+
+TEST_F(ConfigDialogs, OptionsKeepTheImageryChoiceAndRefuseASourceThatCannotWork) {
+    win::messageQueue().clear();
+    OptionsDialog::Hooks hooks;
+    hooks.mainWindow = 7;
+    hooks.checkImagerySource = [](const std::string& t) {
+        return t.find("{z}") == std::string::npos ? std::string("no tile numbers") : std::string();
+    };
+    OptionsDialog::open(config_, hooks);
+    QWidget* d = OptionsDialog::current();
+    using G = ImageryOptionsGroup;
+    auto* layer = control<QComboBox>(d, G::kLayer);
+    EXPECT_EQ(layer->count(), 3);
+    EXPECT_EQ(layer->currentText(), "Daily (yesterday's clouds)");
+    layer->setCurrentIndex(2);
+    EXPECT_EQ(config_.imagery().layer, ImageryLayer::Off);
+    EXPECT_TRUE(config_.changed());
+    win::Message m;
+    ASSERT_TRUE(win::messageQueue().take(m));
+    EXPECT_EQ(m.wParam, 40095u);  // applied by the viewer, kept at its end
+
+    auto* source = control<QLineEdit>(d, G::kSource);
+    source->setText("http://h/a.jpg");
+    Q_EMIT source->editingFinished();
+    EXPECT_TRUE(control<QLabel>(d, G::kSourceError)->isVisibleTo(d));
+    EXPECT_EQ(control<QLabel>(d, G::kSourceError)->text(), "no tile numbers");
+    EXPECT_EQ(config_.imagery().urlTemplate, "");
+    source->setText(" http://h/{z}/{x}/{y}.jpg ");
+    Q_EMIT source->editingFinished();
+    EXPECT_FALSE(control<QLabel>(d, G::kSourceError)->isVisibleTo(d));
+    EXPECT_EQ(config_.imagery().urlTemplate, "http://h/{z}/{x}/{y}.jpg");
+    control<QSpinBox>(d, G::kCacheSize)->setValue(200);
+    Q_EMIT control<QSpinBox>(d, G::kCacheSize)->editingFinished();
+    EXPECT_EQ(config_.imagery().cacheMegabytes, 200);
+    control<QCheckBox>(d, G::kSaverOnline)->setChecked(true);
+    EXPECT_TRUE(config_.imagery().saverOnline);
+    EXPECT_EQ(win::messageQueue().size(), 3u);
     win::messageQueue().clear();
 }
 

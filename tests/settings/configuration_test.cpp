@@ -246,5 +246,37 @@ TEST_F(ConfigurationLoad, ValuesOutOfRangeKeepTheShippedValueFieldByField) {
     EXPECT_EQ(again.globe().live(), live);
 }
 
+TEST_F(ConfigurationLoad, TheImageryRecordComesThirdAndFilesWithoutItLoadWhole) {
+    Configuration& old = load(good_);
+    EXPECT_FALSE(old.damaged());
+    EXPECT_EQ(old.imagery(), ImagerySettings{});  // first run: the daily layer, online
+    const ImagerySettings kept{ImageryLayer::CloudFree, 300, true, "http://127.0.0.1:8000/{z}/{x}/{y}.jpg"};
+    old.imagery() = kept;
+    ASSERT_TRUE(old.save());
+    const Bytes saved = *io::readWholeFile(home_.file("Terranox.ini"));
+    const size_t at = 20 + io::loadU32(saved.data() + 20) + io::loadU32(saved.data() + 20 + io::loadU32(saved.data() + 20));
+    ASSERT_EQ(saved.size(), at + 4 + 18 + 24 + 56 + 38 + 1);
+    Configuration& back = load(saved);
+    EXPECT_FALSE(back.damaged());
+    EXPECT_EQ(back.imagery(), kept);
+    // A file kept without owners is written back as it was.
+    ConfigurationFile keeper;
+    keeper.loadImage(saved);
+    EXPECT_EQ(*keeper.assemble(), saved);
+
+    // Out of range: the layer keeps the default, the size is held in range,
+    // a template list that does not fit leaves the template alone.
+    Bytes bad = saved;
+    io::storeI32(bad.data() + at + 22 + 8, 7);
+    io::storeI32(bad.data() + at + 22 + 12, 0);
+    io::storeU32(bad.data() + at + 22 + 24, 5000);
+    Configuration& mended = load(bad);
+    EXPECT_TRUE(mended.damaged());
+    EXPECT_EQ(mended.imagery().layer, ImageryLayer::Daily);
+    EXPECT_EQ(mended.imagery().cacheMegabytes, ImagerySettings::kMinCacheMegabytes);
+    EXPECT_TRUE(mended.imagery().saverOnline);
+    EXPECT_EQ(mended.imagery().urlTemplate, "");
+}
+
 }  // namespace
 }  // namespace tnx::settings
