@@ -10,4 +10,6 @@ build="${TERRANOX_BUILD_DIR:-$root/build}"
 bash "$root/scripts/build.sh" terranox t_app_save_kill_data_test >/dev/null || exit 1
 export TERRANOX_APP_DIR="$build/app" TERRANOX_KILL_ROUNDS="${1:-100}"
 export MESA_GL_VERSION_OVERRIDE=2.1 LIBGL_ALWAYS_SOFTWARE=1
+# The viewer it kills stays offline, as in the test suite.
+export TERRANOX_OFFLINE=1
 exec "$build/tests/t_app_save_kill_data_test"

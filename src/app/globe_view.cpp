@@ -1,5 +1,7 @@
 #include "app/globe_view.h"
 
+#include <cstdlib>
+
 #include "app/command_line.h"
 #include "app/floating_status.h"
 #include "app/home_region.h"
@@ -41,7 +43,8 @@ bool hasSavedView() {
 
 GlobeView::GlobeView(gfx::Device& device, float fov, SaverFramework& framework, const LaunchOptions& launch)
     : framework_(framework),
-      frustum_(int(device.viewport().width), int(device.viewport().height), fov) {
+      frustum_(int(device.viewport().width), int(device.viewport().height), fov),
+      launch_(launch) {
     std::optional<globe::UtcTime> fixed;
     if (launch.time) fixed = globe::AstroClock::parse(*launch.time);
     const bool firstRun = !hasSavedView();
@@ -53,6 +56,15 @@ GlobeView::GlobeView(gfx::Device& device, float fov, SaverFramework& framework, 
         placeAtHome(int(device.viewport().width), int(device.viewport().height), fov);
     scene_->overlay().setSiteEditor(&siteEditor_);
     syncViewOptions();
+    startImagery();
+}
+
+void GlobeView::startImagery() {
+    const settings::ImagerySettings& kept = settings::configuration().imagery();
+    const ImageryPlan plan = imageryPlan(launch_, kept, processState().saverMode, std::getenv("TERRANOX_OFFLINE") != nullptr);
+    imagery_.reset();  // its requests end before the next client starts
+    imagery_ = std::make_unique<OnlineImagery>(
+        plan, kept.cacheMegabytes, globe::ImageryDiskCache::defaultRoot(std::getenv("XDG_CACHE_HOME"), std::getenv("HOME")));
 }
 
 GlobeView::~GlobeView() { settings::OptionsDialog::close(); }
@@ -112,6 +124,11 @@ void GlobeView::advance(float seconds) {
         pendingLook_.reset();
     }
     scene_->advance(seconds);
+    if (imagery_) {
+        const double now = std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
+        if (imagery_->update(now, scene_->clock().now(), globe::AstroClock::systemUtc()))
+            processState().forceRedraw = true;
+    }
 }
 
 void GlobeView::draw(gfx::Device& device, float) {
@@ -141,6 +158,7 @@ void GlobeView::handleMessage(const win::Message& m) {
         const uint32_t id = win::loWord(m.wParam);
         handleOptionCommand(id);
         if (id == kCmdOptions) openOptions();
+        if (id == kCmdImageryChanged) startImagery();
         if (id == kCmdResetGlobe) {
             pendingLook_.reset();
             scene_->applySettings(settings::configuration().globe().live());

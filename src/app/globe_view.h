@@ -3,9 +3,12 @@
 // the framework's projection they ask for.
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <optional>
 
+#include "app/command_line.h"
+#include "app/online_imagery.h"
 #include "app/viewer_part.h"
 #include "camera/camera_host.h"
 #include "camera/projection_provider.h"
@@ -16,7 +19,6 @@
 namespace tnx::app {
 
 class SaverFramework;
-struct LaunchOptions;
 
 class GlobeView : public ViewerPart,
                   public camera::CameraHost,
@@ -62,6 +64,8 @@ public:
     // Shows a configuration on the globe from the next frame on (the
     // configuration dialogs' live preview).
     void preview(const globe::GlobeConfiguration& config);
+    // The online imagery of this view (null when it stays offline).
+    OnlineImagery* imagery() { return imagery_.get(); }
 
 private:
     void syncViewOptions();
@@ -69,6 +73,8 @@ private:
     void openOptions();
     // The first run: the user's region faces them, the globe large in view.
     void placeAtHome(int width, int height, float fov);
+    // (Re)starts the online imagery from the run's options and the kept settings.
+    void startImagery();
 
     SaverFramework& framework_;
     camera::ViewFrustum frustum_;
@@ -76,6 +82,9 @@ private:
     geodata::DialogSiteEditor siteEditor_;
     camera::PointerCursor lastCursor_ = camera::PointerCursor::None;
     std::optional<globe::GlobeConfiguration> pendingLook_;
+    LaunchOptions launch_;
+    std::unique_ptr<OnlineImagery> imagery_;
+    std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
 };
 
 }  // namespace tnx::app
