@@ -3,6 +3,7 @@
 #include "app/command_line.h"
 #include "app/entry_point.h"
 #include "app/imagery_plan.h"
+#include "app/online_imagery.h"
 
 using namespace tnx::app;
 
@@ -147,4 +148,10 @@ TEST(LaunchOptions, ImageryOptionsAndWhoGoesOnline) {
     EXPECT_EQ(p.layer, ImageryLayer::Daily);
     EXPECT_EQ(p.urlTemplate, *source.imagery);
     EXPECT_FALSE(imageryPlan(none, kept, SaverMode::InteractiveViewer, false).online);
+
+    // The mosaic of the day before the scene's, never one still to come.
+    const tnx::globe::UtcTime real{2024, 6, 1, 0, 30}, march{2024, 3, 1, 23, 59}, later{2030, 1, 1};
+    EXPECT_EQ(tnx::globe::isoDate(OnlineImagery::mosaicDay(march, real)), "2024-02-29");
+    EXPECT_EQ(tnx::globe::isoDate(OnlineImagery::mosaicDay(later, real)), "2024-05-31");
+    EXPECT_EQ(OnlineImagery::userAgent().rfind("Terranox/0.", 0), 0u);
 }
