@@ -1,6 +1,7 @@
 #include "platform/net/qt_http_client.h"
 
 #include <QCoreApplication>
+#include <QHostAddress>
 #include <QNetworkAccessManager>
 #include <QNetworkProxyFactory>
 #include <QNetworkReply>
@@ -12,6 +13,21 @@
 
 namespace tnx::net {
 
+namespace {
+
+// Proxies as the desktop sets them ($https_proxy, $no_proxy), never for
+// this machine's own addresses.
+class DesktopProxies : public QNetworkProxyFactory {
+public:
+    QList<QNetworkProxy> queryProxy(const QNetworkProxyQuery& query) override {
+        const QString host = query.peerHostName();
+        if (host == QLatin1String("localhost") || QHostAddress(host).isLoopback()) return {QNetworkProxy::NoProxy};
+        return systemProxyForQuery(query);
+    }
+};
+
+}  // namespace
+
 // The requests under way, on the network thread.
 class HttpSession : public QObject {
 public:
@@ -20,8 +36,7 @@ public:
     void start(uint64_t id, const QString& url) {
         if (!manager_) {
             manager_ = new QNetworkAccessManager(this);
-            // Proxies as the desktop sets them ($https_proxy, $no_proxy).
-            QNetworkProxyFactory::setUseSystemConfiguration(true);
+            manager_->setProxyFactory(new DesktopProxies);
         }
         QNetworkRequest request{QUrl(url)};
         request.setHeader(QNetworkRequest::UserAgentHeader, QString::fromStdString(limits_.userAgent));
@@ -136,8 +151,12 @@ void QtHttpClient::get(uint64_t id, const std::string& url) {
 void QtHttpClient::cancel(uint64_t id) {
     {
         std::lock_guard lock(mutex_);
-        cancelled_.insert(id);
+        // A result already here is dropped now; one still coming is dropped
+        // when it arrives (ids of requests long finished do not pile up).
+        const size_t before = done_.size();
         std::erase_if(done_, [id](const HttpResult& r) { return r.id == id; });
+        if (done_.size() == before) cancelled_.insert(id);
+        while (cancelled_.size() > 4096) cancelled_.erase(cancelled_.begin());
     }
     QMetaObject::invokeMethod(session_, [this, id] { session_->cancel(id); }, Qt::QueuedConnection);
 }
