@@ -105,6 +105,9 @@ std::vector<uint8_t> configurationImage() {
     // The player starts switched off, playing from all folders at random
     // once the user names some.
     config.music() = settings::MusicConfiguration{};
+    // Online imagery on: the daily layer from the NASA service, 1 GB of disk
+    // cache, the screen saver offline.
+    config.imagery() = settings::ImagerySettings{};
     return *config.file().assemble();
 }
 
