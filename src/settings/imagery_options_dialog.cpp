@@ -15,7 +15,7 @@ namespace tnx::settings {
 QGroupBox* ImageryOptionsGroup::make(QWidget* parent, ImagerySettings& settings,
                                      std::function<std::string(const std::string&)> check,
                                      std::function<void()> changed) {
-    auto* box = new QGroupBox(QStringLiteral("Online imagery (NASA EOSDIS GIBS)"), parent);
+    auto* box = new QGroupBox(QStringLiteral("Online imagery"), parent);
     auto* form = new QFormLayout(box);
     auto name = [](QWidget* w, int id) { w->setObjectName(QString::number(id)); };
 
