@@ -21,7 +21,8 @@ void ImageryLoader::setDiskLimit(uint64_t bytes) { worker_.setCacheLimit(bytes);
 
 void ImageryLoader::want(std::vector<ImageryTileKey> keys) {
     // Only what the memory budget can hold at once is asked for.
-    const uint64_t tileBytes = uint64_t(source_.grid().tilePixels()) * source_.grid().tilePixels() * 3;
+    const int px = source_.grid().tilePixels();
+    const uint64_t tileBytes = ImageryImage::levelOffset(px, 16) * sizeof(uint32_t);
     const size_t most = size_t(std::clamp<uint64_t>(limits_.memoryBytes / tileBytes, 1, 512));
     if (keys.size() > most) keys.resize(most);
     wanted_ = std::move(keys);

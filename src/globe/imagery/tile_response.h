@@ -13,11 +13,19 @@
 
 namespace tnx::globe {
 
-// A decoded tile: size x size RGB pixels, rows from the north.
+// A decoded tile as a texture takes it: size x size texels 0xAARRGGBB
+// (alpha 0xFF), rows from the north, followed by each mip level down to
+// 1 x 1 (every texel the mean of the 2 x 2 above it).
 struct ImageryImage {
     int size = 0;
-    std::vector<uint8_t> rgb;
-    size_t bytes() const { return rgb.capacity(); }
+    std::vector<uint32_t> texels;
+    size_t bytes() const { return texels.capacity() * sizeof(uint32_t); }
+    int levels() const;
+    // Where mip level `level` starts in texels, and its side.
+    static size_t levelOffset(int size, int level);
+    uint32_t at(int x, int y, int level = 0) const {
+        return texels[levelOffset(size, level) + size_t(y) * size_t(size >> level) + size_t(x)];
+    }
 };
 
 // Bodies above this are refused (a 512 x 512 JPEG is far smaller).
@@ -36,8 +44,9 @@ struct TileAnswer {
     std::string reason;  // for the status line, when not a tile
 };
 
-// Decodes and checks a body: a JPEG of tilePixels x tilePixels whose
-// pixels are not all black (an all-black tile is a day without data).
+// Decodes and checks a body: a JPEG of tilePixels x tilePixels (a power of
+// two) whose pixels are not all black (an all-black tile is a day without
+// data), made into texels with their mip levels.
 TileAnswer decodeTileBody(std::span<const uint8_t> body, int tilePixels);
 
 // An HTTP answer: `status` is the HTTP status, or 0 when the request failed

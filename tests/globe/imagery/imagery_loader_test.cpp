@@ -33,9 +33,10 @@ Bytes codedTile(const ImageryTileKey& k, int size = 512) {
 }
 
 bool showsKey(const ImageryTile& t) {
-    const uint8_t* p = &t.image.rgb[3 * (256 * 512 + 256)];
-    return std::abs(p[0] - (40 + 8 * t.key.level)) < 4 && std::abs(p[1] - (40 + 8 * (t.key.row % 24))) < 4 &&
-           std::abs(p[2] - (40 + 8 * (t.key.column % 24))) < 4;
+    const uint32_t p = t.image.at(256, 256);
+    return std::abs(int(p >> 16 & 0xFF) - (40 + 8 * t.key.level)) < 4 &&
+           std::abs(int(p >> 8 & 0xFF) - (40 + 8 * (t.key.row % 24))) < 4 &&
+           std::abs(int(p & 0xFF) - (40 + 8 * (t.key.column % 24))) < 4;
 }
 
 class FakeHttp : public net::HttpClient {
@@ -231,7 +232,7 @@ TEST_F(ImageryLoaderTest, FailuresPauseAndTheCacheOffersAnEarlierDayMeanwhile) {
 
 TEST_F(ImageryLoaderTest, DecodedTilesStayWithinTheMemoryBudget) {
     ImageryLoaderLimits limits;
-    limits.memoryBytes = 3 * 512 * 512 * 3;
+    limits.memoryBytes = 3 * ImageryImage::levelOffset(512, 10) * 4;
     auto l = loader(nullptr, limits);
     std::vector<ImageryTileKey> first, second;
     for (int c = 0; c < 4; ++c) {

@@ -8,6 +8,8 @@
 namespace tnx::globe {
 namespace {
 
+using Bytes = std::vector<uint8_t>;
+
 TEST(ImageryTileGrid, FollowsThe288DegreeRuleAcrossTheDateLineAndThePoles) {
     const ImageryTileGrid g = ImageryTileGrid::wmts288(8);
     // Level sizes of the service's 250 m matrix set.
@@ -144,13 +146,26 @@ TEST(TileResponse, OnlyWholeJpegTilesOfTheGridSizeAreTiles) {
     for (const Case& c : cases) {
         const TileAnswer a = classifyTileResponse(c.status, c.body, 512);
         EXPECT_EQ(a.outcome, c.outcome) << c.status << " " << c.body.size() << " " << a.reason;
-        EXPECT_EQ(a.image.rgb.empty(), c.outcome != TileOutcome::Tile);
+        EXPECT_EQ(a.image.texels.empty(), c.outcome != TileOutcome::Tile);
         if (c.outcome != TileOutcome::Tile) EXPECT_FALSE(a.reason.empty());
     }
     EXPECT_EQ(classifyTileResponse(200, page, 512).reason, "a web page instead of a tile");
     const TileAnswer a = decodeTileBody(good, 512);
     ASSERT_EQ(a.image.size, 512);
-    EXPECT_NEAR(a.image.rgb[3 * 1000 + 1], 120, 3);
+    ASSERT_EQ(a.image.levels(), 10);
+    EXPECT_EQ(a.image.texels.size(), 349525u);  // 512^2 + 256^2 + ... + 1
+    for (int level : {0, 4, 9}) {
+        const uint32_t t = a.image.at(0, 0, level);
+        EXPECT_EQ(t >> 24, 0xFFu);
+        EXPECT_NEAR(int(t >> 8 & 0xFF), 120, 3) << level;
+    }
+    // A mip texel is the mean of the four above it.
+    std::vector<uint8_t> halves(4 * 4 * 3, 0);
+    for (size_t i = 0; i < halves.size(); i += 3) halves[i] = (i / 3) % 4 < 2 ? 250 : 50;
+    const TileAnswer split = decodeTileBody(test::makeJpeg(halves, 4, 4, 3, 100, false, true), 4);
+    ASSERT_EQ(split.outcome, TileOutcome::Tile) << split.reason;
+    EXPECT_NEAR(int(split.image.at(0, 0, 2) >> 16 & 0xFF), 150, 4);
+    EXPECT_FALSE(decodeTileBody(test::makeJpeg(Bytes(6 * 6 * 3, 90), 6, 6, 3), 6).image.size);  // not a power of two
 }
 
 }  // namespace
