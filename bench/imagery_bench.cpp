@@ -75,7 +75,8 @@ void BM_MemoryWithTheBudgetFull(benchmark::State& state) {
     for (auto _ : state) {
         ImageryLoader loader(source, nullptr, std::make_unique<ImageryDiskCache>(root, uint64_t(1) << 30));
         loader.want(keys);  // more than fit: the loader takes what the budget holds
-        for (int i = 0; i < 20000 && loader.counters().fromDisk < 340; ++i) {
+        const int fit = int(loader.limits().memoryBytes / (ImageryImage::levelOffset(512, 16) * sizeof(uint32_t)));
+        for (int i = 0; i < 20000 && loader.counters().fromDisk < fit; ++i) {
             loader.update(i);
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
