@@ -1,0 +1,135 @@
+#include "geodata/site_exchange/site_transfer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <unordered_map>
+
+#include "geodata/city_table.h"
+#include "geodata/country_table.h"
+#include "geodata/site_exchange/site_name.h"
+#include "geodata/user_site_store.h"
+#include "platform/text/text_encoding.h"
+
+namespace tnx::geodata {
+
+namespace {
+
+constexpr double kEarthMetres = 6371008.8;  // mean radius
+constexpr double kRadiansPerDegree = 3.14159265358979323846 / 180.0;
+
+struct Spot {
+    double longitude, latitude;  // radians
+};
+
+// A file's name for a message: on one line, not overly long.
+std::string shownName(std::string_view name) {
+    size_t cut = std::min<size_t>(name.size(), 80);
+    while (cut > 0 && cut < name.size() && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
+    std::string out(name.substr(0, cut));
+    for (char& c : out)
+        if (static_cast<unsigned char>(c) < 0x20) c = ' ';
+    return out.size() < name.size() ? out + "..." : out;
+}
+
+}  // namespace
+
+std::string SiteImportReport::summary() const {
+    return "imported " + std::to_string(imported) + ", skipped " + std::to_string(skipped) + ", already present " +
+           std::to_string(alreadyPresent) + ", names changed " + std::to_string(namesChanged);
+}
+
+double SiteTransfer::distanceMetres(double lon1, double lat1, double lon2, double lat2) {
+    const double s = std::sin((lat2 - lat1) / 2), t = std::sin((lon2 - lon1) / 2);
+    const double h = s * s + std::cos(lat1) * std::cos(lat2) * t * t;
+    return 2 * kEarthMetres * std::asin(std::min(1.0, std::sqrt(h)));
+}
+
+SiteImportReport SiteTransfer::importPlaces(const PlaceList& list, const std::string& file, const std::string& stem,
+                                            CityTable& cities, UserSiteStore& store, const SiteSurroundings& around) {
+    SiteImportReport report;
+    report.file = file;
+    if (list.done()) {
+        report.error = list.error();
+        return report;
+    }
+    for (const SkippedEntry& s : list.skipped()) report.skippedLines.push_back(s.where + ": " + s.reason);
+    report.skipped = int(list.skipped().size());
+
+    // Every city by its folded name, for the duplicate rule.
+    std::unordered_map<std::string, std::vector<Spot>> byName;
+    byName.reserve(size_t(cities.count()) + list.places().size());
+    for (int i = 1; i < cities.count(); ++i)
+        byName[SiteName::folded(cities[i].nameText())].push_back({cities[i].longitude, cities[i].latitude});
+
+    std::vector<UserSiteRecord> added;
+    const size_t count = list.places().size();
+    for (size_t k = 0; k < count; ++k) {
+        const SitePlace& p = list.places()[k];
+        bool changed = false;
+        std::string name = SiteName::fromUtf8(p.name, changed);
+        if (name.empty()) {
+            bool ignored;
+            const std::string base = stem.empty() ? "site" : stem;
+            name = SiteName::fromUtf8(count == 1 ? base : base + " " + std::to_string(k + 1), ignored);
+            changed = false;
+        }
+        const double lon = p.longitude * kRadiansPerDegree, lat = p.latitude * kRadiansPerDegree;
+        std::vector<Spot>& same = byName[SiteName::folded(name)];
+        bool present = false;
+        for (const Spot& s : same)
+            if (distanceMetres(s.longitude, s.latitude, lon, lat) <= kSamePlaceMetres) present = true;
+        if (present) {
+            ++report.alreadyPresent;
+            continue;
+        }
+        same.push_back({lon, lat});
+
+        UserSiteRecord r;
+        copyField(r.name, name);
+        r.kind = 0x201;  // added by the user, ordinary class: as "Add New Site" makes it
+        r.longitude = float(lon);
+        r.latitude = float(lat);
+        r.altitude = p.altitude ? float(*p.altitude)
+                                : around.groundAt ? std::max(around.groundAt(r.longitude, r.latitude), 0.0f) : 0.0f;
+        r.population = p.population;
+        int country = around.countryAt ? around.countryAt(r.longitude, r.latitude) : 0;
+        r.country = country > 0 && country < around.countryCount ? country : around.worldCountry;
+        if (!UserSiteStore::clampToRanges(r)) continue;
+
+        CityRecord c;
+        c.kind = r.kind;
+        c.longitude = r.longitude;
+        c.latitude = r.latitude;
+        c.altitude = r.altitude;
+        c.population = r.population;
+        c.country = r.country;
+        copyField(c.name, name);
+        r.cityIndex = cities.append(c);
+        added.push_back(r);
+        if (changed) {
+            ++report.namesChanged;
+            report.nameLines.push_back(p.where + ": name \"" + shownName(p.name) + "\" kept as \"" +
+                                       text::windows1252ToUtf8(name) + "\"");
+        }
+    }
+    report.imported = int(added.size());
+    if (!added.empty()) store.addSites(added);
+    return report;
+}
+
+std::vector<SitePlace> SiteTransfer::ownSites(const UserSiteStore& store) {
+    std::vector<SitePlace> out;
+    for (const UserSiteRecord& r : store.records()) {
+        if (r.state() != UserSiteStore::kAdded) continue;
+        SitePlace p;
+        p.name = text::windows1252ToUtf8(r.nameText());
+        p.longitude = double(r.longitude) / kRadiansPerDegree;
+        p.latitude = double(r.latitude) / kRadiansPerDegree;
+        p.altitude = r.altitude;
+        p.population = r.population;
+        out.push_back(std::move(p));
+    }
+    return out;
+}
+
+}  // namespace tnx::geodata
