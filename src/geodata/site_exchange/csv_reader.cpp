@@ -1,6 +1,6 @@
 #include "geodata/site_exchange/csv_reader.h"
 
-#include <QStringDecoder>
+#include <QByteArrayView>
 #include <algorithm>
 #include <array>
 #include <optional>
@@ -51,9 +51,8 @@ bool allBlank(const std::vector<std::string>& fields) {
 std::string utf8Text(std::span<const uint8_t> bytes) {
     std::string_view raw(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     if (raw.starts_with("\xEF\xBB\xBF")) return std::string(raw.substr(3));
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    (void)utf8.decode(QByteArrayView(raw.data(), qsizetype(raw.size())));
-    return utf8.hasError() ? text::windows1252ToUtf8(raw) : std::string(raw);
+    return QByteArrayView(raw.data(), qsizetype(raw.size())).isValidUtf8() ? std::string(raw)
+                                                                             : text::windows1252ToUtf8(raw);
 }
 
 }  // namespace

@@ -71,7 +71,10 @@ PlaceList GeoJsonReader::read(std::span<const uint8_t> bytes) {
         return list;
     }
     if (!list.done() && list.places().empty() && list.skipped().empty()) {
-        std::string other = list.others() ? " (" + std::to_string(list.others()) + " features are lines or areas)" : "";
+        const size_t n = list.others();
+        std::string other = n == 1 ? " (its one feature is a line or an area)"
+                            : n    ? " (its " + std::to_string(n) + " features are lines or areas)"
+                                   : "";
         list.fail("it holds no Point feature" + other);
     }
     return list;

@@ -112,7 +112,10 @@ PlaceList KmlReader::read(std::span<const uint8_t> bytes) {
     }
     site_xml::finish(xml, list);
     if (!list.done() && list.places().empty() && list.skipped().empty()) {
-        std::string other = list.others() ? " (" + std::to_string(list.others()) + " placemarks are lines or areas)" : "";
+        const size_t n = list.others();
+        std::string other = n == 1 ? " (its one placemark is a line or an area)"
+                            : n    ? " (its " + std::to_string(n) + " placemarks are lines or areas)"
+                                   : "";
         list.fail("it holds no placemark with a point" + other);
     }
     return list;

@@ -59,8 +59,8 @@ void PlaceList::add(std::string where, std::string_view name, const PlaceValue& 
     std::optional<double> lat;
     if (lon) lat = numberOf(latitude, "latitude", reason);
     if (lon && lat) {
-        if (*lon < -180 || *lon > 180) reason = "longitude " + shown(longitude) + " out of range";
-        else if (*lat < -90 || *lat > 90) reason = "latitude " + shown(latitude) + " out of range";
+        if (*lon < -180 || *lon > 180) reason = "longitude " + shown(PlaceValue::of(*lon)) + " out of range";
+        else if (*lat < -90 || *lat > 90) reason = "latitude " + shown(PlaceValue::of(*lat)) + " out of range";
     }
     SitePlace p;
     if (reason.empty() && !blank(altitude)) {
