@@ -14,9 +14,9 @@ namespace {
 
 // Fixed decimals whatever the locale says about decimal points.
 std::string fixed(double v, int decimals) {
-    char buffer[64];
+    char buffer[400];  // room for the largest double's digits
     auto r = std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::fixed, decimals);
-    return std::string(buffer, r.ptr);
+    return r.ec == std::errc() ? std::string(buffer, r.ptr) : std::string("0");
 }
 
 QString q(const std::string& s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
