@@ -121,8 +121,10 @@ int GeoOverlay::importSitesCommand(const GroundHeight& ground) {
     std::optional<SiteFileUi::ImportChoice> choice = fileUi_->chooseImportFile();
     if (!choice) return 0;
     const std::filesystem::path path(choice->path);
+    fileUi_->busy(true);
     const SiteImportReport report = importPlaces(SiteFile::read(path, choice->routePoints),
                                                  path.filename().string(), path.stem().string(), ground);
+    fileUi_->busy(false);
     fileUi_->showImportReport(report);
     return report.imported > 0 ? 1 : 0;
 }

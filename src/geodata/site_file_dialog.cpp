@@ -1,5 +1,6 @@
 #include "geodata/site_file_dialog.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QFileDialog>
 #include <QGridLayout>
@@ -72,6 +73,11 @@ std::optional<std::string> DialogSiteFiles::chooseExportFile() {
     });
     d.selectFile(QStringLiteral("sites.kml"));
     return chosen(d);
+}
+
+void DialogSiteFiles::busy(bool on) {
+    if (on) QApplication::setOverrideCursor(Qt::WaitCursor);
+    else QApplication::restoreOverrideCursor();
 }
 
 std::string DialogSiteFiles::reportText(const SiteImportReport& report) {

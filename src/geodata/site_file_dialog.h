@@ -13,6 +13,7 @@ public:
 
     std::optional<ImportChoice> chooseImportFile() override;
     std::optional<std::string> chooseExportFile() override;
+    void busy(bool on) override;
     void showImportReport(const SiteImportReport& report) override;
     void showExportResult(const std::string& text, bool error) override;
 

@@ -50,7 +50,9 @@ bool allBlank(const std::vector<std::string>& fields) {
 // The text as UTF-8: a byte order mark dropped, Windows-1252 converted.
 std::string utf8Text(std::span<const uint8_t> bytes) {
     std::string_view raw(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-    if (raw.starts_with("\xEF\xBB\xBF")) return std::string(raw.substr(3));
+    // A mark does not make the rest UTF-8: a file that is not is read as
+    // Windows-1252 all the same.
+    if (raw.starts_with("\xEF\xBB\xBF")) raw.remove_prefix(3);
     return QByteArrayView(raw.data(), qsizetype(raw.size())).isValidUtf8() ? std::string(raw)
                                                                              : text::windows1252ToUtf8(raw);
 }

@@ -19,6 +19,8 @@ public:
     // Nothing: cancelled.
     virtual std::optional<ImportChoice> chooseImportFile() = 0;
     virtual std::optional<std::string> chooseExportFile() = 0;
+    // A large file takes a moment to read: the busy pointer meanwhile.
+    virtual void busy(bool) {}
     // The summary, with the skipped entries and changed names as details.
     virtual void showImportReport(const SiteImportReport& report) = 0;
     virtual void showExportResult(const std::string& text, bool error) = 0;
