@@ -12,7 +12,9 @@
 #include "geodata/city_grid.h"
 #include "geodata/city_table.h"
 #include "geodata/country_table.h"
+#include "core/process_state.h"
 #include "geodata/geo_files.h"
+#include "geodata/geo_overlay.h"
 #include "geodata/site_exchange/site_file.h"
 #include "geodata/site_exchange/site_name.h"
 #include "geodata/site_exchange/site_transfer.h"
@@ -123,6 +125,7 @@ TEST(SiteReaders, UnreadableFilesAndFilesWithoutPlacesAreRefusedWhole) {
         {"h.kml", "<html><body/></html>"},
         {"e.csv", ""},
         {"w.gpx", "<gpx version=\"1.0\"><rte><rtept lat=\"1\" lon=\"2\"/></rte></gpx>"},
+        {"z.kmz", std::string("PK\x03\x04\x14\0\0\0", 8)},
         {"j.geojson", "{\"type\":\"FeatureCollection\",\"features\":[{"},
         {"m.json", "{\"type\":\"MultiPoint\",\"coordinates\":[[1,2]]}"},
         {"c.csv", "name,x,y\na,1,2\n"},
@@ -135,7 +138,9 @@ TEST(SiteReaders, UnreadableFilesAndFilesWithoutPlacesAreRefusedWhole) {
         "error: not a KML file (line 1: Encountered incorrectly encoded content)",
         "error: not a KML file: it begins with <html> where <kml> should be",
         "error: the file is empty",
-        "error: it holds no waypoint (its 1 route points come in when route points are asked for)",
+        "error: it holds no waypoint (its route point comes in with \"Also import the route points\" in Import "
+        "Sites\xE2\x80\xA6)",
+        "error: it is a zip archive (a KMZ?): import the KML file inside it",
         "error: not valid JSON at byte 41: unterminated object",
         "error: not GeoJSON: its \"type\" is neither FeatureCollection, Feature nor Point",
         "error: its header row names no latitude column (lat or latitude)",
@@ -243,6 +248,73 @@ TEST(SiteImport, SameNameWithin100MetresIsPresentAndASecondImportChangesNothing)
     ASSERT_EQ(own.size(), 3u);
     EXPECT_EQ(own[2].name, "Leba");
     EXPECT_NEAR(own[2].latitude, -60, 1e-5);
+}
+
+// Answers the file choosers with fixed paths (none: Cancel) and keeps what
+// it was shown.
+struct ScriptedFiles : SiteFileUi {
+    std::optional<std::string> importPath, exportPath;
+    std::vector<std::string> shown;
+    int busyNow = 0;
+    std::optional<ImportChoice> chooseImportFile() override {
+        if (!importPath) return std::nullopt;
+        return ImportChoice{*importPath, true};
+    }
+    std::optional<std::string> chooseExportFile() override { return exportPath; }
+    void busy(bool on) override { busyNow += on ? 1 : -1; }
+    void showImportReport(const SiteImportReport& r) override { shown.push_back(r.summary() + " " + r.error); }
+    void showExportResult(const std::string& text, bool error) override { shown.push_back(text + (error ? "!" : "")); }
+};
+
+TEST(SiteFileCommands, ImportedSitesShowAtOnceAndSurviveARestartAndExportBack) {
+    test::TestHome home;
+    app::processState().saverMode = app::SaverMode::InteractiveViewer;
+    std::filesystem::create_directories(home.file("pack"));
+    std::ofstream(home.file("pack/country.bin"), std::ios::binary) << [] {
+        test::Bytes b = test::countryFile({{"Ruritania"}, {"World"}});
+        return std::string(b.begin(), b.end());
+    }();
+    std::ofstream(home.file("trip.gpx")) << "<gpx><wpt lat=\"45\" lon=\"10\"><name>Camp</name></wpt>"
+                                            "<rte><rtept lat=\"46\" lon=\"11\"/></rte></gpx>";
+    ScriptedFiles files;
+    auto overlay = std::make_unique<GeoOverlay>(0.00001f);
+    overlay->setSiteFileUi(&files);
+    int refills = 0;
+    overlay->setCitiesChanged([&] { ++refills; });
+    overlay->exportSitesCommand();  // nothing of the user's yet: said so, no chooser
+    EXPECT_EQ(overlay->importSitesCommand({}), 0);  // cancelled
+    files.importPath = home.file("trip.gpx").string();
+    EXPECT_EQ(overlay->importSitesCommand([](float, float) { return 250.0f; }), 1);
+    EXPECT_EQ(overlay->importSitesCommand({}), 0);  // all there already
+    EXPECT_EQ(files.busyNow, 0);
+    EXPECT_EQ(refills, 1);
+    ASSERT_EQ(overlay->cities().count(), 3);
+    EXPECT_EQ(overlay->cities()[2].nameText(), "trip 2");  // the unnamed route point
+    EXPECT_FLOAT_EQ(overlay->cities()[2].markerSize, 0.1f);
+    EXPECT_EQ(std::filesystem::file_size(home.file("usersite.bin")), 8u + 2 * 92);
+
+    overlay = std::make_unique<GeoOverlay>(0.00001f);
+    overlay->setSiteFileUi(&files);
+    ASSERT_EQ(overlay->cities().count(), 3);
+    EXPECT_FLOAT_EQ(overlay->cities()[1].altitude, 250);
+    files.exportPath = home.file("back.csv").string();
+    overlay->exportSitesCommand();
+    files.exportPath = home.file("nowhere/back.csv").string();
+    overlay->exportSitesCommand();
+    app::processState().saverMode = app::SaverMode::Configuration;
+    ASSERT_EQ(files.shown.size(), 5u);
+    EXPECT_EQ(files.shown[0].substr(0, 40), "You have no sites of your own to export ");
+    EXPECT_EQ(files.shown[1], "imported 2, skipped 0, already present 0, names changed 0 ");
+    EXPECT_EQ(files.shown[2], "imported 0, skipped 0, already present 2, names changed 0 ");
+    EXPECT_EQ(files.shown[3], "Exported 2 sites to back.csv.");
+    EXPECT_EQ(files.shown[4], "The sites could not be exported to back.csv: it cannot be written.!");
+    // Back within the 32-bit radians a site keeps (a few millionths of a degree).
+    const PlaceList back = SiteFile::read(home.file("back.csv"));
+    ASSERT_EQ(back.places().size(), 2u);
+    EXPECT_EQ(back.places()[1].name, "trip 2");
+    EXPECT_NEAR(back.places()[1].latitude, 46, 1e-5);
+    EXPECT_NEAR(back.places()[1].longitude, 11, 1e-5);
+    EXPECT_EQ(*back.places()[1].altitude, 250);
 }
 
 TEST(CityGridOrder, ACrowdedCellSortsAsTheSelectionSortDoes) {

@@ -48,7 +48,10 @@ PlaceList GpxReader::read(std::span<const uint8_t> bytes, bool routePoints) {
     site_xml::finish(xml, list);
     if (!list.done() && list.places().empty() && list.skipped().empty()) {
         std::string why = routePoints ? "it holds no waypoint or route point" : "it holds no waypoint";
-        if (routeLeftOut) why += " (its " + std::to_string(routeLeftOut) + " route points come in when route points are asked for)";
+        if (routeLeftOut)
+            why += (routeLeftOut == 1 ? std::string(" (its route point comes")
+                                      : " (its " + std::to_string(routeLeftOut) + " route points come") +
+                   " in with \"Also import the route points\" in Import Sites…)";
         else if (trackPoints) why += " (only a track, which is a path, not places)";
         list.fail(why);
     }

@@ -1,5 +1,6 @@
 #include "geodata/site_exchange/site_file.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <system_error>
 
@@ -49,6 +50,10 @@ PlaceList SiteFile::read(const std::filesystem::path& path, bool routePoints) {
         return list;
     }
     const std::span<const uint8_t> data(*bytes);
+    if (data.size() >= 4 && std::equal(data.begin(), data.begin() + 4, "PK\x03\x04")) {
+        list.fail("it is a zip archive (a KMZ?): import the KML file inside it");
+        return list;
+    }
     return parse(data, SiteFormats::forExtension(path).value_or(SiteFormats::sniff(data)), routePoints);
 }
 
