@@ -133,8 +133,8 @@ void GeoOverlay::exportSitesCommand() {
     if (!fileUi_) return;
     const std::vector<SitePlace> places = SiteTransfer::ownSites(sites_);
     if (places.empty()) {
-        fileUi_->showExportResult("You have no sites of your own to export yet. \"Add New Site\" and \"Import Sites…\" "
-                             "add them.", false);
+        fileUi_->showExportResult(
+            "You have no sites of your own to export yet. \"Add New Site\" and \"Import Sites…\" add them.", false);
         return;
     }
     std::optional<std::string> path = fileUi_->chooseExportFile();
@@ -142,8 +142,9 @@ void GeoOverlay::exportSitesCommand() {
     std::string error;
     const std::string file = std::filesystem::path(*path).filename().string();
     if (SiteFile::write(*path, places, error))
-        fileUi_->showExportResult("Exported " + std::to_string(places.size()) + (places.size() == 1 ? " site" : " sites") +
-                             " to " + file + ".", false);
+        fileUi_->showExportResult(
+            "Exported " + std::to_string(places.size()) + (places.size() == 1 ? " site" : " sites") + " to " + file + ".",
+            false);
     else
         fileUi_->showExportResult("The sites could not be exported to " + file + ": " + error + ".", true);
 }

@@ -55,8 +55,6 @@ public:
     enum SiteCommand : int { kSiteEdit = 256, kSiteAdd = 512, kSiteDelete = 768 };
     static constexpr uint32_t kCmdEditSite = 40054;
     static constexpr uint32_t kCmdDeleteSite = 40056;
-    static constexpr uint32_t kCmdImportSites = 40057;
-    static constexpr uint32_t kCmdExportSites = 40058;
     // Metres of ground at a point (radians).
     using GroundHeight = std::function<float(float longitude, float latitude)>;
 

@@ -1,6 +1,7 @@
 #include "geodata/site_exchange/site_transfer.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <unordered_map>
 
@@ -19,6 +20,54 @@ constexpr double kRadiansPerDegree = 3.14159265358979323846 / 180.0;
 
 struct Spot {
     double longitude, latitude;  // radians
+};
+
+// Places by name and by the cube of space, as large as the duplicate
+// distance, that holds them: a duplicate lies in one of the 27 cubes around
+// a place, so a file of many places of one name costs no more than others.
+struct Neighbourhood {
+    std::string name;
+    std::array<int64_t, 3> cube;
+    bool operator==(const Neighbourhood&) const = default;
+};
+struct NeighbourhoodHash {
+    size_t operator()(const Neighbourhood& n) const {
+        size_t h = std::hash<std::string>()(n.name);
+        for (int64_t c : n.cube) h = h * 1000003u ^ std::hash<int64_t>()(c);
+        return h;
+    }
+};
+
+std::array<int64_t, 3> cubeOf(double lon, double lat) {
+    const double r = kEarthMetres / SiteTransfer::kSamePlaceMetres;
+    return {int64_t(std::floor(r * std::cos(lat) * std::cos(lon))), int64_t(std::floor(r * std::sin(lat))),
+            int64_t(std::floor(r * std::cos(lat) * std::sin(lon)))};
+}
+
+class KnownPlaces {
+public:
+    void add(std::string name, double lon, double lat) {
+        spots_[{std::move(name), cubeOf(lon, lat)}].push_back({lon, lat});
+    }
+    bool near(const std::string& name, double lon, double lat) const {
+        Neighbourhood n{name, {}};
+        const std::array<int64_t, 3> c = cubeOf(lon, lat);
+        for (int64_t dx = -1; dx <= 1; ++dx)
+            for (int64_t dy = -1; dy <= 1; ++dy)
+                for (int64_t dz = -1; dz <= 1; ++dz) {
+                    n.cube = {c[0] + dx, c[1] + dy, c[2] + dz};
+                    auto it = spots_.find(n);
+                    if (it == spots_.end()) continue;
+                    for (const Spot& s : it->second)
+                        if (SiteTransfer::distanceMetres(s.longitude, s.latitude, lon, lat) <=
+                            SiteTransfer::kSamePlaceMetres)
+                            return true;
+                }
+        return false;
+    }
+
+private:
+    std::unordered_map<Neighbourhood, std::vector<Spot>, NeighbourhoodHash> spots_;
 };
 
 // A file's name for a message: on one line, not overly long.
@@ -55,11 +104,10 @@ SiteImportReport SiteTransfer::importPlaces(const PlaceList& list, const std::st
     for (const SkippedEntry& s : list.skipped()) report.skippedLines.push_back(s.where + ": " + s.reason);
     report.skipped = int(list.skipped().size());
 
-    // Every city by its folded name, for the duplicate rule.
-    std::unordered_map<std::string, std::vector<Spot>> byName;
-    byName.reserve(size_t(cities.count()) + list.places().size());
+    // Every city by its folded name and place, for the duplicate rule.
+    KnownPlaces known;
     for (int i = 1; i < cities.count(); ++i)
-        byName[SiteName::folded(cities[i].nameText())].push_back({cities[i].longitude, cities[i].latitude});
+        known.add(SiteName::folded(cities[i].nameText()), cities[i].longitude, cities[i].latitude);
 
     std::vector<UserSiteRecord> added;
     const size_t count = list.places().size();
@@ -74,15 +122,12 @@ SiteImportReport SiteTransfer::importPlaces(const PlaceList& list, const std::st
             changed = false;
         }
         const double lon = p.longitude * kRadiansPerDegree, lat = p.latitude * kRadiansPerDegree;
-        std::vector<Spot>& same = byName[SiteName::folded(name)];
-        bool present = false;
-        for (const Spot& s : same)
-            if (distanceMetres(s.longitude, s.latitude, lon, lat) <= kSamePlaceMetres) present = true;
-        if (present) {
+        const std::string folded = SiteName::folded(name);
+        if (known.near(folded, lon, lat)) {
             ++report.alreadyPresent;
             continue;
         }
-        same.push_back({lon, lat});
+        known.add(folded, lon, lat);
 
         UserSiteRecord r;
         copyField(r.name, name);
