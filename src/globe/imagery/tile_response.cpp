@@ -46,8 +46,12 @@ namespace {
 void makeTexels(const std::vector<uint8_t>& rgb, int size, ImageryImage& image) {
     image.size = size;
     image.texels.resize(ImageryImage::levelOffset(size, image.levels()));
-    for (size_t i = 0, n = size_t(size) * size_t(size); i < n; ++i)
-        image.texels[i] = 0xFF000000u | uint32_t(rgb[3 * i]) << 16 | uint32_t(rgb[3 * i + 1]) << 8 | rgb[3 * i + 2];
+    for (size_t i = 0, n = size_t(size) * size_t(size); i < n; ++i) {
+        const uint8_t r = rgb[3 * i], g = rgb[3 * i + 1], b = rgb[3 * i + 2];
+        const bool data = r > kBlackLevel || g > kBlackLevel || b > kBlackLevel;
+        image.opaque = image.opaque && data;
+        image.texels[i] = (data ? 0xFF000000u : 0u) | uint32_t(r) << 16 | uint32_t(g) << 8 | b;
+    }
     for (int level = 1; (size >> level) > 0; ++level) {
         const int side = size >> level, above = side * 2;
         const uint32_t* from = &image.texels[ImageryImage::levelOffset(size, level - 1)];

@@ -13,12 +13,15 @@
 
 namespace tnx::globe {
 
-// A decoded tile as a texture takes it: size x size texels 0xAARRGGBB
-// (alpha 0xFF), rows from the north, followed by each mip level down to
-// 1 x 1 (every texel the mean of the 2 x 2 above it).
+// A decoded tile as a texture takes it: size x size texels 0xAARRGGBB,
+// rows from the north, followed by each mip level down to 1 x 1 (every
+// texel the mean of the 2 x 2 above it). Black texels are where the
+// service had no data (the night side of a daily mosaic): they get alpha 0,
+// so the built-in image shows through.
 struct ImageryImage {
     int size = 0;
     std::vector<uint32_t> texels;
+    bool opaque = true;  // no texel without data
     size_t bytes() const { return texels.capacity() * sizeof(uint32_t); }
     int levels() const;
     // Where mip level `level` starts in texels, and its side.

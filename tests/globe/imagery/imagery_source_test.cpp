@@ -159,12 +159,18 @@ TEST(TileResponse, OnlyWholeJpegTilesOfTheGridSizeAreTiles) {
         EXPECT_EQ(t >> 24, 0xFFu);
         EXPECT_NEAR(int(t >> 8 & 0xFF), 120, 3) << level;
     }
-    // A mip texel is the mean of the four above it.
+    EXPECT_TRUE(a.image.opaque);
+    // Black has no data: see-through. A mip texel is the mean of the four
+    // above it, alpha too.
     std::vector<uint8_t> halves(4 * 4 * 3, 0);
-    for (size_t i = 0; i < halves.size(); i += 3) halves[i] = (i / 3) % 4 < 2 ? 250 : 50;
+    for (size_t i = 0; i < halves.size(); i += 3) halves[i] = (i / 3) % 4 < 2 ? 250 : 0;
     const TileAnswer split = decodeTileBody(test::makeJpeg(halves, 4, 4, 3, 100, false, true), 4);
     ASSERT_EQ(split.outcome, TileOutcome::Tile) << split.reason;
-    EXPECT_NEAR(int(split.image.at(0, 0, 2) >> 16 & 0xFF), 150, 4);
+    EXPECT_FALSE(split.image.opaque);
+    EXPECT_EQ(split.image.at(0, 0) >> 24, 0xFFu);
+    EXPECT_EQ(split.image.at(3, 0) >> 24, 0u);
+    EXPECT_NEAR(int(split.image.at(0, 0, 2) >> 16 & 0xFF), 125, 4);
+    EXPECT_NEAR(int(split.image.at(0, 0, 2) >> 24), 127, 1);
     EXPECT_FALSE(decodeTileBody(test::makeJpeg(Bytes(6 * 6 * 3, 90), 6, 6, 3), 6).image.size);  // not a power of two
 }
 
