@@ -81,7 +81,7 @@ TEST(GlobeConfigRecord, RoundTripKeepsLiveThemesNamesAndCurrent) {
 
 TEST(GlobeConfigRecord, RandomThemeIsDrawnOverTheSavedOnesOnly) {
     GlobeConfigRecord g = threeLooks();
-    g.live().cameraSpeed = 42;
+    g.live().cameraSpeed = 42;  // "two" flies the saver's camera its own way
     std::deque<int> draws;
     g.setRandomSource([&] {
         const int r = draws.front();
@@ -99,8 +99,8 @@ TEST(GlobeConfigRecord, RandomThemeIsDrawnOverTheSavedOnesOnly) {
         g.switchTheme(0);
         EXPECT_EQ(g.currentTheme(), 0);
         EXPECT_EQ(g.live().bandColors[0], theme == 1 ? 0xBu : 0xCu) << r;
-        // The saver's camera is the user's, not the theme's.
-        EXPECT_EQ(g.live().cameraSpeed, 42);
+        // The whole theme comes, the saver's camera with it.
+        EXPECT_EQ(g.live().cameraSpeed, theme == 1 ? 10 : 42) << r;
     }
     GlobeConfigRecord alone(look(0xA, 1, 1));
     EXPECT_EQ(alone.pickRandomTheme(), 0);
