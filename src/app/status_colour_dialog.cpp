@@ -81,9 +81,10 @@ private:
 
 QDialog* StatusColourDialog::build(FloatingStatus& status) { return new ColourDialog(status); }
 
-void StatusColourDialog::run(win::WindowId, FloatingStatus& status) {
+void StatusColourDialog::run(QWidget* parent, FloatingStatus& status) {
     std::unique_ptr<QDialog> d(build(status));
-    platform::centerOnScreen(d.get());
+    if (parent) d->setParent(parent, d->windowFlags());
+    else platform::centerOnScreen(d.get());
     d->exec();
 }
 

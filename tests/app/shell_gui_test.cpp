@@ -2,17 +2,23 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QDialog>
 #include <QImage>
 #include <QScreen>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <cstdlib>
 #include <memory>
 
 #include "core/app_clock.h"
 #include "app/application.h"
+#include "app/floating_status.h"
 #include "platform/win/host_window.h"
 #include "platform/win/message_queue.h"
 #include "platform/win/qt_window_system.h"
+#include "settings/options_dialog.h"
 #include "support/private_display.h"
 #include "support/test_home.h"
 
@@ -190,6 +196,39 @@ TEST(ShellGui, TransparentModeShapesTheWindowToTheGlobe) {
     EXPECT_NEAR(shape.center().y(), w->height() / 2, 4);
     EXPECT_TRUE(w->mask().contains(QPoint(w->width() / 2, w->height() / 2)));
     EXPECT_FALSE(w->mask().contains(QPoint(2, 2)));
+}
+
+}  // namespace
+
+namespace {
+
+// Options as the menu opens it reaches the floating status and its colours.
+TEST(ShellGui, OptionsReachTheFloatingStatusAndItsColours) {
+    LiveViewer v;
+    ASSERT_TRUE(v.ready());
+    v.post(40024);
+    v.run(5);
+    QWidget* d = settings::OptionsDialog::current();
+    ASSERT_NE(d, nullptr);
+    auto* status = d->findChild<QCheckBox*>(QString::number(settings::OptionsDialog::kFloatingStatus));
+    auto* colours = d->findChild<QPushButton*>(QString::number(settings::OptionsDialog::kStatusColours));
+    ASSERT_TRUE(status && colours);
+    EXPECT_TRUE(status->isEnabled());
+    EXPECT_TRUE(status->isChecked());
+    status->setChecked(false);
+    v.run(3);
+    EXPECT_FALSE(app::floatingStatus()->enabled());
+    ASSERT_TRUE(colours->isEnabled());
+    QString opened;
+    QTimer::singleShot(0, [&opened] {
+        if (QWidget* w = QApplication::activeModalWidget()) {
+            opened = w->objectName();
+            static_cast<QDialog*>(w)->accept();
+        }
+    });
+    colours->click();
+    EXPECT_EQ(opened, "158");
+    settings::OptionsDialog::close();
 }
 
 }  // namespace
