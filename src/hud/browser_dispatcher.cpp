@@ -243,6 +243,13 @@ void BrowserDispatcher::countryClicked(int country) {
     dispatch(kDispatchSelect, int(BrowserKind::Country), country);
 }
 
+void BrowserDispatcher::selectionCleared() {
+    for (BrowserKind k : {BrowserKind::City, BrowserKind::Country}) {
+        if (BrowserPanel* p = panel(k)) p->clearSelection();
+        if (BrowserWindow* w = window(k)) w->clearSelection();
+    }
+}
+
 void BrowserDispatcher::refillCities() {
     if (!overlay_) return;
     if (BrowserPanel* p = panel(BrowserKind::City)) p->fillCities(overlay_->cities(), overlay_->countries(), metric());

@@ -76,6 +76,7 @@ public:
     // geodata::BrowserLink
     void cityClicked(int city) override;
     void countryClicked(int country) override;
+    void selectionCleared() override;
     void refillCities() override;
     // BrowserPresenter: a text made by the read-outs (the overview after
     // "Unselect And Clear All", the help) for a text panel and its window.

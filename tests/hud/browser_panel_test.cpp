@@ -32,6 +32,7 @@ public:
     void show(bool on) override { shown = on; }
     bool isShown() const override { return shown; }
     void select(int row, int flag) override { selects.push_back({row, flag}); }
+    void clearSelection() override { selects.push_back({-1, -1}); }
     void setToggleEnabled(bool) override {}
     void refreshColumns() override { ++refreshes; }
     void setText(int which, std::string_view text) override { (which == 1 ? title : body) = text; }
@@ -258,6 +259,26 @@ TEST_F(Browsers, AGlobeClickSelectsTheBrowsersRowsAndACountryShowsItsOverview) {
     browsers_->dispatch(kDispatchPick, 1, 0);
     browsers_->dispatch(kDispatchPick, 1, places_->cities().count());
     EXPECT_EQ(camera_.size(), 2u);
+}
+
+TEST_F(Browsers, UnselectAndClearAllClearsTheRowsAndTheHoveredCityIsMarkedAgain) {
+    auto& selection = places_->selection();
+    selection.hoveredCity = kZurich;
+    places_->click();
+    selection.hoveredCity = 0;
+    selection.hoveredCountry = places_->countries().find("Switzerland");
+    places_->click();
+    selection.hoveredCountry = 0;
+    places_->clearAll();
+    EXPECT_EQ(city_->rows().selectedRow(), -1);
+    EXPECT_EQ(browsers_->panel(BrowserKind::Country)->rows().selectedRow(), -1);
+    EXPECT_EQ(windows_[0]->selects.back(), std::pair(-1, -1));
+    EXPECT_EQ(windows_[1]->selects.back(), std::pair(-1, -1));
+    // The hover counts as a click: that city is marked and its row selected.
+    selection.hoveredCity = kBern;
+    places_->clearAll();
+    EXPECT_EQ(city_->rows().selectedRow(), kBern - 1);
+    EXPECT_EQ(windows_[0]->selects.back(), std::pair(int(kBern), 0));
 }
 
 TEST_F(Browsers, TheCityListIsFilledAgainWhenTheCityTableChanges) {
