@@ -97,6 +97,7 @@ private:
     bool metric() const;
     void redraw();
     void closeFind(BrowserKind kind);
+    void placeBeside(BrowserPanel& panel);
 
     HudRoot& root_;
     ButtonBar* bar_ = nullptr;

@@ -281,6 +281,26 @@ TEST_F(Browsers, UnselectAndClearAllClearsTheRowsAndTheHoveredCityIsMarkedAgain)
     EXPECT_EQ(windows_[0]->selects.back(), std::pair(int(kBern), 0));
 }
 
+TEST_F(Browsers, APanelShownWhereAnotherIsShownGoesBesideItInView) {
+    // On the screen at unit depth: left, right, bottom, top.
+    auto rect = [](const BrowserPanel* p) {
+        const float z = p->depth();
+        return std::array{p->x() / z, (p->x() + p->width()) / z, (p->y() - p->height()) / z, p->y() / z};
+    };
+    bar_->command(ButtonBar::kCmdOverview, 0);
+    bar_->command(ButtonBar::kCmdHelp, 0);
+    settle();
+    const auto o = rect(browsers_->panel(BrowserKind::Overview)), h = rect(browsers_->panel(BrowserKind::Help));
+    EXPECT_TRUE(h[1] <= o[0] || h[0] >= o[1] || h[3] <= o[2] || h[2] >= o[3]) << "the help lies over the overview";
+    const float X = root_->halfExtentX(), Y = root_->halfExtentY();
+    EXPECT_TRUE(h[0] >= -X && h[1] <= X && h[2] >= -Y && h[3] <= Y);
+    // Shown again, it keeps the place it was given.
+    bar_->command(ButtonBar::kCmdHelp, 0);
+    bar_->command(ButtonBar::kCmdHelp, 0);
+    settle();
+    EXPECT_EQ(rect(browsers_->panel(BrowserKind::Help)), h);
+}
+
 TEST_F(Browsers, TheCityListIsFilledAgainWhenTheCityTableChanges) {
     city_->selectIndex(kBern);
     city_->table().sort(7, kSortDescending);
