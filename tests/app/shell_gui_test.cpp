@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QCursor>
 #include <QDialog>
 #include <QImage>
 #include <QScreen>
@@ -229,6 +230,35 @@ TEST(ShellGui, OptionsReachTheFloatingStatusAndItsColours) {
     colours->click();
     EXPECT_EQ(opened, "158");
     settings::OptionsDialog::close();
+}
+
+}  // namespace
+
+namespace {
+
+// The floating status follows the pointer over the globe only: it goes when
+// the pointer leaves the window and while a dialog of ours is open.
+TEST(ShellGui, TheFloatingStatusGoesWhenThePointerLeavesOrADialogOpens) {
+    LiveViewer v;
+    ASSERT_TRUE(v.ready());
+    v.post(app::kCmdWindowed);
+    v.run(40);
+    win::HostWindow* w = v.window();
+    auto pointAt = [&](QPoint global) {
+        QCursor::setPos(global);
+        v.run(15);
+        return app::floatingStatus()->shown();
+    };
+    const QPoint centre = w->mapToGlobal(QPoint(w->width() / 2, w->height() / 2));
+    ASSERT_TRUE(pointAt(centre)) << "no status over the globe";
+    EXPECT_FALSE(pointAt(w->mapToGlobal(QPoint(w->width() + 40, w->height() / 2))));
+    ASSERT_TRUE(pointAt(centre + QPoint(3, 3)));
+    v.post(40024);  // Options, modeless
+    v.run(10);
+    ASSERT_NE(settings::OptionsDialog::current(), nullptr);
+    EXPECT_FALSE(pointAt(centre + QPoint(6, 6)));
+    settings::OptionsDialog::close();
+    EXPECT_TRUE(pointAt(centre + QPoint(9, 9)));
 }
 
 }  // namespace
