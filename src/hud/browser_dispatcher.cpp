@@ -183,7 +183,8 @@ void BrowserDispatcher::placeBeside(BrowserPanel& p) {
     struct Box {
         float l, r, b, t;
         float overlap(const Box& o) const {
-            return std::max(0.0f, std::min(r, o.r) - std::max(l, o.l)) * std::max(0.0f, std::min(t, o.t) - std::max(b, o.b));
+            const float w = std::min(r, o.r) - std::max(l, o.l), h = std::min(t, o.t) - std::max(b, o.b);
+            return std::max(0.0f, w) * std::max(0.0f, h);
         }
     };
     auto boxOf = [](const HudElement& e) {

@@ -203,62 +203,47 @@ TEST(ShellGui, TransparentModeShapesTheWindowToTheGlobe) {
 
 namespace {
 
-// Options as the menu opens it reaches the floating status and its colours.
-TEST(ShellGui, OptionsReachTheFloatingStatusAndItsColours) {
-    LiveViewer v;
-    ASSERT_TRUE(v.ready());
-    v.post(40024);
-    v.run(5);
-    QWidget* d = settings::OptionsDialog::current();
-    ASSERT_NE(d, nullptr);
-    auto* status = d->findChild<QCheckBox*>(QString::number(settings::OptionsDialog::kFloatingStatus));
-    auto* colours = d->findChild<QPushButton*>(QString::number(settings::OptionsDialog::kStatusColours));
-    ASSERT_TRUE(status && colours);
-    EXPECT_TRUE(status->isEnabled());
-    EXPECT_TRUE(status->isChecked());
-    status->setChecked(false);
-    v.run(3);
-    EXPECT_FALSE(app::floatingStatus()->enabled());
-    ASSERT_TRUE(colours->isEnabled());
-    QString opened;
-    QTimer::singleShot(0, [&opened] {
-        if (QWidget* w = QApplication::activeModalWidget()) {
-            opened = w->objectName();
-            static_cast<QDialog*>(w)->accept();
-        }
-    });
-    colours->click();
-    EXPECT_EQ(opened, "158");
-    settings::OptionsDialog::close();
-}
-
-}  // namespace
-
-namespace {
-
-// The floating status follows the pointer over the globe only: it goes when
-// the pointer leaves the window and while a dialog of ours is open.
-TEST(ShellGui, TheFloatingStatusGoesWhenThePointerLeavesOrADialogOpens) {
+// The floating status shows over the globe only: not with the pointer
+// outside the window, nor while a dialog of ours is open. Options, as the
+// menu opens it, reaches its switch and its colours.
+TEST(ShellGui, TheFloatingStatusKeepsToTheGlobeAndOptionsReachesIt) {
     LiveViewer v;
     ASSERT_TRUE(v.ready());
     v.post(app::kCmdWindowed);
     v.run(40);
     win::HostWindow* w = v.window();
-    auto pointAt = [&](QPoint global) {
-        QCursor::setPos(global);
+    auto statusAt = [&](QPoint client) {
+        QCursor::setPos(w->mapToGlobal(client));
         v.run(15);
         return app::floatingStatus()->shown();
     };
-    const QPoint centre = w->mapToGlobal(QPoint(w->width() / 2, w->height() / 2));
-    ASSERT_TRUE(pointAt(centre)) << "no status over the globe";
-    EXPECT_FALSE(pointAt(w->mapToGlobal(QPoint(w->width() + 40, w->height() / 2))));
-    ASSERT_TRUE(pointAt(centre + QPoint(3, 3)));
-    v.post(40024);  // Options, modeless
-    v.run(10);
-    ASSERT_NE(settings::OptionsDialog::current(), nullptr);
-    EXPECT_FALSE(pointAt(centre + QPoint(6, 6)));
+    const QPoint centre(w->width() / 2, w->height() / 2);
+    ASSERT_TRUE(statusAt(centre)) << "no status over the globe";
+    EXPECT_FALSE(statusAt(QPoint(w->width() + 40, centre.y())));
+    ASSERT_TRUE(statusAt(centre + QPoint(3, 3)));
+    v.post(40024);
+    v.run(5);
+    QWidget* d = settings::OptionsDialog::current();
+    ASSERT_NE(d, nullptr);
+    EXPECT_FALSE(statusAt(centre + QPoint(6, 6)));
+    auto* status = d->findChild<QCheckBox*>(QString::number(settings::OptionsDialog::kFloatingStatus));
+    auto* colours = d->findChild<QPushButton*>(QString::number(settings::OptionsDialog::kStatusColours));
+    ASSERT_TRUE(status && colours && colours->isEnabled() && status->isEnabled() && status->isChecked());
+    QString opened;
+    QTimer::singleShot(0, [&opened] {
+        if (auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            opened = modal->objectName();
+            modal->accept();
+        }
+    });
+    colours->click();
+    EXPECT_EQ(opened, "158");
+    status->setChecked(false);
+    v.run(3);
+    EXPECT_FALSE(app::floatingStatus()->enabled());
+    status->setChecked(true);
     settings::OptionsDialog::close();
-    EXPECT_TRUE(pointAt(centre + QPoint(9, 9)));
+    EXPECT_TRUE(statusAt(centre + QPoint(9, 9)));
 }
 
 }  // namespace

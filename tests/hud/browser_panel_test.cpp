@@ -273,10 +273,9 @@ TEST_F(Browsers, UnselectAndClearAllClearsTheRowsAndTheHoveredCityIsMarkedAgain)
     places_->click();
     selection.hoveredCountry = 0;
     places_->clearAll();
-    EXPECT_EQ(city_->rows().selectedRow(), -1);
-    EXPECT_EQ(browsers_->panel(BrowserKind::Country)->rows().selectedRow(), -1);
-    EXPECT_EQ(windows_[0]->selects.back(), std::pair(-1, -1));
-    EXPECT_EQ(windows_[1]->selects.back(), std::pair(-1, -1));
+    EXPECT_EQ(std::pair(city_->rows().selectedRow(), browsers_->panel(BrowserKind::Country)->rows().selectedRow()),
+              std::pair(-1, -1));
+    for (int k : {0, 1}) EXPECT_EQ(windows_[size_t(k)]->selects.back(), std::pair(-1, -1));
     // The hover counts as a click: that city is marked and its row selected.
     selection.hoveredCity = kBern;
     places_->clearAll();
@@ -285,23 +284,18 @@ TEST_F(Browsers, UnselectAndClearAllClearsTheRowsAndTheHoveredCityIsMarkedAgain)
 }
 
 TEST_F(Browsers, APanelShownWhereAnotherIsShownGoesBesideItInView) {
-    // On the screen at unit depth: left, right, bottom, top.
-    auto rect = [](const BrowserPanel* p) {
+    auto box = [](const BrowserPanel* p) {  // on the screen at unit depth: left, right, bottom, top
         const float z = p->depth();
         return std::array{p->x() / z, (p->x() + p->width()) / z, (p->y() - p->height()) / z, p->y() / z};
     };
     bar_->command(ButtonBar::kCmdOverview, 0);
     bar_->command(ButtonBar::kCmdHelp, 0);
-    settle();
-    const auto o = rect(browsers_->panel(BrowserKind::Overview)), h = rect(browsers_->panel(BrowserKind::Help));
+    const auto o = box(browsers_->panel(BrowserKind::Overview)), h = box(browsers_->panel(BrowserKind::Help));
     EXPECT_TRUE(h[1] <= o[0] || h[0] >= o[1] || h[3] <= o[2] || h[2] >= o[3]) << "the help lies over the overview";
     const float X = root_->halfExtentX(), Y = root_->halfExtentY();
     EXPECT_TRUE(h[0] >= -X && h[1] <= X && h[2] >= -Y && h[3] <= Y);
-    // Shown again, it keeps the place it was given.
-    bar_->command(ButtonBar::kCmdHelp, 0);
-    bar_->command(ButtonBar::kCmdHelp, 0);
-    settle();
-    EXPECT_EQ(rect(browsers_->panel(BrowserKind::Help)), h);
+    for (int i = 0; i < 2; ++i) bar_->command(ButtonBar::kCmdHelp, 0);  // shown again: where it was put
+    EXPECT_EQ(box(browsers_->panel(BrowserKind::Help)), h);
 }
 
 TEST_F(Browsers, TheCityListIsFilledAgainWhenTheCityTableChanges) {

@@ -224,7 +224,8 @@ TEST_F(Windows, APlacementFromAnotherScreenOpensWhollyOnThisOneWithSensibleColum
 
 TEST(WindowGeometryBytes, TheFrameThenFiftyColumnWidthsEachInItsPlace) {
     std::vector<uint8_t> bytes(216);
-    for (size_t i = 0; i < 54; ++i) io::storeI32(&bytes[4 * i], int32_t(i) * 3 - 7);  // left, top, right, bottom, widths
+    // Left, top, right, bottom, then the widths.
+    for (size_t i = 0; i < 54; ++i) io::storeI32(&bytes[4 * i], int32_t(i) * 3 - 7);
     auto g = WindowGeometry::fromBytes(bytes);
     ASSERT_TRUE(g);
     EXPECT_EQ(std::tuple(g->frame.left, g->frame.top, g->frame.right, g->frame.bottom), std::tuple(-7, -4, -1, 2));

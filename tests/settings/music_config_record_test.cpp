@@ -73,8 +73,8 @@ TEST(MusicConfigRecord, EachFieldIsReadFromAndWrittenToItsOwnOffset) {
     for (size_t on : {12u, 20u, 24u}) {
         Bytes fixed(1064, 0);
         for (size_t at = 32; at < 1056; at += 4) io::storeI32(&fixed[at], -1);
-        for (auto [at, value] : {std::pair<size_t, int32_t>{4, 1064}, {8, -77}, {on, 1}, {16, 5}, {28, 3}, {32, 1}, {36, 4}})
-            io::storeI32(&fixed[at], value);
+        for (auto [at, v] : {std::pair<size_t, int32_t>{4, 1064}, {8, -77}, {on, 1}, {16, 5}, {28, 3}, {32, 1}, {36, 4}})
+            io::storeI32(&fixed[at], v);
         const Bytes bytes = makeRecord(MusicConfigRecord::kRecordName,
                                        test::concat({fixed, test::stringListRecord({"f.mp3"}),
                                                      test::stringListRecord({"/a", "/b", "/c", "/d", "/e"})}));

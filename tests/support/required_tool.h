@@ -19,11 +19,8 @@ inline bool toolsRequired() {
 }  // namespace tnx::test
 
 // In a test body or SetUp: `what` names the tool and its package.
-#define TNX_MISSING_TOOL(what)                                                              \
-    switch (0)                                                                              \
-    case 0:                                                                                 \
-    default:                                                                                \
-        if (::tnx::test::toolsRequired())                                                   \
-            GTEST_FAIL() << what << " is not installed; scripts/setup.sh installs it";      \
-        else                                                                                \
-            GTEST_SKIP() << what << " is not installed (scripts/setup.sh installs it)"
+#define TNX_MISSING_TOOL(what)                                                                  \
+    switch (0)                                                                                  \
+    default:                                                                                    \
+        if (::tnx::test::toolsRequired()) GTEST_FAIL() << what << " is missing; scripts/setup.sh installs it"; \
+        else GTEST_SKIP() << what << " is not installed (scripts/setup.sh installs it)"
