@@ -4,9 +4,9 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QGridLayout>
+#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <memory>
 
 #include "app/floating_status.h"
 #include "platform/win/dialog_placement.h"
@@ -82,10 +82,12 @@ private:
 QDialog* StatusColourDialog::build(FloatingStatus& status) { return new ColourDialog(status); }
 
 void StatusColourDialog::run(QWidget* parent, FloatingStatus& status) {
-    std::unique_ptr<QDialog> d(build(status));
+    // Guarded: a parent going while the dialog runs takes it along.
+    QPointer<QDialog> d = build(status);
     if (parent) d->setParent(parent, d->windowFlags());
-    else platform::centerOnScreen(d.get());
+    else platform::centerOnScreen(d.data());
     d->exec();
+    delete d.data();
 }
 
 }  // namespace tnx::app
