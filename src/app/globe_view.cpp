@@ -52,6 +52,7 @@ GlobeView::GlobeView(gfx::Device& device, float fov, SaverFramework& framework, 
     else if (firstRun && !isFullScreenSaver())
         placeAtHome(int(device.viewport().width), int(device.viewport().height), fov);
     scene_->overlay().setSiteEditor(&siteEditor_);
+    scene_->overlay().setSiteFileUi(&siteFiles_);
     syncViewOptions();
 }
 
