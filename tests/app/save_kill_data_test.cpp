@@ -98,7 +98,7 @@ protected:
         const char* app = std::getenv("TERRANOX_APP_DIR");
         exe_ = app ? fs::path(app) / "terranox" : fs::path();
         ASSERT_TRUE(!exe_.empty() && fs::exists(exe_)) << "no built viewer in TERRANOX_APP_DIR";
-        if (!run("command -v xdotool")) TNX_MISSING_TOOL("xdotool");
+        TNX_NEED_TOOL(run("command -v xdotool"), "xdotool");
         display_ = std::make_unique<test::PrivateDisplay>("1024x768x24");
         ASSERT_TRUE(display_->ok()) << "Xvfb did not start";
         home_ = std::make_unique<test::TestHome>();

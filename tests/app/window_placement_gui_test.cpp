@@ -84,7 +84,7 @@ protected:
 };
 
 TEST_F(WindowPlacement, WindowedPlacementSurvivesARestartUnderAWindowManager) {
-    if (!test::PrivateDisplay::windowManagerInstalled()) TNX_MISSING_TOOL("openbox");
+    TNX_NEED_TOOL(test::PrivateDisplay::windowManagerInstalled(), "openbox");
     ASSERT_TRUE(display_->ok()) << "Xvfb did not start";
     ASSERT_TRUE(display_->startWindowManager()) << "openbox did not start";
     test::TestHome home;

@@ -41,7 +41,7 @@ std::vector<std::string> geodSolve(const std::string& args, const std::vector<st
 }
 
 TEST(DistanceGeodesicTest, StaysWithinHalfAPercentOfTheGeodesicFromOneKilometreToNearlyAntipodal) {
-    if (!haveGeodSolve()) TNX_MISSING_TOOL("GeodSolve (geographiclib-tools)");
+    TNX_NEED_TOOL(haveGeodSolve(), "GeodSolve (geographiclib-tools)");
     test::TestHome home;
     struct Pair {
         double km;

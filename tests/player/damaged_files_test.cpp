@@ -25,7 +25,7 @@ class DamagedFiles : public ::testing::Test {
 protected:
     void SetUp() override {
         lame_ = test::findTool("lame");
-        if (lame_.empty()) TNX_MISSING_TOOL("lame");
+        TNX_NEED_TOOL(!lame_.empty(), "lame");
         good_ = home_.file("good.mp3");
         ASSERT_TRUE(test::encodeTone(lame_, good_, 44100, 2, 1.0, {1000}));
         sink_.give(1'000'000'000);

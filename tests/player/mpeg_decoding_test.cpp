@@ -53,7 +53,7 @@ TEST_P(MpegDecoding, MatchesMpg123SampleForSample) {
     const Case& c = GetParam();
     test::TestHome home;
     std::string tool = test::findTool(c.tool);
-    if (tool.empty()) TNX_MISSING_TOOL(c.tool);
+    TNX_NEED_TOOL(!tool.empty(), c.tool);
     TNX_REQUIRE_TOOL(mpg123, "mpg123");
     auto song = home.file(std::string(c.name) + (c.layer == 2 ? ".mp2" : ".mp3"));
     ASSERT_TRUE(test::encodeTone(tool, song, c.rate, c.channels, 1.3, {440, 5000}, c.options));

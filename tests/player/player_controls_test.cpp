@@ -20,7 +20,7 @@ class PlayerControls : public ::testing::Test {
 protected:
     void SetUp() override {
         lame_ = test::findTool("lame");
-        if (lame_.empty()) TNX_MISSING_TOOL("lame");
+        TNX_NEED_TOOL(!lame_.empty(), "lame");
         // Three short songs, told apart by their rate.
         const int rates[] = {44100, 32000, 48000};
         for (int i = 0; i < 3; ++i) {

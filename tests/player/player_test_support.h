@@ -45,7 +45,7 @@ inline std::string findTool(const char* name) {
 
 #define TNX_REQUIRE_TOOL(var, name)                                                                   \
     std::string var = ::tnx::test::findTool(name);                                                    \
-    if (var.empty()) TNX_MISSING_TOOL(name)
+    TNX_NEED_TOOL(!var.empty(), name)
 
 inline std::string quoted(const std::filesystem::path& p) {
     std::string s = "'";

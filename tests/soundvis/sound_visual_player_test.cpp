@@ -22,7 +22,7 @@ protected:
     void SetUp() override {
         HudFixture::SetUp();
         lame_ = tnx::test::findTool("lame");
-        if (lame_.empty()) TNX_MISSING_TOOL("lame");
+        TNX_NEED_TOOL(!lame_.empty(), "lame");
         setenv("TERRANOX_AUDIO", "null", 1);
         // A tone of 1 kHz (band 1 of 32 at 44.1 kHz: 689 Hz wide) and one of 5 kHz (band 7).
         for (auto [name, hz] : {std::pair{"low", 1000.0}, std::pair{"high", 5000.0}}) {

@@ -18,9 +18,11 @@ inline bool toolsRequired() {
 
 }  // namespace tnx::test
 
-// In a test body or SetUp: `what` names the tool and its package.
-#define TNX_MISSING_TOOL(what)                                                                  \
-    switch (0)                                                                                  \
-    default:                                                                                    \
-        if (::tnx::test::toolsRequired()) GTEST_FAIL() << what << " is missing; scripts/setup.sh installs it"; \
-        else GTEST_SKIP() << what << " is not installed (scripts/setup.sh installs it)"
+// In a test body or SetUp: nothing when `present`, else the failure or the
+// skip, naming `what`.
+#define TNX_NEED_TOOL(present, what)                                                    \
+    if (present) {                                                                      \
+    } else if (::tnx::test::toolsRequired())                                            \
+        GTEST_FAIL() << what << " is missing; scripts/setup.sh installs it";            \
+    else                                                                                \
+        GTEST_SKIP() << what << " is not installed (scripts/setup.sh installs it)"
