@@ -20,6 +20,13 @@ struct WhereQuery {
     double longitudeDeg = 0, latitudeDeg = 0;
 };
 
+// --import-sites FILE / --export-sites FILE: the user's sites from or to a
+// file, without a window.
+struct SiteFileRequest {
+    bool import = true;
+    std::string path;
+};
+
 // Options of ours that are not saver switches.
 struct LaunchOptions {
     std::optional<std::string> snapshotPath;
@@ -29,6 +36,7 @@ struct LaunchOptions {
     // receives once the geography is read; altitudeKm 0 takes its default.
     std::string lookAtPlace;
     std::optional<WhereQuery> where;
+    std::optional<SiteFileRequest> siteFile;
     std::optional<std::string> time;  // --time, ISO 8601 UTC
     bool help = false;
     bool version = false;  // --version

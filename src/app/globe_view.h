@@ -11,6 +11,7 @@
 #include "camera/projection_provider.h"
 #include "camera/view_frustum.h"
 #include "geodata/site_dialog.h"
+#include "geodata/site_file_dialog.h"
 #include "globe/globe_scene.h"
 
 namespace tnx::app {
@@ -74,6 +75,7 @@ private:
     camera::ViewFrustum frustum_;
     std::unique_ptr<globe::GlobeScene> scene_;
     geodata::DialogSiteEditor siteEditor_;
+    geodata::DialogSiteFiles siteFiles_;
     camera::PointerCursor lastCursor_ = camera::PointerCursor::None;
     std::optional<globe::GlobeConfiguration> pendingLook_;
 };
