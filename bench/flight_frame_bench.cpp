@@ -4,10 +4,11 @@
 //
 // The flight runs on a simulated clock that moves 25 ms per frame: each
 // frame has the work of a saver running at 40 frames a second, however fast
-// the machine draws, and the loop's pacing sleeps take no real time. Two
-// runs: /11 with the class 11 tile files alone, /13 with the finer ones the
-// viewer prefers (class 12 terrain, class 13 texture; skipped when they are
-// not built). The data comes from TERRANOX_APP_DIR, else build/app. The Sun
+// the machine draws, and the loop's pacing sleeps take no real time. Runs:
+// /11 with the class 11 tile files alone, /13 with the finer ones the viewer
+// prefers (class 12 terrain, class 13 texture; skipped when they are not
+// built), and /0, the floor: the same window cleared and presented with no
+// scene, what every frame pays before it draws anything. The data comes from TERRANOX_APP_DIR, else build/app. The Sun
 // and the globe's turn are those of TERRANOX_BENCH_TIME (default
 // 2026-03-20T12:00Z). With TERRANOX_BENCH_PRESENT=0 the desktop's events are
 // left alone, so the window never shows and nothing is presented: the
@@ -69,7 +70,7 @@ void BM_SaverFlightFrame(benchmark::State& state) {
         return;
     }
     const fs::path data = dataFolder();
-    const bool fine = state.range(0) == 13;
+    const bool fine = state.range(0) == 13, floor = state.range(0) == 0;
     if (!fs::exists(data / "globe11c.tem") || (fine && !fs::exists(data / "globetex13j90.tex"))) {
         state.SkipWithError("tile files not built (scripts/build-data.sh)");
         return;
@@ -105,6 +106,15 @@ void BM_SaverFlightFrame(benchmark::State& state) {
             win::messageQueue().clear();
             saver.runFramesForTest(1);
         };
+        auto emptyFrame = [&] {
+            if (present) ws.pumpEvents();
+            for (const auto& u : saver.renderUnits()) {
+                u.device->clear(gfx::kClearTarget | gfx::kClearZBuffer, 0xFF000000, 1.0f, 0);
+                u.device->beginScene();
+                u.device->endScene();
+                u.device->present();
+            }
+        };
         frame(kFrameMillis);  // the first frame builds the devices and the scene
         globe::TerrainRenderer* terrain = nullptr;
         const camera::Camera* camera = nullptr;
@@ -126,6 +136,10 @@ void BM_SaverFlightFrame(benchmark::State& state) {
         const uint64_t filledBefore = terrain && terrain->elevationCache() ? terrain->elevationCache()->tilesFilled() : 0;
         int64_t patches = 0, triangles = 0, drawn = 0;
         for (auto _ : state) {  // not entered after an error
+            if (floor) {
+                emptyFrame();
+                continue;
+            }
             frame(kFrameMillis);
             drawn += app::processState().renderEnabled ? 1 : 0;
             if (terrain) {
@@ -155,6 +169,7 @@ void BM_SaverFlightFrame(benchmark::State& state) {
     clock::setClockSource(nullptr);
 }
 BENCHMARK(BM_SaverFlightFrame)
+    ->Arg(0)
     ->Arg(11)
     ->Arg(13)
     ->Unit(benchmark::kMillisecond)

@@ -259,6 +259,8 @@ void Application::frameMove() {
         }
     // A snapshot draws every frame, idle or not.
     if (processState().snapshotRun) processState().renderEnabled = true;
+    // An idle view draws nothing, yet the pointer may leave or a dialog open.
+    if (!processState().renderEnabled) updateFloatingStatus();
 }
 
 void Application::render() {
@@ -267,6 +269,11 @@ void Application::render() {
         current_->core->draw(*d);
         updateFloatingStatus();
     }
+}
+
+void Application::renderOverlays() {
+    gfx::Device* d = currentDevice();
+    if (d && current_ && current_->core) current_->core->drawOverlays(*d, processState().overlayRedraw);
 }
 
 void Application::updateFloatingStatus() {
@@ -279,7 +286,9 @@ void Application::updateFloatingStatus() {
     // Nothing to tell off the globe, over the HUD, or with another
     // application in front (the window would stay on top of it).
     const bool overHud = hud && hud->root().hovered() >= 0;
-    if (!maySaveSettingsFiles() || !processState().applicationActive || overHud || !info.pointerOnGlobe()) {
+    // Nor with the pointer outside the view, or over a dialog or menu of ours.
+    if (!maySaveSettingsFiles() || !processState().applicationActive || overHud || !info.pointerOnGlobe() ||
+        !ws->pointerOver(mainWindow()) || status_->covered()) {
         status_->hide();
         return;
     }
@@ -380,15 +389,19 @@ win::LParam Application::windowProc(const win::Message& m) {
             }
             return 0;
         case win::kWmPaint:
-            presentNeeded_ = true;
             if (inErrorState() || renderUnits().empty()) {
+                presentNeeded_ = true;
                 if (inErrorState() && ws) {
                     win::Rect c = ws->clientRect(m.window);
                     int x = (c.width() - 300) / 2, y = (c.height() - 150) / 2;
                     ws->paintErrorBox(m.window, {x, y, x + 300, y + 150}, errorText(errorCode()));
                 }
-            } else if (currentDevice()) {
-                if (auto* d = currentDevice(); d && d->testCooperativeLevel() == gfx::CooperativeLevel::Ok) {
+            } else if (auto* d = currentDevice(); d && !d->keepsLastFrame()) {
+                // The window's last frame went with its swap: draw it again.
+                processState().overlayRedraw.addWhole();
+            } else if (d) {
+                presentNeeded_ = true;
+                if (d->testCooperativeLevel() == gfx::CooperativeLevel::Ok) {
                     for (auto& u : renderUnits())
                         if (u.device) u.device->present();
                     presentNeeded_ = false;

@@ -7,6 +7,7 @@
 #include "app/home_region.h"
 #include "core/process_state.h"
 #include "app/saver_framework.h"
+#include "app/status_colour_dialog.h"
 #include "app/viewer_core.h"
 #include "app/window_options.h"
 #include "camera/delete_location_dialog.h"
@@ -93,6 +94,12 @@ void GlobeView::openOptions() {
         globe::ImagerySource::make(t, settings::ImageryLayer::Daily, why);
         return why;
     };
+    if (floatingStatus()) {
+        hooks.floatingStatusShown = [] { return floatingStatus() && floatingStatus()->enabled(); };
+        hooks.statusColours = [](QWidget* parent) {
+            if (FloatingStatus* status = floatingStatus()) StatusColourDialog::run(parent, *status);
+        };
+    }
     settings::OptionsDialog::open(settings::configuration(), hooks);
 }
 

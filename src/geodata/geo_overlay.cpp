@@ -232,10 +232,14 @@ void GeoOverlay::click() {
 
 void GeoOverlay::clearAll() {
     // Clearing ends with the hover handled as a click, overview included.
-    const bool countryClick = selection_.hoveredCity == 0 && countries_.isCountry(selection_.hoveredCountry);
-    const int country = selection_.hoveredCountry;
+    const int city = selection_.hoveredCity, country = selection_.hoveredCountry;
+    const bool countryClick = city == 0 && countries_.isCountry(country);
     selection_.clear(countries_.count());
     if (countryClick) infoTexts_.showOverview(country, countries_);
+    if (!browsers_) return;
+    browsers_->selectionCleared();
+    if (city != 0 && cities_.isCity(city)) browsers_->cityClicked(city);
+    else if (countryClick) browsers_->countryClicked(country);
 }
 
 void GeoOverlay::draw(gfx::Device& device, const OverlayFrame& frame) {

@@ -48,9 +48,6 @@ struct GlobeConfiguration {
     static GlobeConfiguration defaults();
     // Vertical exaggeration in scene units per metre.
     float unitsPerMetre() const { return float(exaggeration) * 0.00001f; }
-    // Takes a theme's look: everything but the screen saver's camera, which
-    // the user sets apart from the look and which a theme must not undo.
-    void copyLookFrom(const GlobeConfiguration& theme);
 };
 
 // 0x00BBGGRR with an alpha byte to 0xAARRGGBB.
