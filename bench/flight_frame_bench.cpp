@@ -55,7 +55,7 @@ fs::path dataFolder() {
 fs::path class11Folder(const fs::path& data) {
     const fs::path dir = fs::temp_directory_path() / "terranox-bench" / "class11";
     fs::create_directories(dir);
-    for (const char* name : {"pack.dat", "globe11c.tem", "globetex11j90.tex", "zoom.cur", "distance.cur"}) {
+    for (const char* name : {"pack.dat", "globe11c.tem", "globetex11j90.tex", "globenight11j90.tex", "zoom.cur", "distance.cur"}) {
         std::error_code ec;
         fs::remove(dir / name, ec);
         fs::create_symlink(fs::absolute(data / name), dir / name, ec);
