@@ -98,6 +98,7 @@ void GlobeView::syncViewOptions() {
     v.cities = o.on(OptionBlock::kCities);
     v.distanceTool = o.on(OptionBlock::kDistanceTool);
     v.metricUnits = o.on(OptionBlock::kMetricUnits);
+    v.cityLights = !o.on(OptionBlock::kCityLightsOff);
 }
 
 void GlobeView::advance(float seconds) {

@@ -1,6 +1,7 @@
 #include "globe/globe_scene.h"
 
 #include <cmath>
+#include <cstdio>
 
 #include "core/process_state.h"
 #include "globe/sky/day_night_lighting.h"
@@ -87,6 +88,12 @@ GlobeScene::GlobeScene(int /*patchCount*/, int /*subGridA*/, int /*subGridB*/, g
     projection_ = projectionProvider_.projection(100.0f, 1e8f, fov_);
     distance_ = std::make_unique<geodata::DistanceTool>(kRadius);
     openTileFiles(tileFiles_);
+    static bool toldNoLights = false;
+    if (!tileFiles_.night.isOpen() && !toldNoLights) {
+        toldNoLights = true;
+        std::fprintf(stderr, "terranox: warning: no city lights: globenight11j90.tex is missing or damaged "
+                             "(scripts/build-data.sh builds it)\n");
+    }
     exaggeration_ = config_.unitsPerMetre();
     const gfx::Viewport& vp = device.viewport();
     viewportWidth_ = int(vp.width);
@@ -224,7 +231,11 @@ void GlobeScene::drawTerrain(gfx::Device& device) {
     device.setRenderState(RenderState::Lighting, lighting_ ? 1 : 0);
     device.setVertexShader(gfx::kFvfPosNormalDiffuseTex2);
     device.setTransform(gfx::TransformType::World, math::matrixRotationY(kPi - astro_.spinAngle));
-    terrain_->draw(device, TerrainFrame{camera_->current().position, &frustum_, start});
+    TerrainFrame frame{camera_->current().position, &frustum_, start};
+    frame.sunDirection = sunDirection(astro_);
+    // Lights belong to a night side: none while the globe is lit all round.
+    if (lighting_ && view_.cityLights) frame.lightsBrightness = config_.cityLightsFactor();
+    terrain_->draw(device, frame);
     device.setTexture(0, nullptr);
 }
 

@@ -66,6 +66,7 @@ struct SceneViewOptions {
     bool cities = true;
     bool distanceTool = false;
     bool metricUnits = true;
+    bool cityLights = true;
 };
 
 class GlobeScene : public camera::CameraSceneHooks, public settings::RecordOwner {

@@ -26,17 +26,20 @@ float NightLightsPass::weightAt(float nx, float ny, float nz) const {
     return fade(std::asin(sine));
 }
 
-int NightLightsPass::draw(gfx::Device& device, std::vector<TerrainVertex>& vertices,
-                          const std::vector<uint16_t>& indices, gfx::Texture* lights) {
-    if (!active() || !lights || vertices.empty()) return 0;
+bool NightLightsPass::prepare(const std::vector<TerrainVertex>& vertices) {
     weights_.resize(vertices.size());
     bool any = false;
     for (size_t i = 0; i < vertices.size(); ++i) {
         const TerrainVertex& v = vertices[i];
-        weights_[i] = weightAt(v.nx, v.ny, v.nz);
+        weights_[i] = active() ? weightAt(v.nx, v.ny, v.nz) : 0.0f;
         any = any || weights_[i] > 0;
     }
-    if (!any) return 0;
+    return any;
+}
+
+int NightLightsPass::draw(gfx::Device& device, std::vector<TerrainVertex>& vertices,
+                          const std::vector<uint16_t>& indices, gfx::Texture* lights) {
+    if (!active() || !lights || vertices.empty() || weights_.size() != vertices.size()) return 0;
     lit_.clear();
     for (size_t t = 0; t + 2 < indices.size(); t += 3) {
         const uint16_t a = indices[t], b = indices[t + 1], c = indices[t + 2];

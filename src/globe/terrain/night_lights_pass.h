@@ -38,10 +38,14 @@ public:
     // The weight at a vertex with unit normal (nx, ny, nz).
     float weightAt(float nx, float ny, float nz) const;
 
-    // Draws the lights of one patch, drawn just before from `vertices` and
-    // `indices` (triangle list), with `lights` bound to stage 0 through
-    // texture set 1. The vertices' diffuse colours are rewritten with the
-    // weights. Returns the number of triangles drawn.
+    // Weighs the vertices of one patch; false when none of them has lights
+    // to show (nothing to draw, no lights texture needed).
+    bool prepare(const std::vector<TerrainVertex>& vertices);
+    // Draws the lights of the patch prepared last, drawn just before from
+    // `vertices` and `indices` (triangle list), with `lights` bound to stage
+    // 0 through texture set 1 (the caller fills it in). The vertices'
+    // diffuse colours are rewritten with the weights. Returns the number of
+    // triangles drawn.
     int draw(gfx::Device& device, std::vector<TerrainVertex>& vertices, const std::vector<uint16_t>& indices,
              gfx::Texture* lights);
 
