@@ -214,6 +214,12 @@ int32_t Application::restoreDeviceObjects() {
         });
         auto visual = std::make_unique<SoundVisualPart>(hud->root(), settings::configuration().music().spectrumShown,
                                                         musicPlayer_.get());
+        // The clock tells the sky's time; --hide hud clears the view.
+        globe::SceneClock* sky = &view->scene().time();
+        hud->setClockSource([sky] { return sky->localCalendar(); }, [sky] { return sky->rateText(); });
+        const bool hudShown = launch_.layers.apply(Layer::Hud, true);
+        hud->setHidden(!hudShown);
+        visual->setHidden(!hudShown);
         core.setHud(std::move(hud));
         core.setScene(std::move(view));
         core.setVisual(std::move(visual));

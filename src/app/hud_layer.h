@@ -9,6 +9,7 @@
 #include "app/viewer_part.h"
 #include "geodata/info_texts.h"
 #include "hud/browser_dispatcher.h"
+#include "hud/hud_clock.h"
 #include "hud/hud_root.h"
 #include "hud/readout_display.h"
 
@@ -45,11 +46,16 @@ public:
     // Where the read-out lines and the browser texts come from (the scene's
     // geography overlay); may be null.
     void setInfoSource(const geodata::InfoTexts* texts) { texts_ = texts; }
+    // --hide hud: nothing drawn, no input taken, for this run.
+    void setHidden(bool hidden) { hidden_ = hidden; }
+    // The clock shows this time (the sky's) with this note of its rate.
+    void setClockSource(hud::HudClock::TimeSource now, hud::HudClock::NoteSource note);
 
 private:
     hud::HudRoot root_;
     hud::ReadoutDisplay readouts_{root_};
     const geodata::InfoTexts* texts_ = nullptr;
+    bool hidden_ = false;
     // Goes before the root: it unlinks the panels and stores the windows' places.
     std::unique_ptr<hud::BrowserDispatcher> browsers_;
 };

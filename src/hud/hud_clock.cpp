@@ -1,5 +1,6 @@
 #include "hud/hud_clock.h"
 
+#include <cmath>
 #include <cstdio>
 
 namespace tnx::hud {
@@ -23,6 +24,32 @@ std::string HudClock::format(const std::tm& t) {
     return buf;
 }
 
+void HudClock::setTimeSource(TimeSource now, NoteSource note) {
+    now_ = now ? std::move(now) : TimeSource(&HudClock::localNow);
+    note_ = std::move(note);
+    showedTime_ = false;
+}
+
+void HudClock::fitTo(const std::string& shown, const std::string& note) {
+    std::tm widest{};
+    widest.tm_wday = 3;  // "Wed"
+    const std::tm t = now_();
+    widest.tm_hour = t.tm_hour, widest.tm_min = t.tm_min, widest.tm_sec = t.tm_sec;
+    widest.tm_year = t.tm_year, widest.tm_mon = t.tm_mon, widest.tm_mday = t.tm_mday;
+    std::string measure = format(widest) + note;
+    if (measure.size() < shown.size()) measure = shown;
+    float textWidth = 0;
+    layoutLine(measure, 0, glyphCapacity_, height_, textWidth);
+    if (textWidth <= 0) return;
+    const float wanted = textWidth + 2 * kPadding * height_;
+    if (std::fabs(wanted - width_) < 0.01f * height_) return;
+    const float grow = wanted - width_;
+    width_ = wanted;
+    x_ -= grow;
+    tx_ -= grow;
+    buildFrame();
+}
+
 void HudClock::setText(std::string_view text, uint32_t options) {
     if (!(flags_ & kToggled)) {
         showedTime_ = false;
@@ -30,10 +57,15 @@ void HudClock::setText(std::string_view text, uint32_t options) {
         return;
     }
     const std::tm t = now_();
-    if (showedTime_ && t.tm_sec == lastSecond_) return;
+    const std::string note = note_ ? note_() : std::string();
+    if (showedTime_ && t.tm_sec == lastSecond_ && note == lastNote_) return;
     lastSecond_ = t.tm_sec;
+    lastNote_ = note;
     showedTime_ = true;
-    HudElement::setText(format(t), options);
+    const std::string suffix = note.empty() ? note : " " + note;
+    const std::string shown = format(t) + suffix;
+    fitTo(shown, suffix);
+    HudElement::setText(shown, options);
     text_ = std::string(text);  // the caller's text comes back when toggled off
 }
 

@@ -7,6 +7,7 @@
 #include "settings/globe_config_record.h"
 #include "settings/music_config_record.h"
 #include "settings/music_configuration.h"
+#include "settings/time_lapse_record.h"
 
 namespace tnx::settings {
 
@@ -22,6 +23,10 @@ public:
     MusicConfiguration& music() { return music_; }
     const MusicConfiguration& music() const { return music_; }
     ConfigurationFile& file() { return file_; }
+    // The screen saver's time-lapse: simulated seconds per real second, 0
+    // for real time.
+    float timeLapse() const { return timeLapse_.rate(); }
+    void setTimeLapse(float rate) { timeLapse_.setRate(rate); }
 
     // Reads "Terranox.ini" over the shipped default (what the file cannot
     // give stays as shipped) and, with "random" as the current theme, starts
@@ -41,17 +46,20 @@ public:
     struct Snapshot {
         GlobeConfigRecord globe;
         MusicConfiguration music;
+        float timeLapse = 0;
     };
-    Snapshot snapshot() const { return Snapshot{globe_, music_}; }
+    Snapshot snapshot() const { return Snapshot{globe_, music_, timeLapse_.rate()}; }
     void restore(const Snapshot& s) {
         globe_ = s.globe;
         music_ = s.music;
+        timeLapse_.setRate(s.timeLapse);
     }
 
 private:
     GlobeConfigRecord globe_;
     MusicConfiguration music_;
     MusicConfigRecord musicRecord_{music_};
+    TimeLapseRecord timeLapse_;
     ConfigurationFile file_;
     bool damaged_ = false;
     bool changed_ = false;
