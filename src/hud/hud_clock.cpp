@@ -58,12 +58,12 @@ void HudClock::setText(std::string_view text, uint32_t options) {
     }
     const std::tm t = now_();
     const std::string note = note_ ? note_() : std::string();
-    if (showedTime_ && t.tm_sec == lastSecond_ && note == lastNote_) return;
-    lastSecond_ = t.tm_sec;
-    lastNote_ = note;
-    showedTime_ = true;
     const std::string suffix = note.empty() ? note : " " + note;
+    // The sky's clock may leap whole minutes or days between frames.
     const std::string shown = format(t) + suffix;
+    if (showedTime_ && shown == lastShown_) return;
+    lastShown_ = shown;
+    showedTime_ = true;
     fitTo(shown, suffix);
     HudElement::setText(shown, options);
     text_ = std::string(text);  // the caller's text comes back when toggled off
@@ -76,9 +76,9 @@ bool HudClock::tick() {
         return true;
     }
     const bool wasTime = showedTime_;
-    const int second = lastSecond_;
+    const std::string before = lastShown_;
     setText(label_, 0);
-    return !wasTime || lastSecond_ != second;
+    return !wasTime || lastShown_ != before;
 }
 
 }  // namespace tnx::hud

@@ -40,8 +40,7 @@ private:
     std::string label_;
     TimeSource now_;
     NoteSource note_;
-    std::string lastNote_;
-    int lastSecond_ = -1;
+    std::string lastShown_;
     bool showedTime_ = false;
 };
 

@@ -101,6 +101,10 @@ public:
     int gridWidth() const { return gridWidth_; }
     float exaggeration() const { return exaggeration_; }
     const TerrainCounters& counters() const { return counters_; }
+    // The last frame drew coarser textures where finer ones wait to be built.
+    bool texturesPending() const {
+        return textures_->deferred() > 0 || (lights_ && lightsPass_.active() && lights_->deferred() > 0);
+    }
     TextureCache& textureCache() { return *textures_; }
     ElevationCache* elevationCache() { return ownedCache_.get(); }
     uint16_t minimumError(int level) const { return minError_[size_t(level & 31)]; }

@@ -115,7 +115,10 @@ void TextureCache::place(Level& l, int column, int row) {
     }
 }
 
-void TextureCache::beginFrame() { budget_ = kBuildsPerFrame; }
+void TextureCache::beginFrame() {
+    budget_ = kBuildsPerFrame;
+    deferred_ = 0;
+}
 
 int TextureCache::columnShiftOf(int level, int tileRow) const {
     const int patchLevel = level + 7;
@@ -178,6 +181,7 @@ BoundTexture TextureCache::textureFor(int level, int x, int y) {
                 if (build(l, *slot)) --budget_;
             } else {
                 // More to build next frame.
+                ++deferred_;
                 app::processState().forceRedraw = true;
             }
         }

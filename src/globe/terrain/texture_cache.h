@@ -105,6 +105,8 @@ public:
     // Counters for tests and diagnostics.
     int tilesBuilt() const { return tilesBuilt_; }
     int colourTileReads() const { return colourReads_; }
+    // Tiles asked for since beginFrame that had to wait for a later frame.
+    int deferred() const { return deferred_; }
 
     // Selects the texture format for the given memory: A4R4G4B4 below the
     // threshold, else A8R8G8B8 (restoring uses the larger threshold).
@@ -184,6 +186,7 @@ private:
     int budget_ = 0;
     int tilesBuilt_ = 0;
     int colourReads_ = 0;
+    int deferred_ = 0;
 
     // Scratch: words of the tile, the photographic texels and their alpha.
     std::vector<uint32_t> words_;       // 130 x 130: the samples and one more row and column for the shade
