@@ -7,6 +7,10 @@
 
 namespace tnx::globe {
 
+namespace {
+constexpr float kLeast = 1.0f / 512;
+}  // namespace
+
 float NightLightsPass::fade(float sunElevation) {
     return std::clamp(sunElevation / kFullElevation, 0.0f, 1.0f);
 }
@@ -32,6 +36,8 @@ bool NightLightsPass::prepare(const std::vector<TerrainVertex>& vertices) {
     for (size_t i = 0; i < vertices.size(); ++i) {
         const TerrainVertex& v = vertices[i];
         weights_[i] = active() ? weightAt(v.nx, v.ny, v.nz) : 0.0f;
+        // Too little to show even at full brightness.
+        if (weights_[i] < kLeast) weights_[i] = 0;
         any = any || weights_[i] > 0;
     }
     return any;
