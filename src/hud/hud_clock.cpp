@@ -30,19 +30,33 @@ void HudClock::setTimeSource(TimeSource now, NoteSource note) {
     showedTime_ = false;
 }
 
-void HudClock::fitTo(const std::string& shown, const std::string& note) {
-    std::tm widest{};
-    widest.tm_wday = 3;  // "Wed"
-    const std::tm t = now_();
-    widest.tm_hour = t.tm_hour, widest.tm_min = t.tm_min, widest.tm_sec = t.tm_sec;
-    widest.tm_year = t.tm_year, widest.tm_mon = t.tm_mon, widest.tm_mday = t.tm_mday;
-    std::string measure = format(widest) + note;
-    if (measure.size() < shown.size()) measure = shown;
-    float textWidth = 0;
-    layoutLine(measure, 0, glyphCapacity_, height_, textWidth);
-    if (textWidth <= 0) return;
-    const float wanted = textWidth + 2 * kPadding * height_;
-    if (std::fabs(wanted - width_) < 0.01f * height_) return;
+float HudClock::textWidth(const std::string& text) {
+    float width = 0;
+    layoutLine(text, 0, glyphCapacity_, height_, width);
+    return width;
+}
+
+void HudClock::fitTo(const std::string& shown) {
+    if (widestDay_.empty()) {
+        // Once: the widest digit and weekday of the font, so the clock keeps
+        // one size as the seconds and the days go by.
+        float best = -1;
+        for (char d = '0'; d <= '9'; ++d)
+            if (const float w = textWidth(std::string(1, d)); w > best) best = w, widestDigit_ = d;
+        best = -1;
+        for (const char* day : {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"})
+            if (const float w = textWidth(day); w > best) best = w, widestDay_ = day;
+    }
+    std::string measure = shown;
+    const size_t space = measure.find(' '), comma = measure.find(',');
+    if (space != std::string::npos && comma != std::string::npos && comma > space)
+        measure.replace(space + 1, comma - space - 1, widestDay_);
+    for (char& c : measure)
+        if (c >= '0' && c <= '9') c = widestDigit_;
+    const float needed = textWidth(measure);
+    if (needed <= 0) return;
+    const float wanted = needed + 2 * kPadding * height_;
+    if (std::fabs(wanted - width_) < 1e-4f * height_) return;
     const float grow = wanted - width_;
     width_ = wanted;
     x_ -= grow;
@@ -64,7 +78,7 @@ void HudClock::setText(std::string_view text, uint32_t options) {
     if (showedTime_ && shown == lastShown_) return;
     lastShown_ = shown;
     showedTime_ = true;
-    fitTo(shown, suffix);
+    fitTo(shown);
     HudElement::setText(shown, options);
     text_ = std::string(text);  // the caller's text comes back when toggled off
 }

@@ -27,20 +27,25 @@ public:
     void setText(std::string_view text, uint32_t options) override;
     bool tick() override;
     void setTimeSource(TimeSource now, NoteSource note = nullptr);
+    // The time and note shown last.
+    const std::string& shownText() const { return lastShown_; }
 
     // "%d:%d:%d %s,%d-%d-%d": hour, minute, second, weekday, year, month, day.
     static std::string format(const std::tm& t);
     static std::tm localNow();
 
 private:
-    // The width the text needs: as wide as the widest weekday would make
-    // it, so that the clock does not change size from day to day.
-    void fitTo(const std::string& shown, const std::string& note);
+    // Sizes the clock to the text: as wide as the widest digits and weekday
+    // would make it, so that it does not change size from second to second.
+    void fitTo(const std::string& shown);
+    float textWidth(const std::string& text);
 
     std::string label_;
     TimeSource now_;
     NoteSource note_;
     std::string lastShown_;
+    std::string widestDay_;
+    char widestDigit_ = '0';
     bool showedTime_ = false;
 };
 

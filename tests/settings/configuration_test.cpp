@@ -246,5 +246,50 @@ TEST_F(ConfigurationLoad, ValuesOutOfRangeKeepTheShippedValueFieldByField) {
     EXPECT_EQ(again.globe().live(), live);
 }
 
+// Our additions: the city lights' brightness at offset 160 of the globe
+// block, the saver's time-lapse in a record after the music's. Files
+// without them load unchanged; readers that know only two records pass over it.
+TEST_F(ConfigurationLoad, TimeLapseAndCityLightsKeepOlderFilesWhole) {
+    Configuration& old = load(good_);
+    EXPECT_FALSE(old.damaged());
+    EXPECT_EQ(old.timeLapse(), 0.0f);
+    EXPECT_EQ(old.globe().live().cityLights, 0);
+    EXPECT_FLOAT_EQ(old.globe().live().cityLightsFactor(), 1.0f);
+
+    old.setTimeLapse(3600.0f);
+    old.globe().live().cityLights = -40;
+    const Bytes file = *old.file().assemble();
+    EXPECT_EQ(io::loadI32(file.data() + kFixedAt + 160), -40);
+    const Bytes record = {31, 0, 0, 0, 's', 'a', 'v', 'e', 'c', 'o', 'n', 'f', 'i', 'g', 't', 'i', 'm', 'e', 0,
+                          0,  0, 0, 0, 12,  0,   0,   0,   0,   0,    0x61, 0x45};  // 3600.0f
+    ASSERT_GT(file.size(), record.size());
+    EXPECT_EQ(Bytes(file.end() - long(record.size()), file.end()), record);
+
+    Configuration& again = load(file);
+    EXPECT_FALSE(again.damaged());
+    EXPECT_EQ(again.timeLapse(), 3600.0f);
+    EXPECT_FLOAT_EQ(again.globe().live().cityLightsFactor(), 0.6f);
+    // A reader of two records sees a whole file.
+    GlobeConfigRecord globe;
+    MusicConfiguration music;
+    MusicConfigRecord musicRecord(music);
+    ConfigurationFile twoRecords;
+    twoRecords.setOwners(&globe, &musicRecord);
+    twoRecords.loadImage(file);
+    EXPECT_FALSE(twoRecords.damaged());
+    EXPECT_EQ(music.maxFiles, 7);
+
+    for (auto [at, value] : {std::pair{size_t(23), uint32_t(13)}, {size_t(27), 0x7F800000u}, {size_t(27), 0x4B800000u}}) {
+        Bytes bad = file;  // another stamp, infinity, 1.7e7 beyond the limit
+        io::storeU32(bad.data() + bad.size() - record.size() + at, value);
+        Configuration& c = load(bad);
+        EXPECT_TRUE(c.damaged()) << at << ' ' << value;
+        EXPECT_EQ(c.timeLapse(), 0.0f);
+    }
+    Bytes outOfRange = file;
+    io::storeI32(outOfRange.data() + kFixedAt + 160, 101);
+    EXPECT_EQ(load(outOfRange).globe().live().cityLights, 0);
+}
+
 }  // namespace
 }  // namespace tnx::settings

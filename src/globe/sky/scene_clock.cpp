@@ -13,7 +13,7 @@ const double kEarliest = double(AstroClock::toUnixMilliseconds(UtcTime{1, 1, 1, 
 const double kLatest = double(AstroClock::toUnixMilliseconds(UtcTime{9999, 12, 31, 23, 59, 59, 999}));
 }  // namespace
 
-SceneClock::SceneClock(std::optional<UtcTime> start, double rate) {
+SceneClock::SceneClock(std::optional<UtcTime> start, double rate, WallClock wall) : wall_(std::move(wall)) {
     rate_ = std::clamp(std::isfinite(rate) ? rate : 1.0, -kMaxRate, kMaxRate);
     if (start) {
         live_ = false;

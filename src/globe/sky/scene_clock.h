@@ -28,7 +28,7 @@ public:
     SceneClock() = default;
     // From `start` (nothing: now) at `rate`; the system clock again when
     // there is no start and the rate is 1.
-    SceneClock(std::optional<UtcTime> start, double rate = 1.0);
+    SceneClock(std::optional<UtcTime> start, double rate = 1.0, WallClock wall = nullptr);
     SceneClock(UtcTime start, double rate = 1.0) : SceneClock(std::optional<UtcTime>(start), rate) {}
 
     void setWallClock(WallClock wall);
