@@ -36,7 +36,10 @@ public:
 
     void restore(gfx::Device& device, float fieldOfView) override;
     void invalidate() override { root_.invalidate(); }
-    void advance(float seconds) override { root_.update(seconds); }
+    // A hidden HUD neither animates nor asks for frames.
+    void advance(float seconds) override {
+        if (!hidden_) root_.update(seconds);
+    }
     // The read-outs first: the scene has just made this frame's lines.
     void draw(gfx::Device& device, float seconds) override;
     bool handleMouse(const win::Message& m, bool& holdsDrag) override;
