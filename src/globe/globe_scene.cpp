@@ -89,7 +89,8 @@ GlobeScene::GlobeScene(int /*patchCount*/, int /*subGridA*/, int /*subGridB*/, g
     distance_ = std::make_unique<geodata::DistanceTool>(kRadius);
     openTileFiles(tileFiles_);
     static bool toldNoLights = false;
-    if (!tileFiles_.night.isOpen() && !toldNoLights) {
+    // Data without a night beside its day: the lights alone are missing.
+    if (tileFiles_.texture.isOpen() && !tileFiles_.night.isOpen() && !toldNoLights) {
         toldNoLights = true;
         std::fprintf(stderr, "terranox: warning: no city lights: globenight11j90.tex is missing or damaged "
                              "(scripts/build-data.sh builds it)\n");
