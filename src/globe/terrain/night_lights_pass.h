@@ -20,6 +20,7 @@
 namespace tnx::globe {
 
 struct TerrainVertex;
+struct LightOccupancy;
 
 class NightLightsPass {
 public:
@@ -46,8 +47,10 @@ public:
     // 0 through texture set 1 (the caller fills it in). The vertices'
     // diffuse colours are rewritten with the weights. Returns the number of
     // triangles drawn.
+    // With `where`, triangles over cells of the tile without light are left
+    // out too.
     int draw(gfx::Device& device, std::vector<TerrainVertex>& vertices, const std::vector<uint16_t>& indices,
-             gfx::Texture* lights);
+             gfx::Texture* lights, const LightOccupancy* where = nullptr);
 
     // Triangles drawn since beginFrame.
     int triangles() const { return triangles_; }

@@ -653,7 +653,7 @@ void TerrainRenderer::emitRoot(gfx::Device& device, int v, int row, int column, 
                 vertices_[i].u1 = TextureCache::texelCoordinate(float(du) / float(kTileCells << night.columnShift));
                 vertices_[i].v1 = TextureCache::texelCoordinate(float(y - night.originY) / float(kTileCells << night.rowShift));
             }
-            counters_.lightTriangles += lightsPass_.draw(device, vertices_, indices_, night.texture);
+            counters_.lightTriangles += lightsPass_.draw(device, vertices_, indices_, night.texture, lights_->occupancy(night));
         }
     }
 }

@@ -361,5 +361,32 @@ TEST(TerrainRenderer, CityLightsOnTheNightSideOnly) {
     EXPECT_EQ(brightest, 128u);
 }
 
+// Only triangles over light are drawn again: a black night (the sea) has no
+// pass; a tile lit in one corner cell only there.
+TEST(TerrainRenderer, CityLightsLeaveOutTheDark) {
+    LightOccupancy cells;
+    cells.rows[15] = uint16_t(1u << 15);  // the last cell only
+    EXPECT_TRUE(cells.any(0.9f, 0.9f, 1.0f, 1.0f));
+    EXPECT_TRUE(cells.any(0.0f, 0.95f, 1.0f, 0.96f));
+    EXPECT_FALSE(cells.any(0.0f, 0.0f, 0.9f, 1.0f));
+    EXPECT_FALSE(cells.any(0.0f, 0.0f, 1.0f, 0.93f));
+
+    Scene s;
+    testing::CountingColour lights;
+    lights.red = lights.green = lights.blue = 0;
+    s.renderer.setNightLights(&lights, 1);
+    s.renderer.restore(s.device);
+    TerrainFrame frame;
+    const Vec3 view = gridDirection(1000, 1000);
+    frame.cameraPosition = view * (TerrainRenderer::kGlobeRadius + 200);
+    frame.detailStartLevel = TerrainRenderer::detailStartLevel(s.renderer.patchLevelCount(), 263.71f);
+    frame.sunDirection = -view;
+    frame.lightsBrightness = 1;
+    s.renderer.draw(s.device, frame);
+    EXPECT_GT(lights.reads, 0);
+    EXPECT_EQ(s.renderer.counters().lightTriangles, 0);
+    for (const auto& d : s.device.draws()) EXPECT_FALSE(d.destBlend == gfx::kBlendOne);
+}
+
 }  // namespace
 }  // namespace tnx::globe
