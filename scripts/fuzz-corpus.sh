@@ -182,6 +182,25 @@ def site(name, lon, lat, alt):
     return name.encode('latin-1').ljust(64, b'\0') + struct.pack('<2i3f2i', -1, 2, lon, lat, alt, 1000, 5)
 put('user_site_store', 'two.bin', struct.pack('<2I', 2, 0) + site('Home', 0.1, 0.8, 35.0) + site('Far', 9.0, 0.1, 0.0))
 
+# Site files of each format: folders, waypoints and route points, the
+# three GeoJSON shapes, a quoted CSV with semicolons and a byte order mark.
+put('kml_reader', 'trip.kml', b'<?xml version="1.0" encoding="UTF-8"?>\n<kml xmlns="http://www.opengis.net/kml/2.2"><Document>'
+    b'<Folder><name>A</name><Placemark><name>Hut</name><Point><coordinates>7.5 , 45.25,3260</coordinates></Point></Placemark>'
+    b'<Placemark><name>L</name><ExtendedData><Data name="population"><value>12</value></Data></ExtendedData><Point>'
+    b'<altitudeMode>absolute</altitudeMode><coordinates>6.5,46.5,372</coordinates></Point></Placemark>'
+    b'<Placemark><LineString><coordinates>1,2 3,4</coordinates></LineString></Placemark></Folder></Document></kml>')
+put('gpx_reader', 'camp.gpx', b'<?xml version="1.0"?><gpx version="1.1" xmlns="http://www.topografix.com/GPX/1/1">'
+    b'<wpt lat="47.5" lon="-122.25"><ele>56</ele><name>Camp</name><extensions><population>3</population></extensions></wpt>'
+    b'<rte><rtept lat="47.75" lon="-122.5"><name>Turn</name></rtept></rte><trk><trkseg><trkpt lat="1" lon="1"/></trkseg></trk></gpx>')
+put('geojson_reader', 'collection.geojson', b'{"type":"FeatureCollection","features":[{"type":"Feature","geometry":'
+    b'{"type":"Point","coordinates":[139.75,35.5,40]},"properties":{"name":"Tokyo","population":"13960000","ele":3}},'
+    b'{"type":"Feature","geometry":{"type":"LineString","coordinates":[[1,2],[3,4]]},"properties":{}}]}')
+put('geojson_reader', 'feature.geojson', b'{"type":"Feature","geometry":{"type":"Point","coordinates":[1.5,-2]},"properties":{"name":"One"}}')
+put('geojson_reader', 'point.json', b'{"type":"Point","coordinates":[3,4,5]}')
+put('csv_reader', 'quoted.csv', b'\xef\xbb\xbfLongitude;Name;LAT;Population\r\n2,3522;"Caf\xc3\xa9 ""Le Coin"";\nParis";48,8566;2100000\r\n'
+    b'\r\n1;Short\r\n-0.125;London;51.5;\r\n')
+put('csv_reader', 'latin.csv', b'name,lat,lon,alt\nM\xfcnchen,48.1,11.5,519\n')
+
 # MPEG audio: a second of a tone in each layer and rate the player is tested
 # with, encoded by the Debian encoders when they are installed.
 import math, shutil, subprocess, tempfile, wave

@@ -48,6 +48,8 @@ if [ $sanitize -eq 1 ]; then
 fi
 
 export QT_QPA_PLATFORM=xcb
+# setup.sh installed every tool the tests use: a missing one is a failure.
+export TERRANOX_REQUIRE_TOOLS=1
 export MESA_GL_VERSION_OVERRIDE=2.1
 export LIBGL_ALWAYS_SOFTWARE=1
 cd "$build" || exit 1

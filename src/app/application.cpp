@@ -267,6 +267,8 @@ void Application::frameMove() {
         }
     // A snapshot draws every frame, idle or not.
     if (processState().snapshotRun) processState().renderEnabled = true;
+    // An idle view draws nothing, yet the pointer may leave or a dialog open.
+    if (!processState().renderEnabled) updateFloatingStatus();
 }
 
 void Application::render() {
@@ -287,7 +289,9 @@ void Application::updateFloatingStatus() {
     // Nothing to tell off the globe, over the HUD, or with another
     // application in front (the window would stay on top of it).
     const bool overHud = hud && hud->root().hovered() >= 0;
-    if (!maySaveSettingsFiles() || !processState().applicationActive || overHud || !info.pointerOnGlobe()) {
+    // Nor with the pointer outside the view, or over a dialog or menu of ours.
+    if (!maySaveSettingsFiles() || !processState().applicationActive || overHud || !info.pointerOnGlobe() ||
+        !ws->pointerOver(mainWindow()) || status_->covered()) {
         status_->hide();
         return;
     }

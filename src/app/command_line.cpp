@@ -155,6 +155,10 @@ LaunchOptions extractLaunchOptions(const std::vector<std::string>& args, std::st
                 if (parseWhere(*v, w)) o.where = w;
                 else o.error = "--where wants LON,LAT in degrees, e.g. 2.35,48.85";
             }
+        } else if (a.rfind("--import-sites", 0) == 0 || a.rfind("--export-sites", 0) == 0) {
+            const bool import = a[2] == 'i';
+            if (auto v = value(import ? "--import-sites" : "--export-sites")) o.siteFile = SiteFileRequest{import, *v};
+            else if (o.error.empty()) o.error = "unknown option " + a + " (see --help)";
         } else if (a.rfind("--time-rate", 0) == 0) {
             double rate = 0;
             if (auto v = value("--time-rate")) {
@@ -318,6 +322,9 @@ std::string helpText() {
            "  --look-at NAME[,KM]   start above that city or country (KM by default\n"
            "                        1000 for a city, 3000 for a country)\n"
            "  --where LON,LAT       print the country and the nearest city there, exit\n"
+           "  --import-sites FILE   add the places of a KML, GPX, GeoJSON or CSV file to\n"
+           "                        your sites, exit (1: some skipped, 2: none readable)\n"
+           "  --export-sites FILE   write your sites to FILE (.kml, .gpx, .geojson or .csv), exit\n"
            "  --time YYYY-MM-DDTHH:MM:SSZ  show the sky and daylight of that instant\n"
            "  --time-rate R         run the sky R simulated seconds per real second\n"
            "                        (negative runs backwards, 0 stands still)\n"

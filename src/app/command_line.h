@@ -35,6 +35,13 @@ struct LayerChoices {
     bool apply(Layer l, bool setting) const { return shown[size_t(l)].value_or(setting); }
 };
 
+// --import-sites FILE / --export-sites FILE: the user's sites from or to a
+// file, without a window.
+struct SiteFileRequest {
+    bool import = true;
+    std::string path;
+};
+
 // Options of ours that are not saver switches.
 struct LaunchOptions {
     std::optional<std::string> snapshotPath;
@@ -44,6 +51,7 @@ struct LaunchOptions {
     // receives once the geography is read; altitudeKm 0 takes its default.
     std::string lookAtPlace;
     std::optional<WhereQuery> where;
+    std::optional<SiteFileRequest> siteFile;
     std::optional<std::string> time;  // --time, ISO 8601 UTC
     std::optional<double> timeRate;   // --time-rate: simulated seconds per real second
     // --frames N: a series of N pictures named by the --snapshot pattern

@@ -44,6 +44,8 @@ public:
     // the focus.
     virtual void present(const std::vector<PlacedText>& texts, int screenX, int screenY, int width, int height) = 0;
     virtual void hide() = 0;
+    // A dialog or menu of ours is open: the status must not lie over it.
+    virtual bool covered() const { return false; }
 };
 
 class FloatingStatus {
@@ -85,6 +87,8 @@ public:
     void toggleEnabled() { setEnabled(!enabled_); }
     // Shown on the desktop now.
     bool shown() const { return shown_; }
+    // A dialog or menu of ours is open (see StatusSurface::covered).
+    bool covered() const { return surface_ && surface_->covered(); }
 
     // Colours 0x00BBGGRR; slot 0 coordinates, 1 city, 2 country.
     uint32_t textColour(int slot) const { return text_[clampSlot(slot)]; }

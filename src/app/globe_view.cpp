@@ -5,6 +5,7 @@
 #include "app/home_region.h"
 #include "core/process_state.h"
 #include "app/saver_framework.h"
+#include "app/status_colour_dialog.h"
 #include "app/viewer_core.h"
 #include "app/window_options.h"
 #include "camera/delete_location_dialog.h"
@@ -52,6 +53,7 @@ GlobeView::GlobeView(gfx::Device& device, float fov, SaverFramework& framework, 
     else if (firstRun && !isFullScreenSaver())
         placeAtHome(int(device.viewport().width), int(device.viewport().height), fov);
     scene_->overlay().setSiteEditor(&siteEditor_);
+    scene_->overlay().setSiteFileUi(&siteFiles_);
     syncViewOptions();
 }
 
@@ -88,6 +90,12 @@ void GlobeView::openOptions() {
     settings::OptionsDialog::Hooks hooks;
     hooks.mainWindow = framework_.mainWindow();
     hooks.preview = [this](const globe::GlobeConfiguration& c) { preview(c); };
+    if (floatingStatus()) {
+        hooks.floatingStatusShown = [] { return floatingStatus() && floatingStatus()->enabled(); };
+        hooks.statusColours = [](QWidget* parent) {
+            if (FloatingStatus* status = floatingStatus()) StatusColourDialog::run(parent, *status);
+        };
+    }
     settings::OptionsDialog::open(settings::configuration(), hooks);
 }
 

@@ -12,6 +12,7 @@
 #include "camera/projection_provider.h"
 #include "camera/view_frustum.h"
 #include "geodata/site_dialog.h"
+#include "geodata/site_file_dialog.h"
 #include "globe/globe_scene.h"
 
 namespace tnx::app {
@@ -78,6 +79,7 @@ private:
     camera::ViewFrustum frustum_;
     std::unique_ptr<globe::GlobeScene> scene_;
     geodata::DialogSiteEditor siteEditor_;
+    geodata::DialogSiteFiles siteFiles_;
     camera::PointerCursor lastCursor_ = camera::PointerCursor::None;
     std::optional<globe::GlobeConfiguration> pendingLook_;
     LayerChoices layers_;  // --hide and --show

@@ -10,6 +10,7 @@
 
 #include "app/entry_point.h"
 #include "app/place_query.h"
+#include "app/site_file_command.h"
 #include "app/launch_checks.h"
 #include "app/program_version.h"
 #include "core/frame_timer.h"
@@ -75,6 +76,7 @@ int main(int argc, char** argv) {
         std::fputs(places.describe(*launch.where).c_str(), stdout);
         return 0;
     }
+    if (launch.siteFile) return tnx::app::runSiteFileCommand(*launch.siteFile, stdout, stderr);
 
     // Route first: the installer and the silent exits need no display.
     auto route = tnx::app::routeFor(argumentText);

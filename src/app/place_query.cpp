@@ -28,6 +28,7 @@ std::unique_ptr<geodata::PackArchive> openArchive() {
 PlaceQuery::PlaceQuery() : pack_(openArchive()), tables_(0.0f) {
     boundaries_.loadFile({});
     zones_.loadFile(tables_.countries(), boundaries_);
+    tables_.setGeography(&boundaries_, &zones_);
 }
 
 PlaceQuery::~PlaceQuery() {

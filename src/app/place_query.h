@@ -30,6 +30,9 @@ public:
     // named city or country (UTF-8); false with a message when there is none.
     bool resolve(const std::string& place, LookAt& lookAt, std::string& error) const;
 
+    // The tables, the user's sites among them, with the zones joined.
+    geodata::GeoOverlay& tables() { return tables_; }
+
 private:
     std::unique_ptr<geodata::PackArchive> pack_;
     geodata::GeoOverlay tables_;

@@ -4,9 +4,9 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QGridLayout>
+#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <memory>
 
 #include "app/floating_status.h"
 #include "platform/win/dialog_placement.h"
@@ -81,10 +81,13 @@ private:
 
 QDialog* StatusColourDialog::build(FloatingStatus& status) { return new ColourDialog(status); }
 
-void StatusColourDialog::run(win::WindowId, FloatingStatus& status) {
-    std::unique_ptr<QDialog> d(build(status));
-    platform::centerOnScreen(d.get());
+void StatusColourDialog::run(QWidget* parent, FloatingStatus& status) {
+    // Guarded: a parent going while the dialog runs takes it along.
+    QPointer<QDialog> d = build(status);
+    if (parent) d->setParent(parent, d->windowFlags());
+    else platform::centerOnScreen(d.data());
     d->exec();
+    delete d.data();
 }
 
 }  // namespace tnx::app

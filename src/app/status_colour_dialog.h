@@ -5,9 +5,8 @@
 // as object names.
 #pragma once
 
-#include "platform/win/messages.h"
-
 class QDialog;
+class QWidget;
 
 namespace tnx::app {
 
@@ -20,7 +19,8 @@ public:
     static constexpr int kFirstButton = 1096;
     static constexpr int kButtons = 6;
 
-    static void run(win::WindowId parent, FloatingStatus& status);
+    // Modal over `parent` (the Options dialog), or over the screen's middle.
+    static void run(QWidget* parent, FloatingStatus& status);
     // The dialog, not shown (tests drive it).
     static QDialog* build(FloatingStatus& status);
 };

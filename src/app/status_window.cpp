@@ -1,6 +1,8 @@
 #include "app/status_window.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QMenu>
 #include <QFont>
 #include <QFontMetrics>
 #include <QPainter>
@@ -13,6 +15,8 @@ namespace tnx::app {
 namespace {
 
 QColor fromColorRef(uint32_t c) { return QColor(int(c & 0xFF), int(c >> 8 & 0xFF), int(c >> 16 & 0xFF)); }
+
+bool isDialogOrMenu(const QWidget* w) { return qobject_cast<const QDialog*>(w) || qobject_cast<const QMenu*>(w); }
 
 QString fromWindows1252(std::string_view text) {
     return QString::fromStdString(text::windows1252ToUtf8(text));
@@ -30,6 +34,16 @@ public:
         font_.setPixelSize(16);
         font_.setWeight(QFont::Bold);
         setFont(font_);
+        // Gone the moment a dialog or menu of ours appears, also when it runs
+        // a loop of its own in which no frame updates this window.
+        qApp->installEventFilter(this);
+    }
+    ~StatusWidget() override { qApp->removeEventFilter(this); }
+
+    bool covered() const override {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w != this && w->isVisible() && isDialogOrMenu(w)) return true;
+        return false;
     }
 
     void measure(std::string_view text, int& width, int& height) override {
@@ -48,6 +62,13 @@ public:
     void hide() override { QWidget::hide(); }
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show && watched != this && watched->isWidgetType() &&
+            static_cast<QWidget*>(watched)->isWindow() && isDialogOrMenu(static_cast<QWidget*>(watched)))
+            QWidget::hide();
+        return false;
+    }
+
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         p.setFont(font_);

@@ -15,6 +15,8 @@ public:
     // A click picked this country: the country browsers select its row and
     // its overview is shown.
     virtual void countryClicked(int country) = 0;
+    // "Unselect And Clear All": no row of the lists stays selected.
+    virtual void selectionCleared() = 0;
     // The city table changed: the city list is filled again from it.
     virtual void refillCities() = 0;
 };

@@ -1,7 +1,9 @@
 #include "geodata/city_grid.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdint>
 
 #include "geodata/city_table.h"
 
@@ -10,6 +12,44 @@ namespace tnx::geodata {
 namespace {
 constexpr float kPi = math::kPi;
 constexpr float kCellAngle = 2 * kPi / CityGrid::kColumns;  // the same on both axes
+// Selection sort by population, largest first: the first of the largest
+// remaining populations is swapped into place. The swaps decide where equal
+// populations end up, and picking relies on that order. A tree over the
+// positions finds each step's pick in log n, so a cell holding many sites
+// of equal population (the user's imports) sorts in n log n.
+void selectionSort(std::vector<int32_t>& list, const CityTable& cities) {
+    const size_t n = list.size();
+    size_t leaves = 1;
+    while (leaves < n) leaves *= 2;
+    // Each node holds the position of the first largest population below
+    // it; kNone for no position.
+    constexpr size_t kNone = SIZE_MAX;
+    std::vector<int64_t> population(leaves, INT64_MIN);
+    for (size_t i = 0; i < n; ++i) population[i] = cities[list[i]].population;
+    std::vector<size_t> tree(2 * leaves, kNone);
+    auto better = [&](size_t a, size_t b) {
+        if (a == kNone) return b;
+        if (b == kNone) return a;
+        return population[b] > population[a] ? b : a;  // a lies before b: it wins ties
+    };
+    for (size_t i = 0; i < n; ++i) tree[leaves + i] = i;
+    for (size_t k = leaves - 1; k >= 1; --k) tree[k] = better(tree[2 * k], tree[2 * k + 1]);
+    auto update = [&](size_t position, bool present) {
+        size_t k = leaves + position;
+        tree[k] = present ? position : kNone;
+        for (k /= 2; k >= 1; k /= 2) tree[k] = better(tree[2 * k], tree[2 * k + 1]);
+    };
+    for (size_t i = 0; i + 1 < n; ++i) {
+        update(i, false);  // the pick among positions after i
+        const size_t best = tree[1];
+        if (population[best] > population[i]) {
+            std::swap(list[i], list[best]);
+            std::swap(population[i], population[best]);
+            update(best, true);
+        }
+    }
+}
+
 }  // namespace
 
 CityGrid::CityGrid() : cells_(size_t(kColumns * kRows)) {
@@ -47,18 +87,7 @@ void CityGrid::build(const CityTable& cities) {
         auto& list = cells_[k].cities;
         if (list.empty()) continue;
         occupied_.push_back(int(k));
-        // Selection sort: the first of the largest remaining populations is
-        // swapped into place. The swaps decide where equal populations end
-        // up, and picking relies on that order.
-        std::vector<int32_t> population(list.size());
-        for (size_t i = 0; i < list.size(); ++i) population[i] = cities[list[i]].population;
-        for (size_t i = 0; i + 1 < list.size(); ++i) {
-            size_t best = i;
-            for (size_t j = i + 1; j < list.size(); ++j)
-                if (population[j] > population[best]) best = j;
-            std::swap(list[i], list[best]);
-            std::swap(population[i], population[best]);
-        }
+        selectionSort(list, cities);
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include "core/process_state.h"
 #include "geodata/boundary_store.h"
+#include "geodata/site_exchange/site_file.h"
 #include "geodata/zone_tree.h"
 #include "platform/text/text_encoding.h"
 
@@ -97,6 +98,57 @@ int GeoOverlay::siteCommand(int which, const SitePoint& at) {
     }
 }
 
+SiteImportReport GeoOverlay::importPlaces(const PlaceList& places, const std::string& file, const std::string& stem,
+                                          const GroundHeight& ground) {
+    SiteSurroundings around;
+    if (zones_)
+        around.countryAt = [this](float lon, float lat) {
+            int country = 0;
+            zones_->hitTestRadians(lon, lat, &country);
+            return country;
+        };
+    around.groundAt = ground;
+    around.countryCount = countries_.count();
+    const int world = countries_.find("world");
+    around.worldCountry = countries_.isCountry(world) ? world : 0;
+    SiteImportReport report = SiteTransfer::importPlaces(places, file, stem, cities_, sites_, around);
+    if (report.imported > 0) citiesChanged(0);
+    return report;
+}
+
+int GeoOverlay::importSitesCommand(const GroundHeight& ground) {
+    if (!fileUi_) return 0;
+    std::optional<SiteFileUi::ImportChoice> choice = fileUi_->chooseImportFile();
+    if (!choice) return 0;
+    const std::filesystem::path path(choice->path);
+    fileUi_->busy(true);
+    const SiteImportReport report = importPlaces(SiteFile::read(path, choice->routePoints),
+                                                 path.filename().string(), path.stem().string(), ground);
+    fileUi_->busy(false);
+    fileUi_->showImportReport(report);
+    return report.imported > 0 ? 1 : 0;
+}
+
+void GeoOverlay::exportSitesCommand() {
+    if (!fileUi_) return;
+    const std::vector<SitePlace> places = SiteTransfer::ownSites(sites_);
+    if (places.empty()) {
+        fileUi_->showExportResult(
+            "You have no sites of your own to export yet. \"Add New Site\" and \"Import Sites…\" add them.", false);
+        return;
+    }
+    std::optional<std::string> path = fileUi_->chooseExportFile();
+    if (!path) return;
+    std::string error;
+    const std::string file = std::filesystem::path(*path).filename().string();
+    if (SiteFile::write(*path, places, error))
+        fileUi_->showExportResult(
+            "Exported " + std::to_string(places.size()) + (places.size() == 1 ? " site" : " sites") + " to " + file + ".",
+            false);
+    else
+        fileUi_->showExportResult("The sites could not be exported to " + file + ": " + error + ".", true);
+}
+
 void GeoOverlay::citiesChanged(int removedCity) {
     if (removedCity > 0) {
         // Later cities moved down by one: so do the marks and links to them.
@@ -180,10 +232,14 @@ void GeoOverlay::click() {
 
 void GeoOverlay::clearAll() {
     // Clearing ends with the hover handled as a click, overview included.
-    const bool countryClick = selection_.hoveredCity == 0 && countries_.isCountry(selection_.hoveredCountry);
-    const int country = selection_.hoveredCountry;
+    const int city = selection_.hoveredCity, country = selection_.hoveredCountry;
+    const bool countryClick = city == 0 && countries_.isCountry(country);
     selection_.clear(countries_.count());
     if (countryClick) infoTexts_.showOverview(country, countries_);
+    if (!browsers_) return;
+    browsers_->selectionCleared();
+    if (city != 0 && cities_.isCity(city)) browsers_->cityClicked(city);
+    else if (countryClick) browsers_->countryClicked(country);
 }
 
 void GeoOverlay::draw(gfx::Device& device, const OverlayFrame& frame) {

@@ -16,6 +16,7 @@
 #include "geodata/city_selection.h"
 #include "geodata/city_table.h"
 #include "geodata/country_table.h"
+#include "geodata/site_exchange/site_file_ui.h"
 #include "geodata/user_site_store.h"
 #include "geodata/info_texts.h"
 #include "platform/gfx/device.h"
@@ -54,6 +55,8 @@ public:
     enum SiteCommand : int { kSiteEdit = 256, kSiteAdd = 512, kSiteDelete = 768 };
     static constexpr uint32_t kCmdEditSite = 40054;
     static constexpr uint32_t kCmdDeleteSite = 40056;
+    // Metres of ground at a point (radians).
+    using GroundHeight = std::function<float(float longitude, float latitude)>;
 
     static constexpr float kGlobeRadius = 63.71f;
     static constexpr uint32_t kOutlineColour = 0xFFFFFFFF;
@@ -104,6 +107,16 @@ public:
     void appendSiteItems(win::Menu& edit) const;
     // Edit, add or delete a site; 1 when the city table changed.
     int siteCommand(int which, const SitePoint& at);
+    // Places from a file become the user's own sites (each in the country
+    // under it, on the ground when the file gives no altitude); the table
+    // is rebuilt and the sites written when any came in.
+    SiteImportReport importPlaces(const PlaceList& places, const std::string& file, const std::string& stem,
+                                  const GroundHeight& ground);
+    // "Import Sites…" and "Export Sites…" through the file choosers (none:
+    // the commands do nothing); import answers 1 when the table changed.
+    void setSiteFileUi(SiteFileUi* ui) { fileUi_ = ui; }
+    int importSitesCommand(const GroundHeight& ground);
+    void exportSitesCommand();
     // The city and country browsers, once the HUD has built them (may be null).
     void setBrowsers(BrowserLink* browsers) { browsers_ = browsers; }
     BrowserLink* browsers() const { return browsers_; }
@@ -139,6 +152,7 @@ private:
     CityMarkers markers_;
     UserSiteStore sites_;
     SiteEditor* editor_ = nullptr;
+    SiteFileUi* fileUi_ = nullptr;
     std::function<void()> citiesChanged_;
     int menuCity_ = -1, menuCountry_ = 0;  // captured with the context menu; -1: none captured
     bool sitesUnsaved_ = false;

@@ -72,11 +72,12 @@ std::string SiteForm::read(const SiteTexts& texts, UserSiteRecord& site) {
     if (!longitude) return "Longitude must be a number of degrees, such as 2.35 or -73.98.";
     auto latitude = parseReal(texts.latitude);
     if (!latitude) return "Latitude must be a number of degrees, such as 48.86 or -33.87.";
-    auto altitude = parseReal(texts.altitude);
-    if (!altitude) return "Altitude must be a number of feet, such as 120 or -50.";
-    auto population = parseInteger(texts.population);
+    // Altitude and population may be left empty: unknown, so 0.
+    auto altitude = trimmed(texts.altitude).empty() ? 0.0 : parseReal(texts.altitude);
+    if (!altitude) return "Altitude must be a number of feet, such as 120 or -50, or empty for 0.";
+    auto population = trimmed(texts.population).empty() ? 0LL : parseInteger(texts.population);
     if (!population || *population < 0 || *population > std::numeric_limits<int32_t>::max())
-        return "Population must be a whole number from 0 to 2147483647.";
+        return "Population must be a whole number from 0 to 2147483647, or empty for 0.";
 
     copyField(site.name, name);
     site.longitude = std::clamp(float(*longitude * kRadiansPerDegree), -UserSiteStore::kMaxLongitude,

@@ -149,6 +149,11 @@ int UserSiteStore::editSite(int index, CityRecord& city, SiteEditor& editor) {
     return 1;
 }
 
+void UserSiteStore::addSites(std::span<const UserSiteRecord> sites) {
+    records_.insert(records_.end(), sites.begin(), sites.end());
+    ++changes_;
+}
+
 int UserSiteStore::deleteSite(int index, std::string_view name, SiteEditor& editor) {
     if (!editor.confirmDelete(name)) return 0;
     ++changes_;

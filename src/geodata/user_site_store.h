@@ -86,6 +86,9 @@ public:
     // the store held no record of it), 0 on Cancel.
     int deleteSite(int index, std::string_view name, SiteEditor& editor);
 
+    // Sites taken in from a file, appended as one change.
+    void addSites(std::span<const UserSiteRecord> sites);
+
     const std::vector<UserSiteRecord>& records() const { return records_; }
     int changes() const { return changes_; }
     const UserSiteRecord& work() const { return work_; }

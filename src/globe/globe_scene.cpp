@@ -457,6 +457,14 @@ void GlobeScene::onCommand(uint32_t id) {
             if (overlay_->siteCommand(which, at)) app::processState().forceRedraw = true;
             break;
         }
+        case kCmdImportSites:
+            if (overlay_->importSitesCommand([this](float lon, float lat) {
+                    ElevationCache* cache = terrain_ ? terrain_->elevationCache() : nullptr;
+                    return cache ? cache->elevationAt(lon, lat) : 0.0f;
+                }))
+                app::processState().forceRedraw = true;
+            break;
+        case kCmdExportSites: overlay_->exportSitesCommand(); break;
         case kCmdButtonMenu: contextMenu(); break;
         default: break;
     }
@@ -520,6 +528,8 @@ win::Menu GlobeScene::buildContextMenu() const {
     m.appendCommand(40024, "Options");
     auto edit = m.appendPopup("Edit");
     edit->appendCommand(40055, "Add New Site");
+    edit->appendCommand(kCmdImportSites, "Import Sites…");
+    edit->appendCommand(kCmdExportSites, "Export Sites…");
     overlay_->appendSiteItems(*edit);
     m.appendSeparator();
     m.appendCommand(40032, "Exit");

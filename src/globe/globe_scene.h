@@ -40,6 +40,8 @@ enum SceneCommand : uint32_t {
     kCmdEditSite = 40054,
     kCmdAddSite = 40055,
     kCmdDeleteSite = 40056,
+    kCmdImportSites = 40057,
+    kCmdExportSites = 40058,
     kCmdButtonMenu = 40060,
 };
 

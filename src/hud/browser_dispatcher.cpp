@@ -1,5 +1,6 @@
 #include "hud/browser_dispatcher.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -165,11 +166,55 @@ void BrowserDispatcher::dispatch(int operation, int kind, intptr_t value) {
 
 void BrowserDispatcher::showPanel(BrowserKind kind, bool shown) {
     if (BrowserPanel* p = panel(kind)) {
-        // A panel shown comes in front of the others (they all start in one place).
-        if (shown && !p->visible()) root_.raise(p);
+        if (shown && !p->visible()) {
+            // A panel shown comes in front of the others; over one of them
+            // (they all start in one place) the text behind would show
+            // through its face, so it goes beside it where there is room.
+            root_.raise(p);
+            placeBeside(*p);
+        }
         p->show(shown ? 1 : 0);
     }
     if (!shown) closeFind(kind);
+}
+
+void BrowserDispatcher::placeBeside(BrowserPanel& p) {
+    // Rectangles on the screen at unit depth: left, right, bottom, top.
+    struct Box {
+        float l, r, b, t;
+        float overlap(const Box& o) const {
+            const float w = std::min(r, o.r) - std::max(l, o.l), h = std::min(t, o.t) - std::max(b, o.b);
+            return std::max(0.0f, w) * std::max(0.0f, h);
+        }
+    };
+    auto boxOf = [](const HudElement& e) {
+        const float z = e.targetDepth();
+        return Box{e.targetX() / z, (e.targetX() + e.width()) / z, (e.targetY() - e.height()) / z, e.targetY() / z};
+    };
+    std::vector<Box> shown;
+    for (BrowserKind k : kKinds)
+        if (BrowserPanel* o = panel(k); o && o != &p && o->visible()) shown.push_back(boxOf(*o));
+    const Box self = boxOf(p);
+    const float w = self.r - self.l, h = self.t - self.b, area = w * h;
+    auto covered = [&](const Box& b) {
+        float most = 0;
+        for (const Box& o : shown) most = std::max(most, b.overlap(o));
+        return most;
+    };
+    if (covered(self) <= 0.5f * area) return;
+    const float X = root_.halfExtentX(), Y = root_.halfExtentY(), gap = 0.02f;
+    // Left of a shown panel, right of it, below it, above it: the first
+    // place wholly in view and free of every shown panel.
+    for (const Box& o : shown)
+        for (auto [l, t] : {std::pair{o.l - gap - w, o.t}, std::pair{o.r + gap, o.t}, std::pair{o.l, o.b - gap},
+                            std::pair{o.l, o.t + gap + h}}) {
+            const Box b{l, l + w, t - h, t};
+            if (b.l >= -X && b.r <= X && b.b >= -Y && b.t <= Y && covered(b) <= 0) {
+                const float z = p.targetDepth();
+                p.placeAt(b.l * z, b.t * z, z);
+                return;
+            }
+        }
 }
 
 void BrowserDispatcher::showWindow(BrowserKind kind, bool shown) { dispatch(kDispatchShow, int(kind), shown); }
@@ -241,6 +286,13 @@ void BrowserDispatcher::cityClicked(int city) {
 void BrowserDispatcher::countryClicked(int country) {
     if (BrowserPanel* p = panel(BrowserKind::Country)) p->selectIndex(country);
     dispatch(kDispatchSelect, int(BrowserKind::Country), country);
+}
+
+void BrowserDispatcher::selectionCleared() {
+    for (BrowserKind k : {BrowserKind::City, BrowserKind::Country}) {
+        if (BrowserPanel* p = panel(k)) p->clearSelection();
+        if (BrowserWindow* w = window(k)) w->clearSelection();
+    }
 }
 
 void BrowserDispatcher::refillCities() {

@@ -76,6 +76,7 @@ public:
     // geodata::BrowserLink
     void cityClicked(int city) override;
     void countryClicked(int country) override;
+    void selectionCleared() override;
     void refillCities() override;
     // BrowserPresenter: a text made by the read-outs (the overview after
     // "Unselect And Clear All", the help) for a text panel and its window.
@@ -96,6 +97,7 @@ private:
     bool metric() const;
     void redraw();
     void closeFind(BrowserKind kind);
+    void placeBeside(BrowserPanel& panel);
 
     HudRoot& root_;
     ButtonBar* bar_ = nullptr;

@@ -210,6 +210,10 @@ void BrowserPanel::selectIndex(int index) {
     rowSlider().syncFromDisplay();
 }
 
+void BrowserPanel::clearSelection() {
+    if (isList()) rows().selectRow(-1, true);
+}
+
 int BrowserPanel::find(std::string_view text) {
     if (!isList()) return 0;
     const int position = table_.find(2, text);

@@ -61,6 +61,8 @@ public:
     // Makes the row of a city or country index the current row and scrolls
     // it into view; an index without a row clears the selection.
     void selectIndex(int index);
+    // No row selected; the rows stay where they are.
+    void clearSelection();
     // Jumps to the first name at or after `text` (Windows-1252): that row is
     // selected (none past the end) and shown. Returns the sorted position.
     int find(std::string_view text);

@@ -49,6 +49,8 @@ public:
     virtual bool isShown() const = 0;
     // Flag 0: a data row counted from 1; flag 1: a sorted position.
     virtual void select(int /*row*/, int /*flag*/) {}
+    // No row selected, the list left where it is.
+    virtual void clearSelection() {}
     // Selects the row the table finds for a name (Windows-1252).
     virtual void find(std::string_view /*text*/) {}
     virtual void setToggleEnabled(bool on) = 0;

@@ -223,6 +223,13 @@ void ListWindow::select(int row, int flag) {
     quiet_ = false;
 }
 
+void ListWindow::clearSelection() {
+    quiet_ = true;
+    view_->clearSelection();
+    lastSelected_ = placedRow_ = -1;
+    quiet_ = false;
+}
+
 void ListWindow::find(std::string_view text) { select(table_.find(2, text), 1); }
 
 void ListWindow::selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) {

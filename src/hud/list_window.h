@@ -62,6 +62,7 @@ public:
     void show(bool on) override { showBrowser(on); }
     bool isShown() const override { return isVisible(); }
     void select(int row, int flag) override;
+    void clearSelection() override;
     void find(std::string_view text) override;
     void setToggleEnabled(bool on) override { enableToggle(on); }
     void refreshColumns() override;

@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSlider>
 #include <QVBoxLayout>
@@ -265,6 +266,7 @@ void ConfigGlobeDialog::saveAs() {
     g.saveThemeAs(*name);
     fillThemes();
     showConfiguration();
+    storeThemes();
 }
 
 void ConfigGlobeDialog::deleteTheme() {
@@ -272,6 +274,16 @@ void ConfigGlobeDialog::deleteTheme() {
     fillThemes();
     showConfiguration();
     if (preview_) preview_(config_.globe().live());
+    storeThemes();
+}
+
+void ConfigGlobeDialog::storeThemes() {
+    // Saving and deleting are the user's own acts: they stay whatever the
+    // dialog ends with, so they go into the file now.
+    if (!config_.saveThemes(original_.live))
+        QMessageBox::warning(this, windowTitle(),
+                             QStringLiteral("The themes could not be written to %1.")
+                                 .arg(QString::fromStdString(ConfigurationFile::fileName())));
 }
 
 void ConfigGlobeDialog::done(int result) {

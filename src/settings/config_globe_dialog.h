@@ -1,7 +1,8 @@
 // "Config Globe": the globe's look — band colours, shading and colouring,
 // opacities, graticule and atmosphere colours, exaggeration and the texture
 // adjustments — with named themes. Every change shows on the globe at once
-// through the preview; Cancel gives back what was there when it opened.
+// through the preview; Cancel gives back the look live when it opened, while
+// themes saved or deleted stay (and are written at once).
 // Controls carry their numeric ids as object names.
 #pragma once
 
@@ -57,6 +58,7 @@ private:
     void themeChosen(int index);
     void saveAs();
     void deleteTheme();
+    void storeThemes();
 
     Configuration& config_;
     Preview preview_;

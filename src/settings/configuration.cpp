@@ -18,6 +18,14 @@ int Configuration::load() {
 
 bool Configuration::save() { return file_.save(); }
 
+bool Configuration::saveThemes(const GlobeConfiguration& live) {
+    const GlobeConfiguration editing = globe_.live();
+    globe_.live() = live;
+    const bool saved = save();
+    globe_.live() = editing;
+    return saved;
+}
+
 Configuration& configuration() {
     static Configuration c;
     static const bool loaded = (c.load(), true);

@@ -42,18 +42,22 @@ public:
     void markChanged() { changed_ = true; }
     bool changed() const { return changed_; }
 
-    // The whole configuration, for a dialog's Cancel.
+    // What a dialog's Cancel gives back: the live look and the music. The
+    // themes are not in it: saving or deleting one is done at once.
     struct Snapshot {
-        GlobeConfigRecord globe;
+        GlobeConfiguration live;
         MusicConfiguration music;
         float timeLapse = 0;
     };
-    Snapshot snapshot() const { return Snapshot{globe_, music_, timeLapse_.rate()}; }
+    Snapshot snapshot() const { return Snapshot{globe_.live(), music_, timeLapse_.rate()}; }
     void restore(const Snapshot& s) {
-        globe_ = s.globe;
+        globe_.live() = s.live;
         music_ = s.music;
         timeLapse_.setRate(s.timeLapse);
     }
+    // Writes "Terranox.ini" now with the themes as they are but `live` as
+    // the live look (a dialog's look not yet accepted stays out of it).
+    bool saveThemes(const GlobeConfiguration& live);
 
 private:
     GlobeConfigRecord globe_;

@@ -104,15 +104,15 @@ int GlobeConfigRecord::randomIndex() {
 int GlobeConfigRecord::pickRandomTheme() {
     if (current_ != 0 || themeCount() < 2) return 0;
     const int index = randomIndex();
-    live_.copyLookFrom(themes_[size_t(index)].look);
+    live_ = themes_[size_t(index)].look;
     return index;
 }
 
 void GlobeConfigRecord::switchTheme(int index) {
     if (index < 0 || index >= themeCount()) return;
-    themes_[size_t(current_)].look.copyLookFrom(live_);
+    themes_[size_t(current_)].look = live_;
     current_ = index;
-    if (index != 0) live_.copyLookFrom(themes_[size_t(index)].look);
+    if (index != 0) live_ = themes_[size_t(index)].look;
     else pickRandomTheme();
 }
 
@@ -128,7 +128,7 @@ bool GlobeConfigRecord::deleteCurrentTheme() {
     themes_.erase(themes_.begin() + current_);
     current_ = std::min(current_, themeCount() - 1);
     // Back at "random" with nothing left to draw from, the look stays.
-    if (current_ != 0) live_.copyLookFrom(themes_[size_t(current_)].look);
+    if (current_ != 0) live_ = themes_[size_t(current_)].look;
     return true;
 }
 

@@ -45,8 +45,9 @@ public:
     std::string proposedThemeName() const;
 
     // A theme chosen in the dialog: the live look goes back into the theme
-    // being left, then the chosen theme's look is taken (for "random", a
-    // saved theme drawn at random). An index outside the table does nothing.
+    // being left, then the chosen theme is taken, the saver's camera with
+    // it (for "random", a saved theme drawn at random). An index outside the
+    // table does nothing.
     void switchTheme(int index);
     // With "random" current and saved themes present, takes the look of one
     // drawn at random; returns its index, or 0 when none was taken.

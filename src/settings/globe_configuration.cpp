@@ -13,13 +13,4 @@ GlobeConfiguration GlobeConfiguration::defaults() {
     return c;
 }
 
-void GlobeConfiguration::copyLookFrom(const GlobeConfiguration& theme) {
-    const int32_t nearKm = cameraNearKm, farKm = cameraFarKm, program = cameraProgram, speed = cameraSpeed;
-    *this = theme;
-    cameraNearKm = nearKm;
-    cameraFarKm = farKm;
-    cameraProgram = program;
-    cameraSpeed = speed;
-}
-
 }  // namespace tnx::settings

@@ -53,9 +53,6 @@ struct GlobeConfiguration {
     float unitsPerMetre() const { return float(exaggeration) * 0.00001f; }
     // The city lights' brightness as a factor, 0 .. 2.
     float cityLightsFactor() const { return float(100 + cityLights) * 0.01f; }
-    // Takes a theme's look: everything but the screen saver's camera, which
-    // the user sets apart from the look and which a theme must not undo.
-    void copyLookFrom(const GlobeConfiguration& theme);
 };
 
 // 0x00BBGGRR with an alpha byte to 0xAARRGGBB.

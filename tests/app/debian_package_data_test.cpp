@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "support/test_home.h"
+#include "support/required_tool.h"
 
 using namespace tnx;
 namespace fs = std::filesystem;
@@ -30,7 +31,7 @@ TEST(DebianPackage, CarriesProgramDataAndDesktopFilesWithRunTimeDependencies) {
     const char* build = std::getenv("TERRANOX_BINARY_DIR");
     ASSERT_TRUE(cpack && build);
     ASSERT_TRUE(fs::exists(fs::path(build) / "app" / "pack.dat")) << "the data is not built";
-    if (std::system("command -v dpkg-shlibdeps >/dev/null 2>&1") != 0) GTEST_SKIP() << "dpkg-dev is not installed";
+    TNX_NEED_TOOL(std::system("command -v dpkg-shlibdeps >/dev/null 2>&1") == 0, "dpkg-shlibdeps (dpkg-dev)");
     test::TestHome out;
     std::string log = output("cd " + std::string(build) + " && " + cpack + " -G DEB -B " + out.path().string() + " 2>&1");
     std::vector<fs::path> debs;

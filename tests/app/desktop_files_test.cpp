@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "app/command_line.h"
+#include "support/required_tool.h"
 
 using namespace tnx::app;
 
@@ -50,7 +51,7 @@ std::string switchesOf(const std::string& exec, LaunchOptions& launch) {
 TEST(DesktopFiles, MenuEntryValidatesAndStartsTheViewerTheSaverAndItsSettings) {
     auto file = desktopDir() / "com.tarnwick.Terranox.desktop";
     ASSERT_TRUE(std::filesystem::exists(file)) << file;
-    if (!installed("desktop-file-validate")) GTEST_SKIP() << "desktop-file-validate (desktop-file-utils) is not installed";
+    TNX_NEED_TOOL(installed("desktop-file-validate"), "desktop-file-validate (desktop-file-utils)");
     std::string out;
     EXPECT_EQ(run("desktop-file-validate " + file.string(), out), 0) << out;
     EXPECT_EQ(out, "") << "hints and warnings count too";
@@ -68,7 +69,7 @@ TEST(DesktopFiles, MenuEntryValidatesAndStartsTheViewerTheSaverAndItsSettings) {
 TEST(DesktopFiles, MetainfoValidatesOffline) {
     auto file = desktopDir() / "com.tarnwick.Terranox.metainfo.xml";
     ASSERT_TRUE(std::filesystem::exists(file)) << file;
-    if (!installed("appstreamcli")) GTEST_SKIP() << "appstreamcli (appstream) is not installed";
+    TNX_NEED_TOOL(installed("appstreamcli"), "appstreamcli (appstream)");
     std::string out;
     EXPECT_EQ(run("appstreamcli validate --no-net " + file.string(), out), 0) << out;
 }

@@ -31,6 +31,7 @@
 #include "settings/view_core_record.h"
 #include "support/private_display.h"
 #include "support/test_home.h"
+#include "support/required_tool.h"
 
 extern char** environ;
 
@@ -96,8 +97,8 @@ protected:
     void SetUp() override {
         const char* app = std::getenv("TERRANOX_APP_DIR");
         exe_ = app ? fs::path(app) / "terranox" : fs::path();
-        if (exe_.empty() || !fs::exists(exe_)) GTEST_SKIP() << "no built viewer in TERRANOX_APP_DIR";
-        if (!run("command -v xdotool")) GTEST_SKIP() << "xdotool is not installed (scripts/setup.sh)";
+        ASSERT_TRUE(!exe_.empty() && fs::exists(exe_)) << "no built viewer in TERRANOX_APP_DIR";
+        TNX_NEED_TOOL(run("command -v xdotool"), "xdotool");
         display_ = std::make_unique<test::PrivateDisplay>("1024x768x24");
         ASSERT_TRUE(display_->ok()) << "Xvfb did not start";
         home_ = std::make_unique<test::TestHome>();

@@ -2,17 +2,24 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QCursor>
+#include <QDialog>
 #include <QImage>
 #include <QScreen>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <cstdlib>
 #include <memory>
 
 #include "core/app_clock.h"
 #include "app/application.h"
+#include "app/floating_status.h"
 #include "platform/win/host_window.h"
 #include "platform/win/message_queue.h"
 #include "platform/win/qt_window_system.h"
+#include "settings/options_dialog.h"
 #include "support/private_display.h"
 #include "support/test_home.h"
 
@@ -190,6 +197,53 @@ TEST(ShellGui, TransparentModeShapesTheWindowToTheGlobe) {
     EXPECT_NEAR(shape.center().y(), w->height() / 2, 4);
     EXPECT_TRUE(w->mask().contains(QPoint(w->width() / 2, w->height() / 2)));
     EXPECT_FALSE(w->mask().contains(QPoint(2, 2)));
+}
+
+}  // namespace
+
+namespace {
+
+// The floating status shows over the globe only: not with the pointer
+// outside the window, nor while a dialog of ours is open. Options, as the
+// menu opens it, reaches its switch and its colours.
+TEST(ShellGui, TheFloatingStatusKeepsToTheGlobeAndOptionsReachesIt) {
+    LiveViewer v;
+    ASSERT_TRUE(v.ready());
+    v.post(app::kCmdWindowed);
+    v.run(40);
+    win::HostWindow* w = v.window();
+    auto statusAt = [&](QPoint client) {
+        QCursor::setPos(w->mapToGlobal(client));
+        v.run(15);
+        return app::floatingStatus()->shown();
+    };
+    const QPoint centre(w->width() / 2, w->height() / 2);
+    ASSERT_TRUE(statusAt(centre)) << "no status over the globe";
+    EXPECT_FALSE(statusAt(QPoint(w->width() + 40, centre.y())));
+    ASSERT_TRUE(statusAt(centre + QPoint(3, 3)));
+    v.post(40024);
+    v.run(5);
+    QWidget* d = settings::OptionsDialog::current();
+    ASSERT_NE(d, nullptr);
+    EXPECT_FALSE(statusAt(centre + QPoint(6, 6)));
+    auto* status = d->findChild<QCheckBox*>(QString::number(settings::OptionsDialog::kFloatingStatus));
+    auto* colours = d->findChild<QPushButton*>(QString::number(settings::OptionsDialog::kStatusColours));
+    ASSERT_TRUE(status && colours && colours->isEnabled() && status->isEnabled() && status->isChecked());
+    QString opened;
+    QTimer::singleShot(0, [&opened] {
+        if (auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            opened = modal->objectName();
+            modal->accept();
+        }
+    });
+    colours->click();
+    EXPECT_EQ(opened, "158");
+    status->setChecked(false);
+    v.run(3);
+    EXPECT_FALSE(app::floatingStatus()->enabled());
+    status->setChecked(true);
+    settings::OptionsDialog::close();
+    EXPECT_TRUE(statusAt(centre + QPoint(9, 9)));
 }
 
 }  // namespace

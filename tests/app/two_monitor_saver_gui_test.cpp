@@ -17,6 +17,7 @@
 #include "platform/win/qt_window_system.h"
 #include "support/private_display.h"
 #include "support/test_home.h"
+#include "support/required_tool.h"
 
 using namespace tnx;
 
@@ -89,7 +90,7 @@ TEST_F(TwoMonitors, SaverOpensOneWindowPerMonitorAndAClickEndsIt) {
 // The window manager focuses each saver window as it appears: focus passing
 // between the saver's own windows is no deactivation of the saver.
 TEST_F(TwoMonitors, UnderAWindowManagerInputOrAnotherProgramEndsIt) {
-    if (!test::PrivateDisplay::windowManagerInstalled()) GTEST_SKIP() << "openbox is not installed (scripts/setup.sh)";
+    TNX_NEED_TOOL(test::PrivateDisplay::windowManagerInstalled(), "openbox");
     ASSERT_TRUE(display_->startWindowManager()) << "openbox did not start";
     EXPECT_EQ(runSaver(100), 0u) << "the saver ended by itself";
     EXPECT_EQ(runSaver(500, click), uint32_t(win::kWmLButtonDown));

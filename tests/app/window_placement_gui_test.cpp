@@ -13,6 +13,7 @@
 #include "platform/win/qt_window_system.h"
 #include "support/private_display.h"
 #include "support/test_home.h"
+#include "support/required_tool.h"
 
 using namespace tnx;
 
@@ -83,7 +84,7 @@ protected:
 };
 
 TEST_F(WindowPlacement, WindowedPlacementSurvivesARestartUnderAWindowManager) {
-    if (!test::PrivateDisplay::windowManagerInstalled()) GTEST_SKIP() << "openbox is not installed (scripts/setup.sh)";
+    TNX_NEED_TOOL(test::PrivateDisplay::windowManagerInstalled(), "openbox");
     ASSERT_TRUE(display_->ok()) << "Xvfb did not start";
     ASSERT_TRUE(display_->startWindowManager()) << "openbox did not start";
     test::TestHome home;

@@ -171,6 +171,21 @@ TEST(BoundaryStore, EvenOddTestCountsAVertexOnTheRayOnceAndHorizontalEdgesNever)
     EXPECT_EQ(box.containsPoint(-50, 50, idx, -100, -10), 0);
 }
 
+TEST(BoundaryStore, APointOnABorderBelongsToTheZoneEastOfItOrWestOfItAtTheAntimeridian) {
+    // A crossing at the point's own column is not beyond it: the zone whose
+    // western side the point lies on has it, its western neighbour does not.
+    auto s = storeOf({ring(0, 0, 100, 100), ring(100, 0, 200, 100), ring(17900, 0, 18000, 100),
+                      {2, {{300, 0}, {400, 100}, {300, 100}, {300, 0}}}});
+    std::vector<int32_t> west = {0}, east = {1}, cut = {2}, slant = {3};
+    EXPECT_EQ(s.containsPoint(100, 50, west, 0, 100), 0);
+    EXPECT_EQ(s.containsPoint(100, 50, east, 100, 200), 1);
+    EXPECT_EQ(s.containsPoint(350, 50, slant, 300, 400), 0);  // on the slanted eastern side
+    EXPECT_EQ(s.containsPoint(300, 50, slant, 300, 400), 1);
+    // At the cut the ray runs from the western edge to the point: mirrored.
+    EXPECT_EQ(s.containsPoint(18000, 50, cut, 17900, 18000), 1);
+    EXPECT_EQ(s.containsPoint(17900, 50, cut, 17900, 18000), 0);
+}
+
 TEST(BoundaryStore, ZonesTouchingTheAntimeridianAreTestedFromTheirWesternEdge) {
     // Islands cut at 180 degrees: outlines left open along the cut, one
     // each side, as separate regions.

@@ -13,6 +13,7 @@
 
 #include "geodata/distance_tool.h"
 #include "support/test_home.h"
+#include "support/required_tool.h"
 
 namespace tnx::geodata {
 namespace {
@@ -40,7 +41,7 @@ std::vector<std::string> geodSolve(const std::string& args, const std::vector<st
 }
 
 TEST(DistanceGeodesicTest, StaysWithinHalfAPercentOfTheGeodesicFromOneKilometreToNearlyAntipodal) {
-    if (!haveGeodSolve()) GTEST_SKIP() << "GeodSolve (geographiclib-tools) is not installed";
+    TNX_NEED_TOOL(haveGeodSolve(), "GeodSolve (geographiclib-tools)");
     test::TestHome home;
     struct Pair {
         double km;

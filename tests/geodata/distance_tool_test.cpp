@@ -52,6 +52,19 @@ TEST(DistanceToolTest, ArcStepsPointsAndLabelCountsAtTheirBoundaries) {
     EXPECT_EQ(measure(tool, 1.5f).labelCount, 3);
 }
 
+TEST(DistanceToolTest, AgreesWithWgs84AlongTheEquatorAndAMeridian) {
+    DistanceTool tool(kR);
+    // One radian of the equator is the equatorial radius.
+    const DistanceMeasurement& equator = measure(tool, 1.0f);
+    EXPECT_NEAR(equator.kilometres, 6378.137, 0.005);
+    EXPECT_EQ(equator.labelText(), "6378.1km");
+    // Pole to equator: the quarter meridian, 10,001.966 km; 40 steps of at
+    // most pi/78 come within half a kilometre of it.
+    tool.addPoint(0.3f, kPi / 2);
+    tool.addPoint(0.3f, 0);
+    EXPECT_NEAR(tool.measurement(tool.count() - 1).kilometres, 10001.966, 0.5);
+}
+
 TEST(DistanceToolTest, RibbonRunsFromAToBAtTheTerrainsHeights) {
     DistanceTool tool(kR);
     tool.setTerrain({[](float lon, float) { return lon < 0.5f ? 1000.0f : 3000.0f; },

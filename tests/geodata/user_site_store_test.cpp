@@ -211,6 +211,14 @@ TEST(SiteFormTest, ShowsDegreesAndFeetAndRefusesWhatIsNoSite) {
     EXPECT_TRUE(refused(with(&SiteTexts::population, "12.5")));
     EXPECT_FALSE(refused(with(&SiteTexts::longitude, " +1.5e1 ")));
     EXPECT_NEAR(back.longitude, 15 * 0.017453292f, 1e-6f);
+    // An empty altitude or population is 0; text that is no number is not.
+    SiteTexts blank = with(&SiteTexts::altitude, "");
+    blank.population = "  ";
+    EXPECT_FALSE(refused(blank));
+    EXPECT_EQ(back.altitude, 0.0f);
+    EXPECT_EQ(back.population, 0);
+    EXPECT_TRUE(refused(with(&SiteTexts::altitude, "high")));
+    EXPECT_TRUE(refused(with(&SiteTexts::population, "many")));
 }
 
 class SiteOverlayTest : public ::testing::Test {

@@ -19,6 +19,7 @@
 #include "hud/readout_display.h"
 #include "hud_fixture.h"
 #include "platform/io/byte_io.h"
+#include "support/record_bytes.h"
 #include "support/test_home.h"
 
 namespace tnx::hud::test {
@@ -26,12 +27,15 @@ namespace {
 
 using settings::OptionBlock;
 using settings::optionBlock;
+using tnx::test::Bytes;
+using tnx::test::makeRecord;
 
 class FakeWindow : public BrowserWindow {
 public:
     void show(bool on) override { shown = on; }
     bool isShown() const override { return shown; }
     void select(int row, int flag) override { selects.push_back({row, flag}); }
+    void clearSelection() override { selects.push_back({-1, -1}); }
     void setToggleEnabled(bool) override {}
     void refreshColumns() override { ++refreshes; }
     void setText(int which, std::string_view text) override { (which == 1 ? title : body) = text; }
@@ -260,6 +264,40 @@ TEST_F(Browsers, AGlobeClickSelectsTheBrowsersRowsAndACountryShowsItsOverview) {
     EXPECT_EQ(camera_.size(), 2u);
 }
 
+TEST_F(Browsers, UnselectAndClearAllClearsTheRowsAndTheHoveredCityIsMarkedAgain) {
+    auto& selection = places_->selection();
+    selection.hoveredCity = kZurich;
+    places_->click();
+    selection.hoveredCity = 0;
+    selection.hoveredCountry = places_->countries().find("Switzerland");
+    places_->click();
+    selection.hoveredCountry = 0;
+    places_->clearAll();
+    EXPECT_EQ(std::pair(city_->rows().selectedRow(), browsers_->panel(BrowserKind::Country)->rows().selectedRow()),
+              std::pair(-1, -1));
+    for (int k : {0, 1}) EXPECT_EQ(windows_[size_t(k)]->selects.back(), std::pair(-1, -1));
+    // The hover counts as a click: that city is marked and its row selected.
+    selection.hoveredCity = kBern;
+    places_->clearAll();
+    EXPECT_EQ(city_->rows().selectedRow(), kBern - 1);
+    EXPECT_EQ(windows_[0]->selects.back(), std::pair(int(kBern), 0));
+}
+
+TEST_F(Browsers, APanelShownWhereAnotherIsShownGoesBesideItInView) {
+    auto box = [](const BrowserPanel* p) {  // on the screen at unit depth: left, right, bottom, top
+        const float z = p->depth();
+        return std::array{p->x() / z, (p->x() + p->width()) / z, (p->y() - p->height()) / z, p->y() / z};
+    };
+    bar_->command(ButtonBar::kCmdOverview, 0);
+    bar_->command(ButtonBar::kCmdHelp, 0);
+    const auto o = box(browsers_->panel(BrowserKind::Overview)), h = box(browsers_->panel(BrowserKind::Help));
+    EXPECT_TRUE(h[1] <= o[0] || h[0] >= o[1] || h[3] <= o[2] || h[2] >= o[3]) << "the help lies over the overview";
+    const float X = root_->halfExtentX(), Y = root_->halfExtentY();
+    EXPECT_TRUE(h[0] >= -X && h[1] <= X && h[2] >= -Y && h[3] <= Y);
+    for (int i = 0; i < 2; ++i) bar_->command(ButtonBar::kCmdHelp, 0);  // shown again: where it was put
+    EXPECT_EQ(box(browsers_->panel(BrowserKind::Help)), h);
+}
+
 TEST_F(Browsers, TheCityListIsFilledAgainWhenTheCityTableChanges) {
     city_->selectIndex(kBern);
     city_->table().sort(7, kSortDescending);
@@ -331,6 +369,49 @@ TEST_F(ManyBrowsers, TheSliderScrollsTheListToItsEndsAndNoFurther) {
     EXPECT_EQ(rows.firstRow(), 0);
     clickAt(*city_, kx, s.offsetY() - s.height() + 0.1f);
     EXPECT_EQ(rows.firstRow(), rows.visibleRows() - 2);
+}
+
+TEST_F(Browsers, APanelsRecordAndItsPartsAreReadFromAndWrittenToTheirOwnOffsets) {
+    // The help panel: id, owner data, flags, target x, y, depth, width,
+    // height, four colours; then its title (4 columns), rows and footer
+    // (1 each), the slider with its knob. Colour k of the file is 0xA00000kk.
+    Bytes fixed(48, 0);
+    const std::array<uint32_t, 3> words = {BrowserPanel::kHelpId, 5, HudElement::kToggled | HudElement::kEnabled};
+    for (size_t i = 0; i < 3; ++i) io::storeU32(&fixed[4 * i], words[i]);
+    const std::array<float, 5> place = {-2.5f, 6.0f, 20.0f, 11.0f, 9.0f};
+    for (size_t i = 0; i < 5; ++i) io::storeF32(&fixed[12 + 4 * i], place[i]);
+    uint32_t next = 0xA0000000;
+    auto colours = [&](size_t n) {
+        Bytes b(4 * n);
+        for (size_t i = 0; i < n; ++i) io::storeU32(&b[4 * i], next++);
+        return b;
+    };
+    const Bytes head = colours(4);
+    std::copy(head.begin(), head.end(), fixed.begin() + 32);
+    const Bytes bytes = makeRecord("savecbuttonlist",
+                                   tnx::test::concat({fixed, makeRecord("savecblistdisplay", colours(12)),
+                                                      makeRecord("savecblistdisplay", colours(3)),
+                                                      makeRecord("savecblistdisplay", colours(3)),
+                                                      makeRecord("savecblistdisplayslider", colours(3 + 4))}));
+    BrowserPanel* help = browsers_->panel(BrowserKind::Help);
+    ASSERT_EQ(help->readRecord(bytes), settings::kRecordApplied);
+    EXPECT_EQ(std::tuple(help->ownerData(), help->flags() & HudElement::kToggled, help->targetX(), help->targetY(),
+                         help->targetDepth(), help->width(), help->height()),
+              std::tuple(5, uint32_t(HudElement::kToggled), -2.5f, 6.0f, 20.0f, 11.0f, 9.0f));
+    EXPECT_EQ(std::tuple(help->faceTop(), help->faceBottom(), help->textColour(), help->frameColour()),
+              std::tuple(0xA0000000u, 0xA0000001u, 0xA0000002u, 0xA0000003u));
+    // A display's colours: every column's face pair, then every text colour.
+    const ListDisplay& title = help->titleRow();
+    EXPECT_EQ(std::tuple(title.faceTop(1), title.faceBottom(1), title.textColour(1), title.textColour(3)),
+              std::tuple(0xA0000006u, 0xA0000007u, 0xA000000Du, 0xA000000Fu));
+    EXPECT_EQ(std::tuple(help->rows().faceTop(0), help->rows().textColour(0), help->footer().textColour(0)),
+              std::tuple(0xA0000010u, 0xA0000012u, 0xA0000015u));
+    HudElement& knob = help->rowSlider().knob();
+    EXPECT_EQ(std::tuple(help->rowSlider().faceBottom(0), knob.faceTop(), knob.frameColour()),
+              std::tuple(0xA0000017u, 0xA0000019u, 0xA000001Cu));
+    Bytes again;
+    help->writeRecord(again);
+    EXPECT_EQ(again, bytes);
 }
 
 TEST_F(Browsers, ColoursEditedOnAPartComeBackWithThePanelsRecord) {

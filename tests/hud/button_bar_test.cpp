@@ -238,6 +238,52 @@ TEST_F(Bar, LayoutColoursAndOptionsComeBackFromTheirRecord) {
     EXPECT_TRUE(b->lit(3));
 }
 
+TEST_F(Bar, EachPartOfTheRecordIsReadFromAndWrittenToItsOwnOffset) {
+    using O = OptionBlock;
+    Bytes body(720, 0);
+    io::storeI32(&body[0], ButtonBar::kId);
+    io::storeF32(&body[4], -2.5f);
+    io::storeF32(&body[8], 1.5f);
+    io::storeF32(&body[12], 90.0f);
+    for (int k = 0; k < 4; ++k) io::storeU32(&body[size_t(16 + 4 * k)], 0xC0000010u + uint32_t(k));
+    // Every option its own value, offset / 4 + 2; of the browsers, shown
+    // all, the city list and the overview in window form.
+    const std::pair<int, O::Field> options[] = {
+        {0, O::kCityBrowser},  {4, O::kCountryBrowser},    {8, O::kDayNight},          {12, O::kBoundaries},
+        {16, O::kDistanceTool}, {20, O::kCountryOverview}, {24, O::kHelpText},         {32, O::kNorthUpLock},
+        {40, O::kCities},      {44, O::kAtmosphere},       {48, O::kRivers},           {52, O::kOptionsLeft},
+        {56, O::kOptionsTop},  {60, O::kIdleInactive},     {64, O::kIdleNoChanging},   {72, O::kHudShown},
+        {76, O::kPointerTool}, {80, O::kMetricUnits},      {84, O::kCityBrowserWindow}, {88, O::kCountryBrowserWindow},
+        {92, O::kOverviewWindow}, {96, O::kHelpWindow}};
+    auto optionAt = [](int at) { return at == 88 || at == 96 ? 0 : at / 4 + 2; };
+    for (auto [at, field] : options) io::storeI32(&body[size_t(32 + at)], optionAt(at));
+    // Button i at (i, -i / 2) relative to the bar, colours 0xB0iiii0k.
+    for (int i = 0; i < 9; ++i) {
+        const size_t at = 432 + 32 * size_t(i);
+        io::storeI32(&body[at], ButtonBar::kId);
+        io::storeF32(&body[at + 4], float(i));
+        io::storeF32(&body[at + 8], -float(i) / 2);
+        for (int k = 0; k < 4; ++k) io::storeU32(&body[at + 16 + 4 * size_t(k)], 0xB0000000u + uint32_t(i << 8 | k));
+    }
+    const Bytes bytes = makeRecord(ButtonBar::kRecordName, body);
+    ASSERT_EQ(bar_->readRecord(bytes), settings::kRecordApplied);
+    EXPECT_EQ(std::tuple(bar_->x(), bar_->y(), bar_->depth()), std::tuple(-2.5f, 1.5f, 55.0f));  // depth held to 5..55
+    EXPECT_EQ(bar_->frameColour(), 0xC0000013u);
+    for (auto [at, field] : options) EXPECT_EQ(optionBlock().get(field), optionAt(at)) << at;
+    for (int i = 0; i < 9; ++i) {
+        EXPECT_EQ(std::pair(bar_->buttonX(i), bar_->buttonY(i)), std::pair(float(i), -float(i) / 2)) << i;
+        EXPECT_EQ(bar_->button(i)->textColour(), 0xB0000002u + uint32_t(i << 8)) << i;
+    }
+    for (auto [kind, window] : {std::pair{BrowserKind::City, true}, {BrowserKind::Country, false},
+                                {BrowserKind::Overview, true}, {BrowserKind::Help, false}})
+        EXPECT_NE(std::find(presenter_.calls.begin(), presenter_.calls.end(), Shown{kind, window, true}),
+                  presenter_.calls.end()) << int(kind);
+    io::storeF32(&body[12], 55.0f);  // written as held
+    Bytes again;
+    bar_->writeRecord(again);
+    EXPECT_EQ(again, makeRecord(ButtonBar::kRecordName, body));
+}
+
 TEST_F(Bar, AnOlderShorterOrDamagedBarRecordLeavesBarAndOptionsAlone) {
     Bytes good;
     bar_->writeRecord(good);

@@ -98,6 +98,21 @@ TEST_F(Records, RecordsInAnotherOrderStillReachTheirOwnElements) {
     EXPECT_FLOAT_EQ(r->findById(HudBuilder::kReadout2)->x(), untouched);
 }
 
+TEST_F(Records, GlowOwnerDataAndColoursAreReadFromAndWrittenToTheirOwnOffsets) {
+    Bytes body = elementBody(HudBuilder::kReadout1, -2, 1, 20);
+    io::storeI32(&body[12], 1234);
+    for (size_t at = 56; at <= 72; at += 4) io::storeU32(&body[at], 0xD0000000u + uint32_t(at));
+    auto r = freshRoot();
+    ASSERT_EQ(r->readRecord(rootRecord({makeRecord(HudElement::kRecordName, body)})), settings::kRecordApplied);
+    HudElement* e = r->findById(HudBuilder::kReadout1);
+    EXPECT_EQ(std::tuple(e->glow(), uint32_t(e->ownerData()), e->faceTop(), e->faceBottom(), e->textColour(),
+                         e->frameColour()),
+              std::tuple(1234, 0xD0000038u, 0xD000003Cu, 0xD0000040u, 0xD0000044u, 0xD0000048u));
+    const Bytes bytes = written(*r);
+    const uint8_t* element = &bytes[4 + 13 + HudRoot::kRecordFixedSize + 4 + 12];  // the first child's
+    for (size_t at = 56; at <= 72; at += 4) EXPECT_EQ(io::loadU32(element + at), 0xD0000000u + at) << at;
+}
+
 TEST_F(Records, RecordsOfOtherKindsOrNamesAreSteppedOver) {
     Bytes list(48, 0);
     io::storeI32(&list[0], HudBuilder::kReadout1);  // a list record with the same id

@@ -19,6 +19,8 @@
 #include "hud/find_dialog.h"
 #include "hud/list_window.h"
 #include "hud/text_window.h"
+#include "hud/window_geometry.h"
+#include "platform/io/byte_io.h"
 #include "settings/preferences_store.h"
 #include "support/test_home.h"
 
@@ -218,6 +220,18 @@ TEST_F(Windows, APlacementFromAnotherScreenOpensWhollyOnThisOneWithSensibleColum
     const QRect middle = PlacedWindow::placement(saved, QSize(700, 400));
     EXPECT_EQ(middle.size(), QSize(700, 400));
     EXPECT_EQ(middle.center(), screen.center());
+}
+
+TEST(WindowGeometryBytes, TheFrameThenFiftyColumnWidthsEachInItsPlace) {
+    std::vector<uint8_t> bytes(216);
+    // Left, top, right, bottom, then the widths.
+    for (size_t i = 0; i < 54; ++i) io::storeI32(&bytes[4 * i], int32_t(i) * 3 - 7);
+    auto g = WindowGeometry::fromBytes(bytes);
+    ASSERT_TRUE(g);
+    EXPECT_EQ(std::tuple(g->frame.left, g->frame.top, g->frame.right, g->frame.bottom), std::tuple(-7, -4, -1, 2));
+    EXPECT_EQ(std::pair(g->widths[0], g->widths[49]), std::pair(5, 3 * 53 - 7));
+    EXPECT_EQ(g->toBytes(), bytes);
+    EXPECT_FALSE(WindowGeometry::fromBytes(std::span(bytes).first(215)));
 }
 
 TEST_F(Windows, TextsTooWideForTheirColumnAreShortenedWithDots) {

@@ -14,6 +14,7 @@
 #include "player/playlist_text.h"
 #include "player_test_support.h"
 #include "support/test_home.h"
+#include "support/required_tool.h"
 
 using namespace tnx;
 using namespace tnx::player;
@@ -24,7 +25,7 @@ class DamagedFiles : public ::testing::Test {
 protected:
     void SetUp() override {
         lame_ = test::findTool("lame");
-        if (lame_.empty()) GTEST_SKIP() << "'lame' is not installed (scripts/setup.sh installs it)";
+        TNX_NEED_TOOL(!lame_.empty(), "lame");
         good_ = home_.file("good.mp3");
         ASSERT_TRUE(test::encodeTone(lame_, good_, 44100, 2, 1.0, {1000}));
         sink_.give(1'000'000'000);

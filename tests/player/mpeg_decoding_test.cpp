@@ -8,6 +8,7 @@
 #include "player/preferences.h"
 #include "player_test_support.h"
 #include "support/test_home.h"
+#include "support/required_tool.h"
 
 using namespace tnx;
 using namespace tnx::player;
@@ -52,7 +53,7 @@ TEST_P(MpegDecoding, MatchesMpg123SampleForSample) {
     const Case& c = GetParam();
     test::TestHome home;
     std::string tool = test::findTool(c.tool);
-    if (tool.empty()) GTEST_SKIP() << "'" << c.tool << "' is not installed (scripts/setup.sh installs it)";
+    TNX_NEED_TOOL(!tool.empty(), c.tool);
     TNX_REQUIRE_TOOL(mpg123, "mpg123");
     auto song = home.file(std::string(c.name) + (c.layer == 2 ? ".mp2" : ".mp3"));
     ASSERT_TRUE(test::encodeTone(tool, song, c.rate, c.channels, 1.3, {440, 5000}, c.options));

@@ -9,6 +9,7 @@
 #include "player/playlist_text.h"
 #include "player_test_support.h"
 #include "support/test_home.h"
+#include "support/required_tool.h"
 
 using namespace tnx;
 using namespace tnx::player;
@@ -19,7 +20,7 @@ class PlayerControls : public ::testing::Test {
 protected:
     void SetUp() override {
         lame_ = test::findTool("lame");
-        if (lame_.empty()) GTEST_SKIP() << "'lame' is not installed (scripts/setup.sh installs it)";
+        TNX_NEED_TOOL(!lame_.empty(), "lame");
         // Three short songs, told apart by their rate.
         const int rates[] = {44100, 32000, 48000};
         for (int i = 0; i < 3; ++i) {

@@ -27,6 +27,7 @@
 #include "platform/io/file_io.h"
 #include "player/engine_context.h"
 #include "player/user_interface.h"
+#include "support/required_tool.h"
 
 namespace tnx::test {
 
@@ -44,8 +45,7 @@ inline std::string findTool(const char* name) {
 
 #define TNX_REQUIRE_TOOL(var, name)                                                                   \
     std::string var = ::tnx::test::findTool(name);                                                    \
-    if (var.empty()) GTEST_SKIP() << "'" name "' is not installed (scripts/setup.sh installs it); "     \
-                                     "this test makes its audio with it"
+    TNX_NEED_TOOL(!var.empty(), name)
 
 inline std::string quoted(const std::filesystem::path& p) {
     std::string s = "'";

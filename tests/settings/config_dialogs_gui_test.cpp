@@ -122,7 +122,16 @@ TEST_F(ConfigDialogs, ConfigGlobeShowsChangesAtOnceOkKeepsThemCancelRestores) {
     EXPECT_EQ(shown_, config_.globe().live());  // the globe shows what was there
 }
 
-TEST_F(ConfigDialogs, ThemesSwitchSaveAndDeleteAndCancelForgetsThem) {
+TEST_F(ConfigDialogs, ThemesSavedOrDeletedStayAndReachTheFileCancelGivesBackOnlyTheLook) {
+    config_.globe().live().landOpacity = 99;  // a look of its own, live when the dialog opens
+    const GlobeConfiguration opened = config_.globe().live();
+    auto namesOnDisk = [] {
+        Configuration disk;
+        disk.load();
+        std::string names;
+        for (int i = 1; i < disk.globe().themeCount(); ++i) names += disk.globe().theme(i).name + ";";
+        return names;
+    };
     ConfigGlobeDialog d(config_, recorder());
     auto* themes = control<QComboBox>(&d, 1049);
     ASSERT_EQ(themes->count(), 3);
@@ -152,10 +161,15 @@ TEST_F(ConfigDialogs, ThemesSwitchSaveAndDeleteAndCancelForgetsThem) {
     ASSERT_EQ(themes->count(), 4);
     EXPECT_EQ(themes->currentText(), "Mine");
     EXPECT_EQ(config_.globe().theme(3).look.graticuleOpacity, 70);
+    EXPECT_EQ(namesOnDisk(), "Natural;Relief Atlas;Mine;");
 
     control<QPushButton>(&d, 1051)->click();  // the last goes: the new last is current
-    EXPECT_EQ(themes->count(), 3);
     EXPECT_EQ(themes->currentText(), "Relief Atlas");
+    control<QPushButton>(&d, 1051)->click();
+    EXPECT_EQ(themes->count(), 2);
+    EXPECT_EQ(namesOnDisk(), "Natural;");
+    whenModal([](QWidget* name) { control<QPushButton>(name, 1)->click(); });
+    control<QPushButton>(&d, 1050)->click();  // "Config2"
     config_.globe().setRandomSource([] { return 0; });
     themes->setCurrentIndex(0);  // "random": the draw 0 gives the first saved theme
     EXPECT_FALSE(control<QPushButton>(&d, 1051)->isEnabled());
@@ -163,8 +177,11 @@ TEST_F(ConfigDialogs, ThemesSwitchSaveAndDeleteAndCancelForgetsThem) {
     EXPECT_FALSE(control<QCheckBox>(&d, 1066)->isChecked());
 
     control<QPushButton>(&d, 2)->click();
-    EXPECT_EQ(config_.globe().currentTheme(), 1);
+    EXPECT_EQ(config_.globe().live(), opened);
+    EXPECT_EQ(shown_, opened);
     EXPECT_EQ(config_.globe().themeCount(), 3);
+    EXPECT_EQ(config_.globe().theme(2).name, "Config2");
+    EXPECT_EQ(namesOnDisk(), "Natural;Config2;");
     EXPECT_FALSE(config_.changed());
 }
 

@@ -79,9 +79,32 @@ TEST(GlobeConfigRecord, RoundTripKeepsLiveThemesNamesAndCurrent) {
     EXPECT_EQ(again, bytes);
 }
 
+TEST(GlobeConfigRecord, EachFieldIsReadFromAndWrittenToItsOwnOffset) {
+    // Offsets 12 .. 188 each hold offset / 4 (the camera program 2): apart
+    // from one another and inside every range.
+    Bytes block(208, 0);
+    io::storeU32(&block[4], 208);
+    for (int32_t at = 12; at < 192; at += 4) io::storeI32(&block[size_t(at)], at == 132 ? 2 : at / 4);
+    io::storeI32(&block[192], 1);  // one theme, "random", current
+    const Bytes bytes = test::makeRecord("saveconfigglobe", test::concat({block, block, test::stringListRecord({})}));
+    GlobeConfigRecord g(look(0xF, 0, 50));
+    ASSERT_EQ(g.readRecord(bytes), kRecordApplied);
+    EXPECT_EQ(g.repairs(), 0);
+    const GlobeConfiguration& c = g.live();
+    EXPECT_EQ(std::tuple(c.reservedOption, c.options, c.bandColors[0], c.bandColors[17], c.landOpacity, c.oceanOpacity,
+                         c.reserved100, c.graticuleColor, c.graticuleOpacity, c.exaggeration, c.atmosphereColor),
+              std::tuple(3, 4, 5u, 22u, 23, 24, 25, 26u, 27, 28, 29u));
+    EXPECT_EQ(std::tuple(c.atmosphereOpacity, c.cameraNearKm, c.cameraFarKm, c.cameraProgram, c.cameraSpeed,
+                         c.saturation, c.brightness, c.red, c.green, c.blue, c.reserved[0], c.reserved[7]),
+              std::tuple(30, 31, 32, 2, 34, 35, 36, 37, 38, 39, 40, 47));
+    std::vector<uint8_t> again;
+    g.writeRecord(again);
+    EXPECT_EQ(again, bytes);
+}
+
 TEST(GlobeConfigRecord, RandomThemeIsDrawnOverTheSavedOnesOnly) {
     GlobeConfigRecord g = threeLooks();
-    g.live().cameraSpeed = 42;
+    g.live().cameraSpeed = 42;  // "two" flies the saver's camera its own way
     std::deque<int> draws;
     g.setRandomSource([&] {
         const int r = draws.front();
@@ -99,8 +122,8 @@ TEST(GlobeConfigRecord, RandomThemeIsDrawnOverTheSavedOnesOnly) {
         g.switchTheme(0);
         EXPECT_EQ(g.currentTheme(), 0);
         EXPECT_EQ(g.live().bandColors[0], theme == 1 ? 0xBu : 0xCu) << r;
-        // The saver's camera is the user's, not the theme's.
-        EXPECT_EQ(g.live().cameraSpeed, 42);
+        // The whole theme comes, the saver's camera with it.
+        EXPECT_EQ(g.live().cameraSpeed, theme == 1 ? 10 : 42) << r;
     }
     GlobeConfigRecord alone(look(0xA, 1, 1));
     EXPECT_EQ(alone.pickRandomTheme(), 0);

@@ -14,6 +14,7 @@ namespace tnx::settings {
 namespace {
 
 using test::Bytes;
+using test::makeRecord;
 using Lines = std::vector<std::string>;
 
 // Record offsets: size, "saveconfigmp3" and its NUL, then the fixed part.
@@ -65,6 +66,29 @@ TEST(MusicConfigRecord, RoundTripWithBothListsAndWithEmptyLists) {
     ASSERT_EQ(bare.size(), kListsAt + 56 + 56);
     EXPECT_EQ(record.readRecord(bare), kRecordApplied);
     expectSame(read, MusicConfiguration{});
+}
+
+TEST(MusicConfigRecord, EachFieldIsReadFromAndWrittenToItsOwnOffset) {
+    // One switch on at a time, so that two switches exchanged show.
+    for (size_t on : {12u, 20u, 24u}) {
+        Bytes fixed(1064, 0);
+        for (size_t at = 32; at < 1056; at += 4) io::storeI32(&fixed[at], -1);
+        for (auto [at, v] : {std::pair<size_t, int32_t>{4, 1064}, {8, -77}, {on, 1}, {16, 5}, {28, 3}, {32, 1}, {36, 4}})
+            io::storeI32(&fixed[at], v);
+        const Bytes bytes = makeRecord(MusicConfigRecord::kRecordName,
+                                       test::concat({fixed, test::stringListRecord({"f.mp3"}),
+                                                     test::stringListRecord({"/a", "/b", "/c", "/d", "/e"})}));
+        MusicConfiguration m;
+        MusicConfigRecord record(m);
+        ASSERT_EQ(record.readRecord(bytes), kRecordApplied);
+        EXPECT_EQ(std::tuple(m.reserved, m.enabled, m.maxFiles, m.spectrumShown, m.randomizeOnStart, m.playMode),
+                  std::tuple(-77, on == 12, 5, on == 20, on == 24, 3));
+        EXPECT_EQ(std::vector<int32_t>(m.selectedDirectories.begin(), m.selectedDirectories.begin() + 3),
+                  (std::vector<int32_t>{1, 4, -1}));
+        EXPECT_EQ(m.fileList, Lines{"f.mp3"});
+        EXPECT_EQ(m.directoryList, (Lines{"/a", "/b", "/c", "/d", "/e"}));
+        EXPECT_EQ(written(m), bytes) << on;
+    }
 }
 
 TEST(MusicConfigRecord, AnotherStampNameOrShortFixedPartLeavesEverything) {

@@ -9,6 +9,7 @@
 
 #include "../hud/hud_fixture.h"
 #include "platform/io/byte_io.h"
+#include "support/record_bytes.h"
 #include "platform/win/headless_window_system.h"
 #include "soundvis/sound_visual_layer.h"
 
@@ -338,6 +339,23 @@ TEST_F(SoundVisualLayerTest, RecordComesBackAndAnotherLayoutIsLeftAlone) {
     EXPECT_EQ(p.x, -10.0f * layer_->view().halfX);
     EXPECT_FLOAT_EQ(p.y, 10.0f * layer_->view().halfY);
     EXPECT_EQ(p.scale, 1.0f);
+}
+
+TEST_F(SoundVisualLayerTest, ThePlacementIsReadFromAndWrittenToItsOwnOffsets) {
+    // Scale, the two size factors, x, y, size, then the five rendering
+    // values: 56 .. 99, each value apart from the others.
+    const std::array<float, 11> placed = {1.25f, 20.0f, 15.0f, -5.0f, 2.0f, 50.0f, 0.9f, 0.05f, 0.8f, 0.3f, 0.2f};
+    std::vector<uint8_t> fixed(SoundVisualLayer::kRecordFixedSize, 0);
+    io::storeU32(&fixed[4], 736);
+    for (size_t i = 0; i < placed.size(); ++i) io::storeF32(&fixed[56 + 4 * i], placed[i]);
+    ASSERT_EQ(layer_->readRecord(tnx::test::makeRecord("savesoundvisual", fixed)), settings::kRecordApplied);
+    const DisplayPlacement& p = layer_->display().placement();
+    const std::array<float, 11> read = {p.scale, p.widthFactor, p.heightFactor, p.x, p.y, p.size,
+                                        p.params[0], p.params[1], p.params[2], p.params[3], p.params[4]};
+    EXPECT_EQ(read, placed);
+    std::vector<uint8_t> bytes;
+    layer_->writeRecord(bytes);
+    for (size_t i = 0; i < placed.size(); ++i) EXPECT_EQ(io::loadF32(&bytes[20 + 56 + 4 * i]), placed[i]) << i;
 }
 
 TEST_F(SoundVisualLayerTest, WithoutAPlayerTheControlsStayHiddenAndTheDisplayTakesNothing) {

@@ -12,6 +12,7 @@
 #include "soundvis/facade_player.h"
 #include "soundvis/sound_visual_layer.h"
 #include "support/test_home.h"
+#include "support/required_tool.h"
 
 namespace tnx::soundvis {
 namespace {
@@ -21,7 +22,7 @@ protected:
     void SetUp() override {
         HudFixture::SetUp();
         lame_ = tnx::test::findTool("lame");
-        if (lame_.empty()) GTEST_SKIP() << "'lame' is not installed (scripts/setup.sh installs it)";
+        TNX_NEED_TOOL(!lame_.empty(), "lame");
         setenv("TERRANOX_AUDIO", "null", 1);
         // A tone of 1 kHz (band 1 of 32 at 44.1 kHz: 689 Hz wide) and one of 5 kHz (band 7).
         for (auto [name, hz] : {std::pair{"low", 1000.0}, std::pair{"high", 5000.0}}) {

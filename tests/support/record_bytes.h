@@ -22,6 +22,24 @@ inline Bytes makeRecord(const std::string& name, const Bytes& payload, int sizeA
     return out;
 }
 
+// A string list record: size, an unused word, count, current index, 40
+// unused bytes, then each string with its NUL and one more NUL (nothing for
+// an empty list).
+inline Bytes stringListRecord(const std::vector<std::string>& items, int32_t current = 0) {
+    Bytes text;
+    for (const std::string& s : items) text.insert(text.end(), s.c_str(), s.c_str() + s.size() + 1);
+    if (!items.empty()) text.push_back(0);
+    Bytes out;
+    io::ByteWriter w(out);
+    w.u32(uint32_t(56 + text.size()));
+    w.u32(0);
+    w.u32(uint32_t(items.size()));
+    w.i32(current);
+    w.zeros(40);
+    w.bytes(text.data(), text.size());
+    return out;
+}
+
 inline Bytes concat(std::initializer_list<Bytes> parts) {
     Bytes out;
     for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());

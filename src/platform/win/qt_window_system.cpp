@@ -360,6 +360,16 @@ void fillMenu(QMenu* q, const Menu& m) {
 }
 }  // namespace
 
+bool QtWindowSystem::pointerOver(WindowId id) {
+    HostWindow* w = host(id);
+    if (!w || !w->isVisible()) return false;
+    const QPoint at = QCursor::pos(w->screen());
+    if (!QRect(QPoint(0, 0), w->size()).contains(w->mapFromGlobal(at))) return false;
+    // Windows that let the pointer through (the floating status) do not count.
+    QWindow* top = QGuiApplication::topLevelAt(at);
+    return !top || top == w || top->flags().testFlag(Qt::WindowTransparentForInput);
+}
+
 uint32_t QtWindowSystem::trackPopupMenu(WindowId, const Menu& menu, int x, int y) {
     if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return 0;
     QMenu q;

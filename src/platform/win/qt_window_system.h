@@ -44,6 +44,7 @@ public:
     void pumpEvents() override;
     void messageBox(WindowId parent, const std::string& text, const std::string& title, MessageBoxIcon icon) override;
     uint32_t trackPopupMenu(WindowId owner, const Menu& menu, int screenX, int screenY) override;
+    bool pointerOver(WindowId id) override;
     void paintErrorBox(WindowId id, const Rect& box, const std::string& text) override;
 
     // The error box as painted into a window of the given size: black, with

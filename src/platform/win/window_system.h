@@ -100,6 +100,9 @@ public:
     virtual void maximize(WindowId id) = 0;
     // Screen coordinates of a client point.
     virtual void clientToScreen(WindowId id, int& x, int& y) = 0;
+    // The pointer is over the window's client area, and no other window of
+    // ours lies over it there; true where that cannot be told.
+    virtual bool pointerOver(WindowId /*id*/) { return true; }
 
     // A device rendering for the window at the given back-buffer size.
     virtual std::unique_ptr<gfx::Device> createDevice(WindowId id, const gfx::PresentParameters& params) = 0;
