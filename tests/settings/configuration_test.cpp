@@ -95,8 +95,9 @@ TEST(GlobeConfigRecord, EachFieldIsReadFromAndWrittenToItsOwnOffset) {
                          c.reserved100, c.graticuleColor, c.graticuleOpacity, c.exaggeration, c.atmosphereColor),
               std::tuple(3, 4, 5u, 22u, 23, 24, 25, 26u, 27, 28, 29u));
     EXPECT_EQ(std::tuple(c.atmosphereOpacity, c.cameraNearKm, c.cameraFarKm, c.cameraProgram, c.cameraSpeed,
-                         c.saturation, c.brightness, c.red, c.green, c.blue, c.reserved[0], c.reserved[7]),
-              std::tuple(30, 31, 32, 2, 34, 35, 36, 37, 38, 39, 40, 47));
+                         c.saturation, c.brightness, c.red, c.green, c.blue, c.cityLights, c.reserved[0],
+                         c.reserved[6]),
+              std::tuple(30, 31, 32, 2, 34, 35, 36, 37, 38, 39, 40, 41, 47));
     std::vector<uint8_t> again;
     g.writeRecord(again);
     EXPECT_EQ(again, bytes);
