@@ -4,12 +4,14 @@
 //
 // The flight runs on a simulated clock that moves 25 ms per frame: each
 // frame has the work of a saver running at 40 frames a second, however fast
-// the machine draws, and the loop's pacing sleeps take no real time. Two
-// runs: /11 with the class 11 tile files alone, /13 with the finer ones the
-// viewer prefers (class 12 terrain, class 13 texture; skipped when they are
-// not built); the second argument switches the city lights off (0) or on
-// (1), counting the share of terrain triangles drawn again with them
-// ("lit"). The data comes from TERRANOX_APP_DIR, else build/app. The Sun
+// the machine draws, and the loop's pacing sleeps take no real time. Runs:
+// /11 with the class 11 tile files alone, /13 with the finer ones the viewer
+// prefers (class 12 terrain, class 13 texture; skipped when they are not
+// built), and /0, the floor: the same window cleared and presented with no
+// scene, what every frame pays before it draws anything. The second
+// argument switches the city lights off (0) or on (1), counting the share of
+// terrain triangles drawn again with them ("lit"). The data comes from
+// TERRANOX_APP_DIR, else build/app. The Sun
 // and the globe's turn are those of TERRANOX_BENCH_TIME (default
 // 2026-03-20T12:00Z). With TERRANOX_BENCH_PRESENT=0 the desktop's events are
 // left alone, so the window never shows and nothing is presented: the
@@ -72,7 +74,7 @@ void BM_SaverFlightFrame(benchmark::State& state) {
         return;
     }
     const fs::path data = dataFolder();
-    const bool fine = state.range(0) == 13;
+    const bool fine = state.range(0) == 13, floor = state.range(0) == 0;
     settings::optionBlock().set(settings::OptionBlock::kCityLightsOff, state.range(1) ? 0 : 1);
     if (!fs::exists(data / "globe11c.tem") || (fine && !fs::exists(data / "globetex13j90.tex"))) {
         state.SkipWithError("tile files not built (scripts/build-data.sh)");
@@ -109,6 +111,15 @@ void BM_SaverFlightFrame(benchmark::State& state) {
             win::messageQueue().clear();
             saver.runFramesForTest(1);
         };
+        auto emptyFrame = [&] {
+            if (present) ws.pumpEvents();
+            for (const auto& u : saver.renderUnits()) {
+                u.device->clear(gfx::kClearTarget | gfx::kClearZBuffer, 0xFF000000, 1.0f, 0);
+                u.device->beginScene();
+                u.device->endScene();
+                u.device->present();
+            }
+        };
         frame(kFrameMillis);  // the first frame builds the devices and the scene
         globe::TerrainRenderer* terrain = nullptr;
         const camera::Camera* camera = nullptr;
@@ -130,6 +141,10 @@ void BM_SaverFlightFrame(benchmark::State& state) {
         const uint64_t filledBefore = terrain && terrain->elevationCache() ? terrain->elevationCache()->tilesFilled() : 0;
         int64_t patches = 0, triangles = 0, lit = 0, drawn = 0;
         for (auto _ : state) {  // not entered after an error
+            if (floor) {
+                emptyFrame();
+                continue;
+            }
             frame(kFrameMillis);
             drawn += app::processState().renderEnabled ? 1 : 0;
             if (terrain) {
@@ -162,6 +177,7 @@ void BM_SaverFlightFrame(benchmark::State& state) {
 }
 BENCHMARK(BM_SaverFlightFrame)
     ->ArgNames({"class", "lights"})
+    ->Args({0, 0})
     ->Args({11, 0})
     ->Args({11, 1})
     ->Args({13, 0})

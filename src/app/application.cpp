@@ -279,6 +279,11 @@ void Application::render() {
     }
 }
 
+void Application::renderOverlays() {
+    gfx::Device* d = currentDevice();
+    if (d && current_ && current_->core) current_->core->drawOverlays(*d, processState().overlayRedraw);
+}
+
 void Application::updateFloatingStatus() {
     if (!status_ || !status_->enabled() || !current_ || !current_->core) return;
     auto* view = dynamic_cast<GlobeView*>(current_->core->scene());
@@ -392,15 +397,19 @@ win::LParam Application::windowProc(const win::Message& m) {
             }
             return 0;
         case win::kWmPaint:
-            presentNeeded_ = true;
             if (inErrorState() || renderUnits().empty()) {
+                presentNeeded_ = true;
                 if (inErrorState() && ws) {
                     win::Rect c = ws->clientRect(m.window);
                     int x = (c.width() - 300) / 2, y = (c.height() - 150) / 2;
                     ws->paintErrorBox(m.window, {x, y, x + 300, y + 150}, errorText(errorCode()));
                 }
-            } else if (currentDevice()) {
-                if (auto* d = currentDevice(); d && d->testCooperativeLevel() == gfx::CooperativeLevel::Ok) {
+            } else if (auto* d = currentDevice(); d && !d->keepsLastFrame()) {
+                // The window's last frame went with its swap: draw it again.
+                processState().overlayRedraw.addWhole();
+            } else if (d) {
+                presentNeeded_ = true;
+                if (d->testCooperativeLevel() == gfx::CooperativeLevel::Ok) {
                     for (auto& u : renderUnits())
                         if (u.device) u.device->present();
                     presentNeeded_ = false;

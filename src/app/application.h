@@ -68,6 +68,7 @@ protected:
     int32_t deleteDeviceObjects() override;
     void frameMove() override;
     void render() override;
+    void renderOverlays() override;
     void doConfig() override;
     void readSettings() override;
     void selectDevice(int unit) override;

@@ -46,13 +46,15 @@ void HudLayer::setClockSource(hud::HudClock::TimeSource now, hud::HudClock::Note
         clock->setTimeSource(std::move(now), std::move(note));
 }
 
-void HudLayer::draw(gfx::Device& device, float seconds) {
+void HudLayer::draw(gfx::Device& device, float seconds) { drawOver(device, seconds, OverlayArea{true}); }
+
+void HudLayer::drawOver(gfx::Device& device, float seconds, const OverlayArea& area) {
     if (hidden_) return;
     if (texts_) {
         auto* bar = dynamic_cast<hud::ButtonBar*>(root_.findById(hud::ButtonBar::kId));
         readouts_.apply(*texts_, bar ? bar->presenter() : nullptr);
     }
-    root_.draw(device, seconds);
+    root_.draw(device, seconds, &area);
 }
 
 bool HudLayer::handleMouse(const win::Message& m, bool& holdsDrag) {

@@ -42,6 +42,7 @@ public:
     }
     // The read-outs first: the scene has just made this frame's lines.
     void draw(gfx::Device& device, float seconds) override;
+    void drawOver(gfx::Device& device, float seconds, const OverlayArea& area) override;
     bool handleMouse(const win::Message& m, bool& holdsDrag) override;
     // Window commands: the button bar's shared command handler.
     void handleMessage(const win::Message& m) override;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 #include "app/error_texts.h"
 #include "core/frame_timer.h"
@@ -406,6 +407,7 @@ int SaverFramework::run() {
         return 0;
     }
     appClock(ClockCommand::Start);
+    if (const char* every = std::getenv("TERRANOX_FRAME_STATS")) reportInterval_ = std::atof(every);
     if (!errorState_) {
         if (int32_t hr = oneTimeSceneInit(); hr != 0) {
             showError(hr);
@@ -478,25 +480,56 @@ void SaverFramework::frame() {
         drawPass(u);
         if (errorState_) return;
     }
+    processState().overlayRedraw = {};
     if (presentNeeded_) {
         presentNeeded_ = false;
+        ++counts_.presented;
         for (auto& u : units_)
             if (u.device) u.device->present();
         afterFrame();
     }
+    if (reportInterval_ > 0) reportFrameCounts();
 }
 
 void SaverFramework::drawPass(RenderUnit&) {
     auto& clk = clock::clockSource();
-    if (!processState().renderEnabled) {
+    ProcessState& ps = processState();
+    if (!ps.renderEnabled) {
+        if (!ps.overlayRedraw.empty()) {
+            renderOverlays();
+            ++counts_.overlaysOnly;
+            presentNeeded_ = true;
+        }
         clk.sleepMilliseconds(30);
         return;
     }
     pacer_.beginDraw(frameTimer().microseconds());
     render();
+    ++counts_.drawn;
     uint32_t pause = pacer_.endDraw(frameTimer().microseconds());
-    clk.sleepMilliseconds(pause);
+    // A picture written to a file waits for nobody.
+    if (!ps.snapshotRun) clk.sleepMilliseconds(pause);
     presentNeeded_ = true;
+}
+
+void SaverFramework::repaint() {
+    bool kept = true;
+    for (const auto& u : units_)
+        if (u.device && !u.device->keepsLastFrame()) kept = false;
+    if (kept) presentNeeded_ = true;
+    else processState().overlayRedraw.addWhole();
+}
+
+void SaverFramework::reportFrameCounts() {
+    const double now = appClock(ClockCommand::GetAbsoluteTime);
+    if (lastReport_ == 0) lastReport_ = now;
+    if (now - lastReport_ < reportInterval_) return;
+    std::fprintf(stderr, "frames at %.0f s: scene %d, overlays %d, presented %d in %.1f s\n",
+                 appClock(ClockCommand::GetAppTime), counts_.drawn - reported_.drawn,
+                 counts_.overlaysOnly - reported_.overlaysOnly, counts_.presented - reported_.presented,
+                 now - lastReport_);
+    reported_ = counts_;
+    lastReport_ = now;
 }
 
 void SaverFramework::updateFrameStats() {
@@ -559,7 +592,7 @@ win::LParam SaverFramework::saverWindowProc(const Message& m) {
         case win::kWmEraseBkgnd: return 1;
         case win::kWmPaint:
             if (errorState_) paintError(m.window);
-            else presentNeeded_ = true;
+            else repaint();
             return 0;
         default: return 0;
     }
@@ -588,7 +621,7 @@ win::LParam SaverFramework::managedSaverProc(const Message& m) {
         case win::kWmEraseBkgnd: return 1;
         case win::kWmPaint:
             if (errorState_) paintError(m.window);
-            else presentNeeded_ = true;
+            else repaint();
             return 0;
         default: return 0;
     }

@@ -118,6 +118,11 @@ public:
     // Whether the desktop has been told a screen saver is running.
     bool saverRunning() const { return saverRunning_; }
     const FramePacer& pacer() const { return pacer_; }
+    // Frames since the start: drawn whole, drawn over the kept scene, presented.
+    struct FrameCounts {
+        int drawn = 0, overlaysOnly = 0, presented = 0;
+    };
+    const FrameCounts& frameCounts() const { return counts_; }
 
     // One pass of the message loop: handle a waiting message or run a frame.
     // Returns false once the quit message arrived.
@@ -158,6 +163,8 @@ protected:
     virtual int32_t finalCleanup() { return 0; }
     virtual void frameMove() {}
     virtual void render() {}
+    // Draws only what lies over the scene (the scene is unchanged).
+    virtual void renderOverlays() {}
     virtual void doConfig() {}
     virtual void doPasswordChange();
     virtual void readSettings() { readScreenSettings(); }
@@ -202,6 +209,11 @@ private:
     void updateErrorDisplay();
     void paintError(win::WindowId window);
     void drawPass(RenderUnit& u);
+    // A paint: shows the last frame again, or where the device no longer
+    // holds it, asks for the overlays to be drawn over the kept scene.
+    void repaint();
+    // TERRANOX_FRAME_STATS=SECONDS: the frame counts on stderr that often.
+    void reportFrameCounts();
     win::Rect windowedRenderRect(const RenderUnit& u) const;
 
     SaverMode mode_ = SaverMode::Configuration;
@@ -228,6 +240,8 @@ private:
     bool quitPosted_ = false;
     bool saverRunning_ = false;
     FramePacer pacer_;
+    FrameCounts counts_, reported_;
+    double reportInterval_ = 0, lastReport_ = 0;
 };
 
 // Device description text: "HAL (sw vp): <adapter>" and the like.

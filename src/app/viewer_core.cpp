@@ -1,5 +1,6 @@
 #include "app/viewer_core.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "app/floating_status.h"
@@ -58,6 +59,7 @@ void ViewerCore::readViewport(gfx::Device& device) {
 
 void ViewerCore::restore(gfx::Device& device) {
     device_ = &device;
+    sceneImageKept_ = false;
     readViewport(device);
     if (scene_) scene_->restore(device, fov_);
     if (hud_) hud_->restore(device, fov_);
@@ -73,20 +75,66 @@ void ViewerCore::invalidate() {
 }
 
 void ViewerCore::advance() {
+    ++passesSinceScene_;
     float seconds = float(frameTimer().tick());
     if (scene_) scene_->advance(seconds);
     if (hud_) hud_->advance(seconds);
     if (visual_) visual_->advance(seconds);
 }
 
-void ViewerCore::draw(gfx::Device& device) {
-    device.clear(gfx::kClearZBuffer, 0, 1.0f, 0);
+void ViewerCore::draw(gfx::Device& device) { drawFrame(device, false); }
+
+void ViewerCore::drawOverlays(gfx::Device& device, const OverlayArea& area) {
+    if (beginOverlayFrame(device, area)) drawFrame(device, true);
+}
+
+bool ViewerCore::beginOverlayFrame(gfx::Device& device, const OverlayArea& area) {
+    int left = 0, top = 0, right = width_, bottom = height_;
+    // Without a kept scene image the scene is drawn, and kept, whole.
+    if (sceneImageKept_ && !area.whole) {
+        left = std::max(left, area.left);
+        top = std::max(top, area.top);
+        right = std::min(right, area.right);
+        bottom = std::min(bottom, area.bottom);
+        if (right <= left || bottom <= top) return false;
+    }
+    clip_ = OverlayArea{true};
+    if (device.beginPartialFrame(left, top, right, bottom)) clip_ = OverlayArea{false, left, top, right, bottom};
+    return true;
+}
+
+void ViewerCore::drawFrame(gfx::Device& device, bool overlaysOnly) {
+    constexpr gfx::Color kBlack = 0xFF000000;
+    bool restore = overlaysOnly && sceneImageKept_;
+    // A frame that draws the scene starts from black: a window's back
+    // buffer holds nothing of the last frame after its swap, and where the
+    // sky is not drawn the last frame would otherwise show through.
+    device.clear(uint32_t(gfx::kClearZBuffer) | (restore ? 0u : uint32_t(gfx::kClearTarget)), kBlack, 1.0f, 0);
     if (gfx::failed(device.beginScene())) return;
     float seconds = float(frameTimer().frameSeconds());
-    if (scene_) scene_->draw(device, seconds);
+    if (restore && !device.restoreSceneImage()) {
+        restore = false;
+        device.clear(gfx::kClearTarget, kBlack, 1.0f, 0);
+    }
+    if (!restore) {
+        if (scene_) scene_->draw(device, seconds);
+        ++sceneDraws_;
+        // The image is kept for the overlays to be drawn over later, except
+        // while the view moves (every pass draws the scene then): after
+        // moving, the first overlay frame draws the scene and keeps it.
+        const bool moving = passesSinceScene_ <= 1 && !overlaysOnly;
+        sceneImageKept_ = !moving && device.keepSceneImage();
+        passesSinceScene_ = 0;
+    }
+    if (overlaysOnly) ++overlayFrames_;
     device.setRenderState(gfx::RenderState::Lighting, 0);
-    if (visual_) visual_->draw(device, seconds);
-    if (hud_) hud_->draw(device, seconds);
+    if (overlaysOnly) {
+        if (visual_) visual_->drawOver(device, seconds, clip_);
+        if (hud_) hud_->drawOver(device, seconds, clip_);
+    } else {
+        if (visual_) visual_->draw(device, seconds);
+        if (hud_) hud_->draw(device, seconds);
+    }
     device.setRenderState(gfx::RenderState::Lighting, 1);
     camera::mouseState().clearNewInput();
     device.endScene();

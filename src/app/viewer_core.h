@@ -34,7 +34,16 @@ public:
     void restore(gfx::Device& device);
     void invalidate();
     void advance();
+    // A whole frame: the scene, then the sound visualisation and the HUD.
     void draw(gfx::Device& device);
+    // A frame in which only the parts over the scene changed: they are drawn
+    // over the kept image of the last scene (the scene is drawn, and its
+    // image kept, when there is none).
+    // Only inside `area` when the device can redraw part of its picture.
+    void drawOverlays(gfx::Device& device, const OverlayArea& area);
+    // Scene draws and overlay-only frames since the core was made.
+    int sceneDraws() const { return sceneDraws_; }
+    int overlayFrames() const { return overlayFrames_; }
     void handleMessage(const win::Message& m);
 
     int32_t width() const { return width_; }
@@ -68,6 +77,10 @@ public:
 private:
     void readViewport(gfx::Device& device);
     void routeMouse(const win::Message& m);
+    void drawFrame(gfx::Device& device, bool overlaysOnly);
+    // Tells the device where an overlay frame changes the picture; false
+    // when nothing of it is on screen.
+    bool beginOverlayFrame(gfx::Device& device, const OverlayArea& area);
 
     gfx::Device* device_;
     SaverMode mode_;
@@ -79,6 +92,10 @@ private:
     bool resetRequested_ = false;
     InputOwner owner_ = InputOwner::Scene;
     bool sceneDrag_ = false;
+    bool sceneImageKept_ = false;
+    int passesSinceScene_ = 0;  // loop passes since the scene was last drawn
+    OverlayArea clip_{true};  // what an overlay frame redraws
+    int sceneDraws_ = 0, overlayFrames_ = 0;
 };
 
 }  // namespace tnx::app

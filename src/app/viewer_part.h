@@ -2,6 +2,7 @@
 // HUD root and the sound visualisation each sit behind this interface.
 #pragma once
 
+#include "core/process_state.h"
 #include "platform/gfx/device.h"
 #include "settings/record.h"
 #include "platform/win/messages.h"
@@ -17,6 +18,8 @@ public:
     virtual void invalidate() {}
     virtual void advance(float /*seconds*/) {}
     virtual void draw(gfx::Device&, float /*seconds*/) {}
+    // Drawn again over the unchanged scene, where only `area` is redrawn.
+    virtual void drawOver(gfx::Device& device, float seconds, const OverlayArea&) { draw(device, seconds); }
     // A mouse message: true when this part took it. holdsDrag tells whether
     // the part now holds a drag (only the scene reports drags).
     virtual bool handleMouse(const win::Message&, bool& holdsDrag) {

@@ -15,10 +15,24 @@ enum class SaverMode : int32_t {
     PasswordChange = 4,
 };
 
+// Where the parts drawn over the scene changed, in back-buffer pixels (right
+// and bottom exclusive), or everywhere.
+struct OverlayArea {
+    bool whole = false;
+    int left = 0, top = 0, right = 0, bottom = 0;
+    bool empty() const { return !whole && (right <= left || bottom <= top); }
+    void add(int l, int t, int r, int b);
+    void addWhole() { whole = true; }
+};
+
 struct ProcessState {
     SaverMode saverMode = SaverMode::Configuration;
     bool renderEnabled = true;    // cleared by the camera while the view is idle
     bool forceRedraw = false;     // set by parts with new content to show
+    // Grown by the parts drawn over the scene (the HUD, the spectrum
+    // display) when only they changed: they are drawn again over the kept
+    // scene image, without drawing the scene, and only there.
+    OverlayArea overlayRedraw;
     bool presentNeeded = false;   // set by a draw or a paint message
     bool applicationActive = true;
     int32_t windowChangeCounter = 0;  // bumped whenever the window mode changes

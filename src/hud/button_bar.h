@@ -69,6 +69,8 @@ public:
     void dragLeft(int dx, int dy) override;
     bool hitTest(float mx, float my) override;
     void keepInView(float X, float Y) override;
+    // Draws children of its own: changes redraw everything over the scene.
+    bool addCoverage(float, int, int, app::OverlayArea&) const override { return false; }
     void draw(gfx::Device& device, float seconds) override;
     size_t writeRecord(std::vector<uint8_t>& out) override;
     int readRecord(std::span<const uint8_t> record) override;

@@ -370,6 +370,36 @@ void HudElement::drawGlow(gfx::Device& device, float seconds) {
                                   sizeof(HudVertex));
 }
 
+bool HudElement::addCoverage(float pixelScale, int halfWidth, int halfHeight, app::OverlayArea& area) const {
+    if (pixelScale <= 0) return false;
+    // The extent around the element's origin, with the depth of its nearest
+    // vertex: nearer is larger on screen, so that depth bounds every vertex.
+    float x0 = 0, x1 = width_, y0 = -height_, y1 = 0, nearest = 0;
+    auto take = [&](std::span<const HudVertex> vs) {
+        for (const HudVertex& v : vs) {
+            x0 = std::min(x0, v.x), x1 = std::max(x1, v.x);
+            y0 = std::min(y0, v.y), y1 = std::max(y1, v.y);
+            nearest = std::min(nearest, v.z);
+        }
+    };
+    if (vertices_.size() >= size_t(kFrameVertices)) take(frameVertices());
+    take(glyphVertices());
+    // The glow reaches this far out (see drawGlow), growing while hovered.
+    const float glow = std::clamp(0.01f * height_, 0.05f, 1.0f) * float(kMaxGlow) * 0.0002f;
+    x0 -= glow, x1 += glow, y0 -= glow, y1 += glow;
+    const float at[2][3] = {{x_, y_, z_}, {tx_, ty_, tz_}};
+    for (const auto& p : at) {
+        const float px = p[0], py = p[1], depth = std::max(0.01f, p[2] + nearest);
+        const float k = 1.0f / (depth * pixelScale);
+        // Two pixels more for the rasteriser's rounding and filtering.
+        area.add(int(std::floor(float(halfWidth) + (px + x0) * k)) - 2,
+                 int(std::floor(float(halfHeight) - (py + y1) * k)) - 2,
+                 int(std::ceil(float(halfWidth) + (px + x1) * k)) + 2,
+                 int(std::ceil(float(halfHeight) - (py + y0) * k)) + 2);
+    }
+    return true;
+}
+
 void HudElement::draw(gfx::Device& device, float seconds) {
     if (!visible() || !root_) return;
     device.setTransform(gfx::TransformType::World, math::matrixTranslation(x_, y_, z_) * root_->inverseView());

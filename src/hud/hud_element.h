@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/process_state.h"
 #include "platform/gfx/device.h"
 #include "platform/text/texture_font.h"
 #include "platform/win/messages.h"
@@ -101,6 +102,15 @@ public:
     virtual bool tick() { return false; }
     // True for the transient colour editor.
     virtual bool isColourEditor() const { return false; }
+    // The screen pixels the element covers where it is and where it glides
+    // to (its frame, its glow and its glyphs), added to `area`, for a view
+    // of `halfWidth` x `halfHeight` half-pixels at `pixelScale` units per
+    // pixel at unit depth. False for elements that draw more than their own
+    // geometry and cannot tell.
+    virtual bool addCoverage(float pixelScale, int halfWidth, int halfHeight, app::OverlayArea& area) const;
+    // What it covered when last drawn (the root keeps it).
+    const app::OverlayArea& drawnCoverage() const { return drawnCoverage_; }
+    void setDrawnCoverage(const app::OverlayArea& a) { drawnCoverage_ = a; }
 
     // One tile of the 4 x 4 button image.
     void setTile(int column, int row);
@@ -167,6 +177,7 @@ protected:
     int32_t textureMode_ = kNoTexture;
     uint32_t flags_ = 0;
     int32_t glow_ = 0;
+    app::OverlayArea drawnCoverage_;
     float x_ = 0, y_ = 0, z_ = 30.0f;
     float tx_ = 0, ty_ = 0, tz_ = 30.0f;
     float width_ = 1, height_ = 0.25f;

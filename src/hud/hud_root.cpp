@@ -168,15 +168,29 @@ bool HudRoot::mouse(const win::Message& m) {
 }
 
 void HudRoot::update(float) {
-    bool changed = false;
+    const bool shown = hudShown() && !app::isFullScreenSaver();
+    app::OverlayArea area;
+    bool known = true;
     for (auto& e : elements_) {
-        changed |= e->tick();
-        changed |= e->animating() || e->glow() > 0;
+        const bool ticked = e->tick();
+        if (!ticked && !e->animating() && e->glow() <= 0) continue;
+        if (!shown || !e->visible()) continue;
+        // Where it was drawn and where it is now: text may shrink, and a
+        // gliding element leaves its old place.
+        known = known && e->addCoverage(s_, halfWidth_, halfHeight_, area);
+        const app::OverlayArea& was = e->drawnCoverage();
+        if (!was.empty()) area.add(was.left, was.top, was.right, was.bottom);
     }
-    if (changed && hudShown() && !app::isFullScreenSaver()) app::processState().forceRedraw = true;
+    if (!known) area.addWhole();
+    // A ticking clock or a fading glow changes only the HUD, and only there.
+    if (!area.empty()) {
+        app::OverlayArea& redraw = app::processState().overlayRedraw;
+        if (area.whole) redraw.addWhole();
+        else redraw.add(area.left, area.top, area.right, area.bottom);
+    }
 }
 
-void HudRoot::draw(gfx::Device& device, float seconds) {
+void HudRoot::draw(gfx::Device& device, float seconds, const app::OverlayArea* clip) {
     frameStep_ = HudElement::kAnimationStep;
     for (auto& e : elements_)
         if (e->animating()) e->animate(frameStep_);
@@ -194,7 +208,17 @@ void HudRoot::draw(gfx::Device& device, float seconds) {
     device.setRenderState(gfx::RenderState::DestBlend, gfx::kBlendInvSrcAlpha);
     device.setTextureStageState(0, gfx::TextureStageState::AlphaOp, gfx::kTopModulate);
     device.setVertexShader(gfx::kFvfPosDiffuseTex1);
-    for (auto it = zOrder_.rbegin(); it != zOrder_.rend(); ++it) (*it)->draw(device, seconds);
+    for (auto it = zOrder_.rbegin(); it != zOrder_.rend(); ++it) {
+        HudElement& e = **it;
+        app::OverlayArea covered;
+        const bool known = e.addCoverage(s_, halfWidth_, halfHeight_, covered);
+        if (clip && !clip->whole && known &&
+            (covered.right <= clip->left || covered.left >= clip->right || covered.bottom <= clip->top ||
+             covered.top >= clip->bottom))
+            continue;  // nothing of it is redrawn
+        e.draw(device, seconds);
+        e.setDrawnCoverage(covered);
+    }
 }
 
 size_t HudRoot::writeRecord(std::vector<uint8_t>& out) {

@@ -55,8 +55,9 @@ public:
     // Per frame, before drawing: the clock and whether something moves.
     void update(float seconds);
     // Steps the glide of every moving element, then draws the shown ones
-    // from back to front in front of the camera.
-    void draw(gfx::Device& device, float seconds);
+    // from back to front in front of the camera; with a clip, only those
+    // that reach into it (the picture is redrawn there alone).
+    void draw(gfx::Device& device, float seconds, const app::OverlayArea* clip = nullptr);
     // New viewport and field of view; reloads the button image.
     void resize(gfx::Device& device, float fov);
     // Recomputes the extents only (no device).

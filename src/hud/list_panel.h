@@ -43,6 +43,8 @@ public:
     void rightButtonUp() override;
     void dragLeft(int dx, int dy) override;
     void keepInView(float X, float Y) override;
+    // Draws children of its own: changes redraw everything over the scene.
+    bool addCoverage(float, int, int, app::OverlayArea&) const override { return false; }
     void draw(gfx::Device& device, float seconds) override;
     bool tick() override;
     // "savecbuttonlist" and a child record per part.

@@ -26,6 +26,8 @@ public:
     std::span<const HudVertex> barVertices() const { return bar_; }
 
     void buildFrame() override;
+    // Draws children of its own: changes redraw everything over the scene.
+    bool addCoverage(float, int, int, app::OverlayArea&) const override { return false; }
     void draw(gfx::Device& device, float seconds) override;
 
 private:

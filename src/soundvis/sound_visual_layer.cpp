@@ -159,7 +159,8 @@ void SoundVisualLayer::update(float seconds) {
         const bool playing = player_->spectrum(bands);
         redraw |= display_.update(playing ? &bands : nullptr, seconds);
     }
-    if (redraw) app::processState().forceRedraw = true;
+    // The status texts and the bars lie over the scene, which is unchanged.
+    if (redraw) app::processState().overlayRedraw.addWhole();
 }
 
 bool SoundVisualLayer::updateStatus() {

@@ -125,6 +125,38 @@ TEST_F(GlobePointerGui, LeftDragTurnsTheGlobe) {
     }
 }
 
+TEST_F(GlobePointerGui, TheWindowAndTheOffscreenTargetShowTheSamePicture) {
+    auto* gl = dynamic_cast<gfx::GlDevice*>(application_->renderUnits()[0].device.get());
+    ASSERT_NE(gl, nullptr);
+    app::ViewerCore& core = *application_->viewerCore();
+    // The same frame twice, nothing advanced in between: straight into the
+    // window's back buffer, then into the off-screen target.
+    ASSERT_TRUE(gl->drawsToWindow());
+    core.draw(*gl);
+    const QImage direct = gl->readBack();
+    gl->present();
+    gl->setAlwaysOffscreen(true);
+    core.draw(*gl);
+    const QImage offscreen = gl->readBack();
+    gl->present();
+    gl->setAlwaysOffscreen(false);
+    ASSERT_EQ(direct.size(), offscreen.size());
+    if (const char* keep = std::getenv("TERRANOX_KEEP_SHOTS")) {
+        direct.save(QString(keep) + "/path_direct.png");
+        offscreen.save(QString(keep) + "/path_offscreen.png");
+    }
+    int worst = 0, globe = 0;
+    for (int y = 0; y < direct.height(); ++y)
+        for (int x = 0; x < direct.width(); ++x) {
+            const QRgb a = direct.pixel(x, y), b = offscreen.pixel(x, y);
+            worst = std::max({worst, std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                              std::abs(qBlue(a) - qBlue(b))});
+            globe += qBlue(a) > 40;
+        }
+    EXPECT_LE(worst, 2);
+    EXPECT_GT(globe, direct.width() * direct.height() / 20) << "no globe in the picture";
+}
+
 TEST_F(GlobePointerGui, WheelZoomsTowardThePointerKeysZoomAndTurn) {
     const camera::Camera& cam = camera();
     ASSERT_GT(cam.halfWidth(), 100);

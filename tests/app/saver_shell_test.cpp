@@ -154,7 +154,7 @@ TEST_F(Shell, OnlyTheInteractiveViewerWritesTheSettingsFiles) {
     EXPECT_TRUE(std::filesystem::exists(home_.file("pref.ini")));
 }
 
-TEST_F(Shell, FramesDrawWithDepthOnlyClearAndPresent) {
+TEST_F(Shell, FramesClearColourAndDepthDrawAndPresent) {
     Application app("terranox /t", {});
     ASSERT_EQ(app.create(), 0);
     ASSERT_EQ(app.runFramesForTest(3), 3);
@@ -164,7 +164,7 @@ TEST_F(Shell, FramesDrawWithDepthOnlyClearAndPresent) {
     EXPECT_EQ(dev->presentCount(), 3);
     for (const auto& c : dev->calls()) {
         if (c.kind == gfx::RecordedCall::Clear) {
-            EXPECT_EQ(c.clearFlags, uint32_t(gfx::kClearZBuffer));
+            EXPECT_EQ(c.clearFlags, uint32_t(gfx::kClearZBuffer) | uint32_t(gfx::kClearTarget));
         }
     }
     // The fixed device state.

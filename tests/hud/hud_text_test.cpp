@@ -153,15 +153,24 @@ TEST_F(Text, TheClockShowsTheTimeWhileToggledAndRewritesItOnlyWhenTheSecondChang
     EXPECT_FALSE(c.tick());
 }
 
-TEST_F(Text, TheRootAsksForFramesOnlyWhileSomethingChanges) {
+TEST_F(Text, TheRootAsksForFramesOnlyWhileSomethingChangesAndOnlyWhereItChanges) {
     HudElement& e = addElement(1, 0, 0, 10);
-    app::processState().forceRedraw = false;
+    app::OverlayArea& redraw = app::processState().overlayRedraw;
+    redraw = {};
     root_->update(0.02f);
-    EXPECT_FALSE(app::processState().forceRedraw);
+    EXPECT_TRUE(redraw.empty());
+    root_->draw(device_, 0.02f);  // where it was drawn
     e.setTarget(1, 0, 10);
     root_->update(0.02f);
-    EXPECT_TRUE(app::processState().forceRedraw);
-    app::processState().forceRedraw = false;
+    // Where it is and where it glides to, and not the whole picture.
+    ASSERT_FALSE(redraw.whole);
+    EXPECT_LE(redraw.left, pixelX(0, 10));
+    EXPECT_GE(redraw.right, pixelX(3, 10));
+    EXPECT_LE(redraw.top, pixelY(0, 10));
+    EXPECT_GE(redraw.bottom, pixelY(-0.5f, 10));
+    EXPECT_LT(redraw.right - redraw.left, 2 * (pixelX(3, 10) - pixelX(0, 10)));
+    EXPECT_FALSE(app::processState().forceRedraw);
+    redraw = {};
 }
 
 }  // namespace

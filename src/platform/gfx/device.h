@@ -62,6 +62,24 @@ public:
     virtual Result drawPrimitiveUP(PrimitiveType type, uint32_t primitiveCount, const void* vertices,
                                    uint32_t stride) = 0;
     virtual Result present() = 0;
+    // Whether the colour of the last frame is still there: a frame that
+    // clears only depth then draws over it, and a paint can show it again.
+    // A device drawing straight into a window's back buffer loses it at
+    // every swap.
+    virtual bool keepsLastFrame() const { return true; }
+    // The scene image: a copy of what the current scene has drawn so far,
+    // kept so that a later frame in which only the overlays changed can
+    // start from it instead of drawing the scene again. Keeping fails
+    // outside a scene; restoring fails when nothing is kept (or a reset
+    // dropped it) and otherwise covers the whole viewport.
+    virtual bool keepSceneImage() { return false; }
+    virtual bool restoreSceneImage() { return false; }
+    // Before a frame in which the picture changes only inside the given
+    // rectangle (pixels, right and bottom exclusive). True: the device can
+    // redraw just that part; until the present, drawing is clipped to it.
+    // False: the frame must be drawn whole. Either way the present may show
+    // only that part, the rest being as the last present left it.
+    virtual bool beginPartialFrame(int /*left*/, int /*top*/, int /*right*/, int /*bottom*/) { return false; }
 
     // --- resources ---
     virtual std::unique_ptr<Texture> createTexture(uint32_t width, uint32_t height, uint32_t levels,

@@ -1,14 +1,18 @@
 #define GL_GLEXT_PROTOTYPES 1
 #include "platform/gfx/gl_device.h"
 #include "platform/gfx/gl_blit.h"
+#include "platform/gfx/glx_sub_buffer.h"
 
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include <QGuiApplication>
 #include <QImage>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
 #include <QOpenGLFramebufferObject>
+#include <QPixmap>
+#include <QScreen>
 #include <QWindow>
 #include <algorithm>
 #include <cstring>
@@ -23,6 +27,11 @@ struct GlDevice::Impl {
     QWindow* window = nullptr;
     GLuint whiteTexture = 0;
     std::unordered_set<Texture*> textures;
+    // The kept scene image (see keepSceneImage).
+    GLuint sceneImage = 0;
+    int sceneImageWidth = 0, sceneImageHeight = 0;
+    bool sceneImageValid = false;
+    GlxSubBuffer subBuffer;
 };
 
 namespace {
@@ -149,6 +158,7 @@ GlDevice::~GlDevice() {
             t->onDestroy = nullptr;
         }
         if (impl_->whiteTexture) glDeleteTextures(1, &impl_->whiteTexture);
+        if (impl_->sceneImage) glDeleteTextures(1, &impl_->sceneImage);
         impl_->target.reset();
         impl_->context->doneCurrent();
     }
@@ -187,12 +197,61 @@ std::unique_ptr<GlDevice> GlDevice::create(QWindow* presentWindow, const Present
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     if (!d->createTarget()) return nullptr;
+    if (auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr)
+        d->impl_->subBuffer.resolve(x11->display());
     d->setViewport({0, 0, params.backBufferWidth, params.backBufferHeight, 0, 1});
     return d;
 }
 
 bool GlDevice::makeCurrent() {
-    return impl_->context && impl_->context->makeCurrent(impl_->offscreen.get());
+    if (!impl_->context) return false;
+    QSurface* surface = direct_ && impl_->window ? static_cast<QSurface*>(impl_->window) : impl_->offscreen.get();
+    if (QOpenGLContext::currentContext() == impl_->context.get() && impl_->context->surface() == surface) return true;
+    return impl_->context->makeCurrent(surface);
+}
+
+bool GlDevice::drawsToWindow() const {
+    if (inFrame_) return direct_;
+    const QWindow* w = impl_->window;
+    if (!w || alwaysOffscreen_ || !w->isExposed()) return false;
+    const qreal dpr = w->devicePixelRatio();
+    return uint32_t(qRound(w->width() * dpr)) == params_.backBufferWidth &&
+           uint32_t(qRound(w->height() * dpr)) == params_.backBufferHeight;
+}
+
+bool GlDevice::bindFrameTarget() {
+    if (!inFrame_) {
+        direct_ = drawsToWindow();
+        inFrame_ = true;
+    }
+    if (!makeCurrent()) return false;
+    if (direct_) glBindFramebuffer(GL_FRAMEBUFFER, impl_->context->defaultFramebufferObject());
+    else impl_->target->bind();
+    applyPartialClip();
+    return true;
+}
+
+void GlDevice::applyPartialClip() {
+    if (!clipped_) return;
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(area_[0], area_[1], area_[2], area_[3]);
+}
+
+bool GlDevice::beginPartialFrame(int left, int top, int right, int bottom) {
+    if (inFrame_ || !impl_->subBuffer.usable() || !drawsToWindow()) return false;
+    const int w = int(params_.backBufferWidth), h = int(params_.backBufferHeight);
+    left = std::clamp(left, 0, w), right = std::clamp(right, left, w);
+    top = std::clamp(top, 0, h), bottom = std::clamp(bottom, top, h);
+    area_[0] = left, area_[1] = h - bottom, area_[2] = right - left, area_[3] = bottom - top;
+    // Shown by copying just that area, so the back buffer keeps the picture
+    // and the next partial frame can start from it.
+    showArea_ = true;
+    clipped_ = backHoldsPicture_;
+    return clipped_;
+}
+
+void GlDevice::markAllStateDirty() {
+    renderStatesDirty_ = stagesDirty_ = transformsDirty_ = lightsDirty_ = materialDirty_ = viewportDirty_ = true;
 }
 
 bool GlDevice::createTarget() {
@@ -207,7 +266,7 @@ bool GlDevice::createTarget() {
     glClearColor(0, 0, 0, 1);
     glClearDepth(1.0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
-    renderStatesDirty_ = stagesDirty_ = transformsDirty_ = lightsDirty_ = materialDirty_ = viewportDirty_ = true;
+    markAllStateDirty();
     return true;
 }
 
@@ -221,6 +280,9 @@ CooperativeLevel GlDevice::testCooperativeLevel() {
 Result GlDevice::reset(const PresentParameters& params) {
     if (inScene_) return kInvalidCall;
     params_ = params;
+    inFrame_ = direct_ = false;
+    showArea_ = clipped_ = backHoldsPicture_ = false;
+    impl_->sceneImageValid = false;
     if (!makeCurrent() || !createTarget()) return kFail;
     // Every texture must be uploaded again, as after a real device loss.
     for (Texture* t : impl_->textures) t->uploadedVersion = 0;
@@ -477,13 +539,20 @@ void GlDevice::setupArrays(const void* vertices, uint32_t first, uint32_t count,
 }
 
 Result GlDevice::clear(uint32_t flags, Color color, float z, uint32_t stencil) {
-    if (!makeCurrent()) return kDeviceLost;
-    impl_->target->bind();
+    if (!bindFrameTarget()) return kDeviceLost;
     applyState();
     const Viewport& vp = viewport();
     glEnable(GL_SCISSOR_TEST);
     glScissor(GLint(vp.x), GLint(params_.backBufferHeight) - GLint(vp.y + vp.height), GLsizei(vp.width),
               GLsizei(vp.height));
+    if (clipped_) {
+        // Within this frame's part only.
+        const GLint x0 = std::max(GLint(vp.x), area_[0]);
+        const GLint y0 = std::max(GLint(params_.backBufferHeight) - GLint(vp.y + vp.height), area_[1]);
+        const GLint x1 = std::min(GLint(vp.x + vp.width), area_[0] + area_[2]);
+        const GLint y1 = std::min(GLint(params_.backBufferHeight) - GLint(vp.y), area_[1] + area_[3]);
+        glScissor(x0, y0, std::max(0, x1 - x0), std::max(0, y1 - y0));
+    }
     GLbitfield mask = 0;
     if (flags & kClearTarget) {
         glClearColor(float((color >> 16) & 0xFF) / 255.0f, float((color >> 8) & 0xFF) / 255.0f,
@@ -502,13 +571,13 @@ Result GlDevice::clear(uint32_t flags, Color color, float z, uint32_t stencil) {
     }
     glClear(mask);
     glDisable(GL_SCISSOR_TEST);
+    applyPartialClip();
     return kOk;
 }
 
 Result GlDevice::beginScene() {
     if (inScene_) return kInvalidCall;
-    if (!makeCurrent()) return kDeviceLost;
-    impl_->target->bind();
+    if (!bindFrameTarget()) return kDeviceLost;
     inScene_ = true;
     return kOk;
 }
@@ -544,8 +613,29 @@ Result GlDevice::drawPrimitiveUP(PrimitiveType type, uint32_t primitiveCount, co
 }
 
 Result GlDevice::present() {
+    const bool drawn = inFrame_, direct = direct_, showArea = showArea_;
+    inFrame_ = direct_ = showArea_ = false;
+    if (clipped_) {
+        clipped_ = false;
+        glDisable(GL_SCISSOR_TEST);
+    }
     if (!impl_->window || !impl_->window->isExposed()) return kOk;
     QWindow* w = impl_->window;
+    if (direct) {
+        // The frame is in the window's back buffer already. Without a new
+        // frame there is nothing to swap in (the caller redraws instead).
+        if (!drawn) return kOk;
+        shownDirect_ = true;
+        if (showArea) {
+            impl_->subBuffer.copy(w->winId(), area_[0], area_[1], area_[2], area_[3]);
+            backHoldsPicture_ = true;
+        } else {
+            impl_->context->swapBuffers(w);
+            backHoldsPicture_ = false;
+        }
+        return kOk;
+    }
+    backHoldsPicture_ = shownDirect_ = false;
     if (!impl_->context->makeCurrent(w)) return kDeviceLost;
     const qreal dpr = w->devicePixelRatio();
     glBindFramebuffer(GL_FRAMEBUFFER, impl_->context->defaultFramebufferObject());
@@ -555,14 +645,57 @@ Result GlDevice::present() {
     const QSize size = impl_->target->size();
     drawTextureOverViewport(impl_->target->texture(), size.width() != width || size.height() != height);
     impl_->context->swapBuffers(w);
-    renderStatesDirty_ = stagesDirty_ = transformsDirty_ = lightsDirty_ = materialDirty_ = viewportDirty_ = true;
+    markAllStateDirty();
     makeCurrent();
     return kOk;
 }
 
 QImage GlDevice::readBack() {
-    if (!makeCurrent() || !impl_->target) return {};
-    return impl_->target->toImage(true).convertToFormat(QImage::Format_RGB32);
+    QWindow* window = impl_->window;
+    if (!inFrame_ && shownDirect_ && window && window->isExposed() && window->screen()) {
+        // Shown already: what the window shows.
+        return window->screen()->grabWindow(window->winId()).toImage().convertToFormat(QImage::Format_RGB32);
+    }
+    // The window's back buffer before its swap, or the off-screen target.
+    // Its alpha is not part of the picture (the window shows colour alone),
+    // so the colour is read as it is, never divided by the alpha.
+    const bool fromWindow = inFrame_ && direct_;
+    if (!(fromWindow ? makeCurrent() : impl_->context->makeCurrent(impl_->offscreen.get())) || !impl_->target)
+        return {};
+    const int w = int(params_.backBufferWidth), h = int(params_.backBufferHeight);
+    QImage image(w, h, QImage::Format_RGBX8888);
+    if (fromWindow) glBindFramebuffer(GL_FRAMEBUFFER, impl_->context->defaultFramebufferObject());
+    else impl_->target->bind();
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, image.bits());
+    return image.mirrored().convertToFormat(QImage::Format_RGB32);
+}
+
+bool GlDevice::keepSceneImage() {
+    if (!inScene_) return false;
+    const int w = int(params_.backBufferWidth), h = int(params_.backBufferHeight);
+    if (!impl_->sceneImage || impl_->sceneImageWidth != w || impl_->sceneImageHeight != h) {
+        if (!impl_->sceneImage) glGenTextures(1, &impl_->sceneImage);
+        glBindTexture(GL_TEXTURE_2D, impl_->sceneImage);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, w, h, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+        impl_->sceneImageWidth = w;
+        impl_->sceneImageHeight = h;
+    }
+    glBindTexture(GL_TEXTURE_2D, impl_->sceneImage);
+    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, w, h);
+    stagesDirty_ = true;
+    impl_->sceneImageValid = true;
+    return true;
+}
+
+bool GlDevice::restoreSceneImage() {
+    if (!inScene_ || !impl_->sceneImageValid) return false;
+    glViewport(0, 0, GLsizei(params_.backBufferWidth), GLsizei(params_.backBufferHeight));
+    glDepthMask(GL_FALSE);
+    drawTextureOverViewport(impl_->sceneImage, false);
+    markAllStateDirty();
+    return true;
 }
 
 }  // namespace tnx::gfx

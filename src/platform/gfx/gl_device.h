@@ -1,7 +1,10 @@
-// The OpenGL device: fixed-function GL 2.1 rendering into a persistent
-// off-screen colour/depth target of the back-buffer size, copied to the window
-// on present. A frame that clears only depth keeps the last frame's colour,
-// as the frame loop expects, and a reset really rebuilds the target.
+// The OpenGL device: fixed-function GL 2.1 rendering. A frame whose size is
+// the window's goes straight into the window's back buffer and a present is
+// a swap; the colour is then gone after every present. Otherwise (no window,
+// as for snapshots; a window not shown yet; a render resolution other than
+// the window's) the frame goes into an off-screen colour/depth target of the
+// back-buffer size that keeps its colour between frames, copied (and scaled)
+// to the window on present. A reset really rebuilds the target.
 #pragma once
 
 #include <memory>
@@ -33,8 +36,14 @@ public:
                                            Pool pool) override;
     CooperativeLevel testCooperativeLevel() override;
     Result reset(const PresentParameters& params) override;
+    bool keepsLastFrame() const override { return !drawsToWindow(); }
+    bool keepSceneImage() override;
+    bool restoreSceneImage() override;
+    bool beginPartialFrame(int left, int top, int right, int bottom) override;
 
-    // The colour target as an image (top row first).
+    // The colour of the frame being drawn, or else of the frame last shown
+    // (grabbed from the window when it went there), as an image (top row
+    // first).
     QImage readBack();
     // Writes the colour target as a PNG; false when that failed.
     bool saveImage(const std::string& path);
@@ -44,11 +53,22 @@ public:
     void setPresentWindow(QWindow* window);
     // Renderer and version strings of the GL context, for the statistics text.
     const std::string& rendererName() const { return rendererName_; }
+    // Draws every frame off-screen even where it could go to the window
+    // (to compare the two paths).
+    void setAlwaysOffscreen(bool on) { alwaysOffscreen_ = on; }
+    // Whether the next (or current) frame goes straight to the window.
+    bool drawsToWindow() const;
 
 private:
     struct Impl;
     GlDevice();
+    // Makes the context current on the surface this frame draws to.
     bool makeCurrent();
+    // Binds this frame's colour target, choosing it at the frame's start.
+    bool bindFrameTarget();
+    void markAllStateDirty();
+    // Clips drawing to this frame's part when it draws only part.
+    void applyPartialClip();
     bool createTarget();
     void applyState();
     void applyTextures();
@@ -68,6 +88,18 @@ private:
     std::unique_ptr<Impl> impl_;
     bool needsReset_ = false;
     bool inScene_ = false;
+    bool inFrame_ = false;        // a clear or scene since the last present
+    bool direct_ = false;         // this frame draws into the window
+    bool alwaysOffscreen_ = false;
+    // An area of the window to show instead of swapping (x, y, width,
+    // height as GL counts, from the bottom), and whether drawing is clipped
+    // to it.
+    bool showArea_ = false, clipped_ = false;
+    int area_[4] = {0, 0, 0, 0};
+    // The window's back buffer still holds the picture on screen: nothing
+    // was swapped since it was last shown in full or in part.
+    bool backHoldsPicture_ = false;
+    bool shownDirect_ = false;  // the last frame shown went straight to the window
     bool renderStatesDirty_ = true, stagesDirty_ = true, transformsDirty_ = true, lightsDirty_ = true,
          materialDirty_ = true, viewportDirty_ = true;
     std::vector<uint8_t> colorScratch_;

@@ -14,6 +14,7 @@ void RecordingDevice::clearRecord() {
     draws_.clear();
     calls_.clear();
     presents_ = resets_ = scenes_ = 0;
+    partialAreas_.clear();
 }
 
 Result RecordingDevice::clear(uint32_t flags, Color, float, uint32_t) {
@@ -103,10 +104,29 @@ Result RecordingDevice::reset(const PresentParameters& params) {
         return kFail;
     }
     params_ = params;
+    sceneImageKept_ = false;
     resetStateToDefaults();
     setViewport({0, 0, params.backBufferWidth, params.backBufferHeight, 0, 1});
     level_ = CooperativeLevel::Ok;
     return kOk;
+}
+
+bool RecordingDevice::keepSceneImage() {
+    if (!inScene_) return false;
+    calls_.push_back({RecordedCall::KeepImage});
+    sceneImageKept_ = true;
+    return true;
+}
+
+bool RecordingDevice::beginPartialFrame(int left, int top, int right, int bottom) {
+    partialAreas_.push_back({left, top, right, bottom});
+    return partialFrames_;
+}
+
+bool RecordingDevice::restoreSceneImage() {
+    if (!inScene_ || !sceneImageKept_) return false;
+    calls_.push_back({RecordedCall::RestoreImage});
+    return true;
 }
 
 }  // namespace tnx::gfx

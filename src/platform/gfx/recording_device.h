@@ -32,7 +32,7 @@ struct RecordedDraw {
 };
 
 struct RecordedCall {
-    enum Kind { Clear, BeginScene, EndScene, Draw, Present, Reset } kind;
+    enum Kind { Clear, BeginScene, EndScene, Draw, Present, Reset, KeepImage, RestoreImage } kind;
     uint32_t clearFlags = 0;
     size_t drawIndex = 0;  // into draws() for Kind::Draw
 };
@@ -52,6 +52,10 @@ public:
     Result present() override;
     CooperativeLevel testCooperativeLevel() override { return level_; }
     Result reset(const PresentParameters& params) override;
+    bool keepsLastFrame() const override { return keepsLastFrame_; }
+    bool keepSceneImage() override;
+    bool restoreSceneImage() override;
+    bool beginPartialFrame(int left, int top, int right, int bottom) override;
 
     // --- test controls ---
     void setCooperativeLevel(CooperativeLevel level) { level_ = level; }
@@ -60,11 +64,21 @@ public:
     void setAvailableTextureMemory(uint32_t bytes) { availableTextureMemory_ = bytes; }
     void setCaptureGeometry(bool on) { captureGeometry_ = on; }
     void failBeginScene(bool on) { failBeginScene_ = on; }
+    // As a device drawing straight into a window: the colour is gone after
+    // every present.
+    void setKeepsLastFrame(bool on) { keepsLastFrame_ = on; }
+    // Whether partial frames are offered (they are asked for either way).
+    void setPartialFrames(bool on) { partialFrames_ = on; }
 
     // --- what happened ---
     const std::vector<RecordedDraw>& draws() const { return draws_; }
     const std::vector<RecordedCall>& calls() const { return calls_; }
     int presentCount() const { return presents_; }
+    struct Area {
+        int left, top, right, bottom;
+    };
+    // Every rectangle a partial frame was asked for.
+    const std::vector<Area>& partialFrameAreas() const { return partialAreas_; }
     int resetCount() const { return resets_; }
     int sceneCount() const { return scenes_; }
     bool inScene() const { return inScene_; }
@@ -78,6 +92,8 @@ private:
     std::vector<RecordedCall> calls_;
     int presents_ = 0, resets_ = 0, scenes_ = 0, failResets_ = 0;
     bool inScene_ = false, captureGeometry_ = false, failBeginScene_ = false;
+    bool keepsLastFrame_ = true, sceneImageKept_ = false, partialFrames_ = false;
+    std::vector<Area> partialAreas_;
 };
 
 }  // namespace tnx::gfx
