@@ -33,7 +33,6 @@ public:
     // "%d:%d:%d %s,%d-%d-%d": hour, minute, second, weekday, year, month, day.
     static std::string format(const std::tm& t);
     static std::tm localNow();
-    void setTimeSource(TimeSource now) { now_ = now ? std::move(now) : TimeSource(&HudClock::localNow); }
 
 private:
     // Sizes the clock to the text: as wide as the widest digits and weekday
