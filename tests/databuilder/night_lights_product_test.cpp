@@ -25,9 +25,8 @@ TEST(NightLights, KeepsOnlyWhatOutshinesTheGround) {
                           {30, 25, 20, true},  {96, 91, 88, true},  {40, 60, 100, false}};
     for (const Case& c : cases) {
         const auto l = NightLightsProduct::lightsOf(c.r, c.g, c.b);
-        EXPECT_EQ(l[0] > 0, c.lit) << int(c.r) << ',' << int(c.g) << ',' << int(c.b);
-        EXPECT_GE(l[0], l[1]);  // warm: red leads, blue last
-        EXPECT_GE(l[1], l[2]);
+        // Warm: red leads, blue last.
+        EXPECT_TRUE((l[0] > 0) == c.lit && l[0] >= l[1] && l[1] >= l[2]) << int(c.r) << ',' << int(c.g) << ',' << int(c.b);
     }
     EXPECT_EQ(NightLightsProduct::lightsOf(255, 255, 255)[0], 255);  // saturates
     EXPECT_LT(NightLightsProduct::lightsOf(30, 25, 20)[0], NightLightsProduct::lightsOf(96, 91, 88)[0]);
@@ -39,12 +38,11 @@ TEST(NightLights, BuildsAndCompletesBothClasses) {
     const fs::path sources = home.file("sources"), out = home.file("out");
     const int w = 4096, h = 2048;
     std::vector<uint8_t> pixels(size_t(w) * h * 3);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            uint8_t* p = &pixels[(size_t(y) * w + x) * 3];
-            const bool city = x >= 2048 && x < 2176 && y >= 512 && y < 640;  // 0..11 E, 34..45 N
-            p[0] = city ? 120 : 2, p[1] = city ? 110 : 20, p[2] = city ? 100 : 44;
-        }
+    for (size_t i = 0; i < pixels.size(); i += 3) {
+        const size_t x = i / 3 % w, y = i / 3 / w;
+        const bool city = x >= 2048 && x < 2176 && y >= 512 && y < 640;  // 0..11 E, 34..45 N
+        pixels[i] = city ? 120 : 2, pixels[i + 1] = city ? 110 : 20, pixels[i + 2] = city ? 100 : 44;
+    }
     std::vector<uint8_t> jpeg;
     ASSERT_TRUE(globe::encodeJpeg(pixels, w, h, 3, 90, jpeg));
     fs::create_directories((sources / source::kNightImage).parent_path());
@@ -67,18 +65,10 @@ TEST(NightLights, BuildsAndCompletesBothClasses) {
         const int column = 185 * 2048 * scale / 360, row = 130 * 1024 * scale / 180;
         ASSERT_EQ(file.readTile(column & ~127, row & ~127, 0, tile.data(), tile.size()), globe::kTileDelivered);
         const uint8_t* lit = &tile[size_t((row & 127) * 129 + (column & 127)) * 3];
-        EXPECT_GT(lit[0], 150) << globeClass;
-        EXPECT_GT(lit[0], lit[2]);
+        EXPECT_TRUE(lit[0] > 150 && lit[0] > lit[2]) << globeClass;
         ASSERT_EQ(file.readTile(0, 0, 0, tile.data(), tile.size()), globe::kTileDelivered);
         EXPECT_LT(tile[size_t(60 * 129 + 60) * 3 + 2], 4) << "the blue ground stays dark";
     }
-
-    // Another size is refused with the size it wants.
-    ASSERT_TRUE(io::writeFileAtomically(sources / source::kNightImage, test::worldImage(1024, 512, 1, 2, 3)));
-    ProductFiles again;
-    std::string error;
-    EXPECT_FALSE(NightLightsProduct(11).build(SourceCache(sources), again, error));
-    EXPECT_NE(error.find("4096 x 2048"), std::string::npos) << error;
 }
 
 }  // namespace
