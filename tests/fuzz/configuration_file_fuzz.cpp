@@ -1,5 +1,6 @@
-// "Terranox.ini": the head, the globe configuration's record and the music
-// configuration's record with its two lists, read by their owners.
+// "Terranox.ini": the head, the globe configuration's record, the music
+// configuration's record with its two lists and the saver's time-lapse
+// record, read by their owners.
 // Links: tnx_settings
 #include <cstddef>
 #include <cstdint>
