@@ -1,6 +1,5 @@
 // "Terranox.ini": the head, the globe configuration's record, the music
-// configuration's record with its two lists and the saver's time-lapse
-// record, read by their owners.
+// configuration's record with its two lists and the time-lapse record.
 // Links: tnx_settings
 #include <cstddef>
 #include <cstdint>

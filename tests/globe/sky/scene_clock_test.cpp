@@ -1,5 +1,4 @@
-// The sky's clock: the system clock, or a start run at a rate; the keys'
-// halving, doubling and return to now.
+// The sky's clock: a start run at a rate, the keys' halving, doubling and return.
 #include "globe/sky/scene_clock.h"
 
 #include <gtest/gtest.h>
@@ -12,8 +11,7 @@ constexpr int64_t kNow = 1796040000000;  // 2026-12-01T12:00:00Z
 TEST(SceneClock, RunsFromItsStartAtItsRate) {
     struct Case {
         std::optional<UtcTime> start;
-        double rate;
-        double seconds;
+        double rate, seconds;
         bool live;
         int64_t expected;  // unix ms after `seconds`
     };
