@@ -68,6 +68,9 @@ public:
     // The online imagery of this view (null when it stays offline).
     OnlineImagery* imagery() { return imagery_.get(); }
 
+    // The sky's clock the command line and the saver's settings ask for.
+    static globe::SceneClock sceneClockFor(const LaunchOptions& launch, double saverTimeLapse);
+
 private:
     void syncViewOptions();
     bool handleOptionCommand(uint32_t id);
@@ -84,6 +87,7 @@ private:
     geodata::DialogSiteFiles siteFiles_;
     camera::PointerCursor lastCursor_ = camera::PointerCursor::None;
     std::optional<globe::GlobeConfiguration> pendingLook_;
+    LayerChoices layers_;  // --hide and --show
     LaunchOptions launch_;
     std::unique_ptr<OnlineImagery> imagery_;
     std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();

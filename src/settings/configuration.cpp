@@ -4,7 +4,7 @@
 
 namespace tnx::settings {
 
-Configuration::Configuration() { file_.setOwners(&globe_, &musicRecord_, &imageryRecord_); }
+Configuration::Configuration() { file_.setOwners(&globe_, &musicRecord_, &timeLapse_, &imageryRecord_); }
 
 int Configuration::load() {
     const int result = file_.load();

@@ -14,9 +14,11 @@ std::string ConfigurationFile::fileName() { return std::string(kProductName) + "
 ConfigurationFile::ConfigurationFile()
     : keptGlobe_(kGlobeRecordName), keptMusic_(kMusicRecordName), keptImagery_(kImageryRecordName) {}
 
-void ConfigurationFile::setOwners(RecordOwner* globe, RecordOwner* music, RecordOwner* imagery) {
+void ConfigurationFile::setOwners(RecordOwner* globe, RecordOwner* music, RecordOwner* timeLapse,
+                                  RecordOwner* imagery) {
     globe_ = globe;
     music_ = music;
+    timeLapse_ = timeLapse;
     imagery_ = imagery;
 }
 
@@ -73,12 +75,16 @@ int ConfigurationFile::readImage(std::span<const uint8_t> image) {
         }
         if (owner->readRecord(*child) != kRecordApplied) damaged_ = true;
     }
-    // The imagery record came later: a file without it is whole.
-    if (!children.atEnd())
-        if (auto child = children.next()) {
+    // Our own records may follow, each known by its name; a file without
+    // them is whole.
+    while (auto child = children.next()) {
+        if (recordNameMatches(*child, kTimeLapseRecordName)) {
+            if (timeLapse_ && timeLapse_->readRecord(*child) == kRecordNotMine) damaged_ = true;
+        } else if (recordNameMatches(*child, kImageryRecordName)) {
             RecordOwner* owner = imagery_ ? imagery_ : &keptImagery_;
             if (owner->readRecord(*child) != kRecordApplied) damaged_ = true;
         }
+    }
     return children.overrun() ? kRecordOverrun : kRecordApplied;
 }
 
@@ -90,6 +96,7 @@ std::optional<std::vector<uint8_t>> ConfigurationFile::assemble() {
     w.zeros(12);
     globeSlot()->writeRecord(image);
     musicSlot()->writeRecord(image);
+    if (timeLapse_) timeLapse_->writeRecord(image);
     if (RecordOwner* imagery = imagerySlot()) imagery->writeRecord(image);
     if (image.size() > kMaxFileLength) return std::nullopt;
     return image;

@@ -1,8 +1,9 @@
 // The configuration file "Terranox.ini": a 20-byte head (0, 20, three unused
-// words), then the globe configuration's record "saveconfigglobe", the
-// music configuration's record "saveconfigmp3" and the online imagery's
-// record "saveconfigimagery", found by position. Files from before the
-// imagery record have only the first two; they load unchanged.
+// words), then the globe configuration's record "saveconfigglobe" and the
+// music configuration's record "saveconfigmp3", found by position, and our
+// own records after them, found by name (the saver's time-lapse,
+// "saveconfigtime", then the online imagery's "saveconfigimagery"), which
+// older files lack and older readers pass over.
 #pragma once
 
 #include <cstddef>
@@ -22,6 +23,7 @@ public:
     static constexpr const char* kProductName = "Terranox";
     static constexpr const char* kGlobeRecordName = "saveconfigglobe";
     static constexpr const char* kMusicRecordName = "saveconfigmp3";
+    static constexpr const char* kTimeLapseRecordName = "saveconfigtime";
     static constexpr const char* kImageryRecordName = "saveconfigimagery";
     static constexpr size_t kHeadLength = 20;
     static constexpr size_t kMaxFileLength = 100000;
@@ -30,9 +32,11 @@ public:
     static std::string fileName();
 
     ConfigurationFile();
-    // Any may be null: its record is then kept as read and written back
-    // unchanged, so the file keeps its records in their places.
-    void setOwners(RecordOwner* globe, RecordOwner* music, RecordOwner* imagery = nullptr);
+    // The globe's, the music's or the imagery's may be null: its record is
+    // then kept as read and written back unchanged, so the file keeps its
+    // records in their places. Without a time-lapse owner none is written.
+    void setOwners(RecordOwner* globe, RecordOwner* music, RecordOwner* timeLapse = nullptr,
+                   RecordOwner* imagery = nullptr);
 
     // Reads the shipped default, then the file from the program's home over
     // it: a record the file cannot give (damaged, another layout, missing)
@@ -58,6 +62,7 @@ public:
 private:
     RecordOwner* globe_ = nullptr;
     RecordOwner* music_ = nullptr;
+    RecordOwner* timeLapse_ = nullptr;
     RecordOwner* imagery_ = nullptr;
     int readImage(std::span<const uint8_t> image);
 

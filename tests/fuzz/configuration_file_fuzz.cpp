@@ -1,6 +1,6 @@
 // "Terranox.ini": the head, the globe configuration's record, the music
-// configuration's record with its two lists and the imagery record with its
-// template, read by their owners.
+// configuration's record with its two lists, the time-lapse record and the
+// imagery record with its template, read by their owners.
 // Links: tnx_settings
 #include <cstddef>
 #include <cstdint>

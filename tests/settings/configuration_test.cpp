@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <functional>
 #include <set>
@@ -95,8 +96,9 @@ TEST(GlobeConfigRecord, EachFieldIsReadFromAndWrittenToItsOwnOffset) {
                          c.reserved100, c.graticuleColor, c.graticuleOpacity, c.exaggeration, c.atmosphereColor),
               std::tuple(3, 4, 5u, 22u, 23, 24, 25, 26u, 27, 28, 29u));
     EXPECT_EQ(std::tuple(c.atmosphereOpacity, c.cameraNearKm, c.cameraFarKm, c.cameraProgram, c.cameraSpeed,
-                         c.saturation, c.brightness, c.red, c.green, c.blue, c.reserved[0], c.reserved[7]),
-              std::tuple(30, 31, 32, 2, 34, 35, 36, 37, 38, 39, 40, 47));
+                         c.saturation, c.brightness, c.red, c.green, c.blue, c.cityLights, c.reserved[0],
+                         c.reserved[6]),
+              std::tuple(30, 31, 32, 2, 34, 35, 36, 37, 38, 39, 40, 41, 47));
     std::vector<uint8_t> again;
     g.writeRecord(again);
     EXPECT_EQ(again, bytes);
@@ -269,7 +271,7 @@ TEST_F(ConfigurationLoad, ValuesOutOfRangeKeepTheShippedValueFieldByField) {
     EXPECT_EQ(again.globe().live(), live);
 }
 
-TEST_F(ConfigurationLoad, TheImageryRecordComesThirdAndFilesWithoutItLoadWhole) {
+TEST_F(ConfigurationLoad, TheImageryRecordComesLastAndFilesWithoutItLoadWhole) {
     Configuration& old = load(good_);
     EXPECT_FALSE(old.damaged());
     EXPECT_EQ(old.imagery(), ImagerySettings{});  // first run: the daily layer, online
@@ -277,15 +279,16 @@ TEST_F(ConfigurationLoad, TheImageryRecordComesThirdAndFilesWithoutItLoadWhole) 
     old.imagery() = kept;
     ASSERT_TRUE(old.save());
     const Bytes saved = *io::readWholeFile(home_.file("Terranox.ini"));
-    const size_t at = 20 + io::loadU32(saved.data() + 20) + io::loadU32(saved.data() + 20 + io::loadU32(saved.data() + 20));
-    ASSERT_EQ(saved.size(), at + 4 + 18 + 24 + 56 + 38 + 1);
+    const size_t size = 4 + 18 + 24 + 56 + 38 + 1, at = saved.size() - size;
+    ASSERT_TRUE(recordNameMatches(std::span(saved).subspan(at), "saveconfigimagery"));
     Configuration& back = load(saved);
     EXPECT_FALSE(back.damaged());
     EXPECT_EQ(back.imagery(), kept);
-    // A file kept without owners is written back as it was.
+    // Kept without an owner, the record is written back as it was.
     ConfigurationFile keeper;
     keeper.loadImage(saved);
-    EXPECT_EQ(*keeper.assemble(), saved);
+    const Bytes kept2 = *keeper.assemble();
+    EXPECT_EQ(Bytes(kept2.end() - long(size), kept2.end()), Bytes(saved.end() - long(size), saved.end()));
 
     // Out of range: the layer keeps the default, the size is held in range,
     // a template list that does not fit leaves the template alone.
@@ -299,6 +302,43 @@ TEST_F(ConfigurationLoad, TheImageryRecordComesThirdAndFilesWithoutItLoadWhole) 
     EXPECT_EQ(mended.imagery().cacheMegabytes, ImagerySettings::kMinCacheMegabytes);
     EXPECT_TRUE(mended.imagery().saverOnline);
     EXPECT_EQ(mended.imagery().urlTemplate, "");
+}
+
+// Our additions: the city lights' brightness at offset 160 of the globe
+// block, the saver's time-lapse in a record after the music's. Files
+// without them load unchanged; readers that know only two records pass over it.
+TEST_F(ConfigurationLoad, TimeLapseAndCityLightsKeepOlderFilesWhole) {
+    Configuration& old = load(good_);
+    EXPECT_TRUE(!old.damaged() && old.timeLapse() == 0.0f && old.globe().live().cityLightsFactor() == 1.0f);
+
+    old.setTimeLapse(3600.0f);
+    old.globe().live().cityLights = -40;
+    const Bytes file = *old.file().assemble();
+    EXPECT_EQ(io::loadI32(file.data() + kFixedAt + 160), -40);
+    const Bytes record = {31, 0, 0, 0, 's', 'a', 'v', 'e', 'c', 'o', 'n', 'f', 'i', 'g', 't', 'i', 'm', 'e', 0,
+                          0,  0, 0, 0, 12,  0,   0,   0,   0,   0,    0x61, 0x45};  // 3600.0f
+    const size_t timeAt = size_t(std::search(file.begin(), file.end(), record.begin(), record.end()) - file.begin());
+    ASSERT_LT(timeAt, file.size());  // after the music's, before the imagery's
+
+    Configuration& again = load(file);
+    EXPECT_TRUE(!again.damaged() && again.timeLapse() == 3600.0f && again.globe().live().cityLights == -40);
+    // A reader of two records sees a whole file.
+    GlobeConfigRecord globe;
+    MusicConfiguration music;
+    MusicConfigRecord musicRecord(music);
+    ConfigurationFile twoRecords;
+    twoRecords.setOwners(&globe, &musicRecord);
+    twoRecords.loadImage(file);
+    EXPECT_TRUE(!twoRecords.damaged() && music.maxFiles == 7);
+    // Another stamp, infinity, 1.7e7 beyond the limit.
+    for (auto [at, value] : {std::pair{size_t(23), uint32_t(13)}, {size_t(27), 0x7F800000u}, {size_t(27), 0x4B800000u}}) {
+        Bytes bad = file;
+        io::storeU32(bad.data() + timeAt + at, value);
+        EXPECT_TRUE(load(bad).damaged() && config_->timeLapse() == 0.0f) << at << ' ' << value;
+    }
+    Bytes outOfRange = file;
+    io::storeI32(outOfRange.data() + kFixedAt + 160, 101);
+    EXPECT_EQ(load(outOfRange).globe().live().cityLights, 0);
 }
 
 }  // namespace
