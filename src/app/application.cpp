@@ -466,6 +466,9 @@ void Application::afterFrame() {
     // a few per frame and asks for more frames until it has them all.
     ++framesPresented_;
     if (framesPresented_ < 6 || (processState().forceRedraw && framesPresented_ < 400)) return;
+    // With --online the picture waits for its view's imagery (--online-wait).
+    auto* view = current_ && current_->core ? dynamic_cast<GlobeView*>(current_->core->scene()) : nullptr;
+    if (view && launch_.online && view->waitForImagery(launch_.onlineWaitSeconds)) return;
     writeSnapshot();
     shutdown();
 }

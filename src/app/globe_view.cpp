@@ -1,5 +1,6 @@
 #include "app/globe_view.h"
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "app/command_line.h"
@@ -65,12 +66,51 @@ GlobeView::GlobeView(gfx::Device& device, float fov, SaverFramework& framework, 
 void GlobeView::startImagery() {
     const settings::ImagerySettings& kept = settings::configuration().imagery();
     const ImageryPlan plan = imageryPlan(launch_, kept, processState().saverMode, std::getenv("TERRANOX_OFFLINE") != nullptr);
+    scene_->setImagery(nullptr);
     imagery_.reset();  // its requests end before the next client starts
     imagery_ = std::make_unique<OnlineImagery>(
         plan, kept.cacheMegabytes, globe::ImageryDiskCache::defaultRoot(std::getenv("XDG_CACHE_HOME"), std::getenv("HOME")));
+    scene_->setImagery(imagery_->loader());
 }
 
-GlobeView::~GlobeView() { settings::OptionsDialog::close(); }
+std::string GlobeView::imageryNote() const {
+    const globe::ImageryOverlay* shown = scene_->imagery();
+    std::string note;
+    if (shown && shown->onScreen()) {
+        const globe::ImagerySource& source = imagery_->loader()->source();
+        const std::string credit = source.nasa() ? source.credit() : "imagery from " + source.host();
+        note = source.daily() ? "Imagery " + globe::isoDate(shown->newestDay()) + ", " + credit : "Imagery: " + credit;
+    }
+    if (imagery_ && !imagery_->status().empty()) note += (note.empty() ? "" : "  |  ") + imagery_->status();
+    return note;
+}
+
+bool GlobeView::waitForImagery(int seconds) {
+    const globe::ImageryOverlay* shown = scene_->imagery();
+    if (!shown) return false;
+    const auto now = std::chrono::steady_clock::now();
+    if (!waitStarted_) waitStarted_ = now;
+    const std::vector<globe::ImageryTileKey> missing = shown->missing();
+    if (missing.empty()) return false;
+    if (now - *waitStarted_ < std::chrono::seconds(seconds)) {
+        processState().forceRedraw = true;
+        return true;
+    }
+    std::string list;
+    for (size_t i = 0; i < missing.size() && i < 12; ++i)
+        list += (i ? ", " : "") + std::to_string(missing[i].level) + "/" + std::to_string(missing[i].row) + "/" +
+                std::to_string(missing[i].column);
+    if (missing.size() > 12) list += ", ...";
+    std::fprintf(stderr, "terranox: online imagery: %zu tile(s) of the view (level/row/column) did not come in %d s: %s%s%s\n",
+                 missing.size(), seconds, list.c_str(), imagery_->status().empty() ? "" : "; ",
+                 imagery_->status().c_str());
+    return false;
+}
+
+GlobeView::~GlobeView() {
+    settings::OptionsDialog::close();
+    scene_->setImagery(nullptr);
+}
 
 globe::SceneClock GlobeView::sceneClockFor(const LaunchOptions& launch, double saverTimeLapse) {
     std::optional<globe::UtcTime> start;
@@ -163,6 +203,8 @@ void GlobeView::advance(float seconds) {
 void GlobeView::draw(gfx::Device& device, float) {
     syncViewOptions();
     scene_->draw(device);
+    // Under the camera line: the imagery's date and credit while it shows.
+    scene_->overlay().infoTexts().setNote(imageryNote());
 }
 
 bool GlobeView::handleMouse(const win::Message& m, bool& holdsDrag) {

@@ -67,6 +67,11 @@ public:
     void preview(const globe::GlobeConfiguration& config);
     // The online imagery of this view (null when it stays offline).
     OnlineImagery* imagery() { return imagery_.get(); }
+    // A snapshot with --online: true while the view's imagery tiles are
+    // still coming and `seconds` have not passed since the first call (more
+    // frames are asked for); at the limit the tiles not got are named on
+    // stderr.
+    bool waitForImagery(int seconds);
 
     // The sky's clock the command line and the saver's settings ask for.
     static globe::SceneClock sceneClockFor(const LaunchOptions& launch, double saverTimeLapse);
@@ -79,6 +84,9 @@ private:
     void placeAtHome(int width, int height, float fov);
     // (Re)starts the online imagery from the run's options and the kept settings.
     void startImagery();
+    // The status line's note: the imagery's date and credit while tiles are
+    // on screen, and what went wrong.
+    std::string imageryNote() const;
 
     SaverFramework& framework_;
     camera::ViewFrustum frustum_;
@@ -91,6 +99,7 @@ private:
     LaunchOptions launch_;
     std::unique_ptr<OnlineImagery> imagery_;
     std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
+    std::optional<std::chrono::steady_clock::time_point> waitStarted_;
 };
 
 }  // namespace tnx::app

@@ -93,6 +93,12 @@ void InfoTexts::setLine(Line l, std::string text) {
     ++linesRevision_;
 }
 
+void InfoTexts::setNote(std::string note) {
+    if (note_ == note) return;
+    note_ = std::move(note);
+    ++linesRevision_;
+}
+
 void InfoTexts::update(const ReadoutInput& in, const CityTable& cities, const CountryTable& countries) {
     // The point below the camera, on the turning globe.
     const double x = in.cameraPosition.x, y = in.cameraPosition.y, z = in.cameraPosition.z;

@@ -82,7 +82,11 @@ public:
     // empties and the city and country lines stay as they were.
     void update(const ReadoutInput& in, const CityTable& cities, const CountryTable& countries);
     const std::string& line(Line l) const { return lines_[size_t(l)]; }
-    // Changes whenever any line changes.
+    // A note under the camera line (the online imagery's credit and date,
+    // or what went wrong with it); empty for none.
+    void setNote(std::string note);
+    const std::string& note() const { return note_; }
+    // Changes whenever any line or the note changes.
     uint32_t linesRevision() const { return linesRevision_; }
     bool pointerOnGlobe() const { return pointerOnGlobe_; }
     // The point under the pointer, for "Add New Site".
@@ -108,6 +112,7 @@ private:
     void setLine(Line l, std::string text);
 
     std::string lines_[kLineCount];
+    std::string note_;
     uint32_t linesRevision_ = 0;
     bool pointerOnGlobe_ = false;
     float siteLongitude_ = 0, siteLatitude_ = 0, siteElevation_ = 0;

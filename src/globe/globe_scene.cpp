@@ -194,8 +194,14 @@ void GlobeScene::applySettings(const GlobeConfiguration& config) {
     atmosphere_.setExaggeration(exaggeration_);
 }
 
+void GlobeScene::setImagery(ImageryLoader* loader) {
+    imagery_ = loader ? std::make_unique<ImageryOverlay>(*loader) : nullptr;
+    app::processState().forceRedraw = true;
+}
+
 void GlobeScene::release() {
     if (terrain_) terrain_->release();
+    if (imagery_) imagery_->release();
     stars_.release();
     if (overlay_) overlay_->release();
     moonTexture_.reset();
@@ -236,12 +242,29 @@ void GlobeScene::drawTerrain(gfx::Device& device) {
     frame.sunDirection = sunDirection(astro_);
     // Lights belong to a night side: none while the globe is lit all round.
     if (lighting_ && view_.cityLights) frame.lightsBrightness = config_.cityLightsFactor();
+    if (imagery_) {
+        ImageryOverlay::View v;
+        // The terrain is turned by pi - spin: the camera as its vertices see it.
+        v.camera = math::transformNormal(frame.cameraPosition, math::matrixRotationY(astro_.spinAngle - kPi));
+        v.radiansPerPixel = 2.0f * std::tan(fov_ / 2) / float(std::max(viewportWidth_, 1));
+        v.gridCells = terrain_->gridWidth() - 1;
+        v.now = imageryClock_;
+        v.fade = !app::processState().snapshotRun;
+        imagery_->beginFrame(device, v);
+        frame.imagery = imagery_.get();
+    }
     terrain_->draw(device, frame);
+    if (imagery_) {
+        imagery_->endFrame();
+        // Fading goes on frame by frame, also in an idle view.
+        if (imagery_->fading()) app::processState().forceRedraw = true;
+    }
     device.setTexture(0, nullptr);
 }
 
 void GlobeScene::advance(float frameSeconds) {
     frameSeconds_ = frameSeconds;
+    imageryClock_ += frameSeconds;
     time_.advance(frameSeconds);
     computeAstronomy(time_.now(), astro_);
     // The Sun as the turning globe sees it (the terrain is turned by pi - spin).

@@ -123,6 +123,10 @@ public:
     bool eclipseVisible(float& hourAngle) const;
     gfx::Texture* moonTexture() const { return moonTexture_.get(); }
     TerrainRenderer* terrain() const { return terrain_.get(); }
+    // Online imagery over the terrain from `loader` (null: none); the loader
+    // must outlive the scene or be unset first.
+    void setImagery(ImageryLoader* loader);
+    ImageryOverlay* imagery() const { return imagery_.get(); }
     geodata::GeoOverlay& overlay() { return *overlay_; }
     geodata::DistanceTool& distanceTool() { return *distance_; }
     const geodata::BoundaryStore& boundaries() const { return *boundaries_; }
@@ -156,6 +160,7 @@ private:
     float exaggeration_ = 0.00001f;
     float cameraDistance_ = 0;
     float frameSeconds_ = 0;
+    double imageryClock_ = 0;  // seconds of frames, for the tiles' fading in
     camera::GlobePick pointer_;
     geodata::SitePoint lastGlobePoint_;  // the last point the pointer had on the globe
     SceneClock time_;
@@ -169,6 +174,7 @@ private:
     // The tile files outlive the terrain renderer that reads them.
     TileFileSet tileFiles_;
     std::unique_ptr<TerrainRenderer> terrain_;
+    std::unique_ptr<ImageryOverlay> imagery_;
     std::unique_ptr<geodata::GeoOverlay> overlay_;
     std::unique_ptr<geodata::BoundaryStore> boundaries_;
     std::unique_ptr<geodata::ZoneTree> zones_;

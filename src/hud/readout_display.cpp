@@ -8,11 +8,14 @@ int ReadoutDisplay::apply(const geodata::InfoTexts& texts, BrowserPresenter* pre
         anyLines_ = true;
         linesRevision_ = texts.linesRevision();
         for (int i = 0; i < geodata::InfoTexts::kLineCount; ++i) {
-            const std::string& text = texts.line(geodata::InfoTexts::Line(i));
+            std::string text = texts.line(geodata::InfoTexts::Line(i));
+            // The note goes under the camera line, the element's two lines.
+            const bool noted = i == geodata::InfoTexts::kCamera && !texts.note().empty();
+            if (noted) text += '\0' + texts.note();
             if (text == shown_[size_t(i)]) continue;
             HudElement* e = root_.findById(kElements[size_t(i)]);
             if (!e) continue;
-            e->setText(text, kTextOptions);
+            e->setText(text, noted ? 2 : kTextOptions);
             shown_[size_t(i)] = text;
             ++laidOut;
         }

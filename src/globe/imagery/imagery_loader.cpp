@@ -34,14 +34,6 @@ std::string ImageryLoader::cacheName(const ImageryTileKey& key, int day) const {
            std::to_string(key.level) + '/' + std::to_string(key.row) + '/' + std::to_string(key.column) + ".jpg";
 }
 
-std::string ImageryLoader::host() const {
-    const std::string& t = source_.urlTemplate();
-    const size_t from = t.find("://");
-    if (from == std::string::npos) return t;
-    const size_t to = t.find('/', from + 3);
-    return t.substr(from + 3, to == std::string::npos ? std::string::npos : to - from - 3);
-}
-
 double ImageryLoader::pause(int failures) const {
     return std::min(limits_.longestPause, 2.0 * std::ldexp(1.0, std::clamp(failures, 1, 30) - 1));
 }
@@ -210,7 +202,7 @@ void ImageryLoader::fail(const RequestId& id, Request& r, const std::string& why
         pauseUntil_ = std::max(pauseUntil_, now + pause(serverFailures_));
         until = std::max(until, pauseUntil_);
     }
-    status_ = "Online imagery: " + (unreachable ? host() + " cannot be reached (" + why + ")" : why) +
+    status_ = "Online imagery: " + (unreachable ? source_.host() + " cannot be reached (" + why + ")" : why) +
               "; trying again in " + std::to_string(int(std::ceil(until - now))) + " s";
     // Meanwhile the cache serves what it holds: an earlier day stands in.
     if (source_.daily() && !r.standInAsked && !held_.count(id.first)) {

@@ -118,7 +118,6 @@ private:
     bool accept(const ImageryTileKey& key, int day, ImageryImage image);
     void trimMemory();
     double pause(int failures) const;
-    std::string host() const;
 
     ImagerySource source_;
     net::HttpClient* http_;

@@ -164,6 +164,13 @@ std::string ImagerySource::url(const ImageryTileKey& key, int day) const {
     return out;
 }
 
+std::string ImagerySource::host() const {
+    const size_t from = template_.find("://");
+    if (from == std::string::npos) return template_;
+    const size_t to = template_.find('/', from + 3);
+    return template_.substr(from + 3, to == std::string::npos ? std::string::npos : to - from - 3);
+}
+
 std::string ImagerySource::cacheFolder() const {
     // FNV-1a over what tells two sources' tiles apart.
     const ImageryLayerInfo& info = imageryLayerInfo(layer_);

@@ -55,6 +55,8 @@ public:
     // The credit shown while its tiles are on screen (empty for others).
     const char* credit() const { return nasa_ ? kNasaCredit : ""; }
     const std::string& urlTemplate() const { return template_; }
+    // The server's name (host and port) from the template.
+    std::string host() const;
 
     // The URL of a tile; `day` (days since 1970) only matters for daily
     // sources.

@@ -642,7 +642,13 @@ void TerrainRenderer::emitRoot(gfx::Device& device, int v, int row, int column, 
     vertexGrid_.clear();
     indices_.clear();
     emit(v, row, column, patch, (patch.field[kFlags] & kThroughChildren) != 0);
-    submit(device);
+    if (imagery_ && imagery_->active()) {
+        imagery_->takePatch(vertices_, vertexGrid_, indices_, builtIn_);
+        submit(device, builtIn_);
+        imagery_->drawPatch(device, vertices_);
+    } else {
+        submit(device, indices_);
+    }
     if (lightsPass_.active() && !indices_.empty() && lightsPass_.prepare(vertices_)) {
         // Only patches reaching the night side build lights textures.
         const BoundTexture night = lights_->textureFor(finest, cx, cy);
@@ -658,14 +664,14 @@ void TerrainRenderer::emitRoot(gfx::Device& device, int v, int row, int column, 
     }
 }
 
-void TerrainRenderer::submit(gfx::Device& device) {
-    if (indices_.empty()) return;
+void TerrainRenderer::submit(gfx::Device& device, const std::vector<uint16_t>& indices) {
+    if (indices.empty()) return;
     device.setTexture(0, texture_.texture);
     device.drawIndexedPrimitiveUP(gfx::PrimitiveType::TriangleList, 0, uint32_t(vertices_.size()),
-                                  uint32_t(indices_.size() / 3), indices_.data(), vertices_.data(),
+                                  uint32_t(indices.size() / 3), indices.data(), vertices_.data(),
                                   sizeof(TerrainVertex));
     ++counters_.patchesDrawn;
-    counters_.triangles += int(indices_.size() / 3);
+    counters_.triangles += int(indices.size() / 3);
     counters_.vertices += int(vertices_.size());
     counters_.maxPatchVertices = std::max(counters_.maxPatchVertices, int(vertices_.size()));
 }
@@ -693,6 +699,7 @@ bool TerrainRenderer::drawPatch(gfx::Device& device, int v, int row, int column)
 
 void TerrainRenderer::draw(gfx::Device& device, const TerrainFrame& frame) {
     counters_ = {};
+    imagery_ = frame.imagery;
     if (++frame_ == 0) frame_ = 1;
     world_ = device.transform(gfx::TransformType::World);
     camera_ = frame.cameraPosition;

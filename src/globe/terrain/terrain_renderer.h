@@ -16,6 +16,7 @@
 
 #include "camera/view_frustum.h"
 #include "globe/terrain/elevation_source.h"
+#include "globe/terrain/imagery_overlay.h"
 #include "globe/terrain/night_lights_cache.h"
 #include "globe/terrain/night_lights_pass.h"
 #include "globe/terrain/patch_level.h"
@@ -46,6 +47,7 @@ struct TerrainFrame {
     int detailStartLevel = 0;                   // TerrainRenderer::detailStartLevel()
     math::Vec3 sunDirection{-1, 0, 0};          // world space, toward the Sun
     float lightsBrightness = 0;                 // the city lights: 1 as the image has them, 0 off
+    ImageryOverlay* imagery = nullptr;          // online imagery (begun for this frame), or none
 };
 
 struct TerrainCounters {
@@ -147,7 +149,7 @@ private:
     void emitRoot(gfx::Device& device, int v, int row, int column, Patch& patch);
     void emit(int v, int row, int column, Patch& patch, bool through);
     uint16_t vertexAt(int x, int y);
-    void submit(gfx::Device& device);
+    void submit(gfx::Device& device, const std::vector<uint16_t>& indices);
 
     // Sources and caches.
     std::unique_ptr<ElevationCache> ownedCache_;
@@ -196,6 +198,8 @@ private:
     std::vector<TerrainVertex> vertices_;
     std::vector<std::pair<int, int>> vertexGrid_;  // grid sample of each vertex
     std::vector<uint16_t> indices_;
+    std::vector<uint16_t> builtIn_;     // the triangles the imagery leaves to the built-in texture
+    ImageryOverlay* imagery_ = nullptr;  // this frame's
     int rootX_ = 0, rootY_ = 0, rootColShift_ = 0, rootRowShift_ = 0;
     BoundTexture texture_;
 };
