@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <iterator>
 
 #include "globe/terrain/terrain_renderer.h"
 
@@ -12,30 +13,6 @@ namespace {
 
 constexpr size_t kMostTiles = 64;  // a triangle across more is left to the built-in texture
 constexpr double kDegrees = 180.0 / 3.14159265358979323846;
-constexpr double kEdge = 1e-9;  // degrees: a corner on a tile's edge is inside
-
-// Keeps the part of a polygon where `inside` holds, cutting its edges where
-// `side` (linear along an edge) crosses zero.
-template <class Side>
-void clipBy(std::vector<ImageryOverlayCorner>& poly, Side side) {
-    std::vector<ImageryOverlayCorner> out;
-    out.reserve(poly.size() + 2);
-    for (size_t i = 0; i < poly.size(); ++i) {
-        const auto& a = poly[i];
-        const auto& b = poly[(i + 1) % poly.size()];
-        const double sa = side(a), sb = side(b);
-        if (sa >= 0) out.push_back(a);
-        if ((sa >= 0) != (sb >= 0)) {
-            const double t = sa / (sa - sb);
-            ImageryOverlayCorner c;
-            c.lon = a.lon + t * (b.lon - a.lon);
-            c.lat = a.lat + t * (b.lat - a.lat);
-            for (int k = 0; k < 3; ++k) c.w[k] = float(a.w[k] + t * (b.w[k] - a.w[k]));
-            out.push_back(c);
-        }
-    }
-    poly.swap(out);
-}
 
 }  // namespace
 
@@ -119,16 +96,22 @@ ImageryOverlay::Batch& ImageryOverlay::batch(const ImageryTileKey& key, Shown* s
 }
 
 void ImageryOverlay::texcoords(TerrainVertex& v, const ImageryTileKey& key, double lon, double lat) const {
-    // The tile's full span (its texels), also where the world cuts it.
-    const double span = loader_.source().grid().tileDegrees(key.level);
-    v.u0 = float((lon - (-180.0 + key.column * span)) / span);
-    v.v0 = float(((90.0 - key.row * span) - lat) / span);
+    const ImageryTileGrid& grid = loader_.source().grid();
+    // The tile's full span for its texels; the part inside the world (the
+    // last column and row are cut there) for its mask, whose inner half is
+    // opaque.
+    const double span = grid.tileDegrees(key.level);
+    const double west = -180.0 + key.column * span, north = 90.0 - key.row * span;
+    v.u0 = float((lon - west) / span);
+    v.v0 = float((north - lat) / span);
+    const GeoBox b = grid.bounds(key);
+    v.u1 = float(0.25 + 0.5 * (lon - b.west) / (b.east - b.west));
+    v.v1 = float(0.25 + 0.5 * (b.north - lat) / (b.north - b.south));
 }
 
 void ImageryOverlay::takePatch(const std::vector<TerrainVertex>& vertices, const std::vector<std::pair<int, int>>& grid,
                                const std::vector<uint16_t>& indices, std::vector<uint16_t>& builtIn) {
     batches_.clear();
-    underPieces_.clear();
     builtIn.clear();
     if (!active_ || grid.size() != vertices.size()) {
         builtIn = indices;
@@ -144,6 +127,7 @@ void ImageryOverlay::takePatch(const std::vector<TerrainVertex>& vertices, const
         const TerrainVertex& v = vertices[i];
         distance_[i] = math::length(math::Vec3{v.x, v.y, v.z} - view_.camera);
     }
+    std::vector<std::pair<ImageryTileKey, Shown*>> crossed;
     for (size_t t = 0; t + 2 < indices.size(); t += 3) {
         const uint16_t* tri = &indices[t];
         const float nearest = std::min({distance_[tri[0]], distance_[tri[1]], distance_[tri[2]]});
@@ -174,93 +158,31 @@ void ImageryOverlay::takePatch(const std::vector<TerrainVertex>& vertices, const
         };
         while (level > sharpest_ && across(level) > double(kMostTiles)) --level;
         level = std::min(level, sharp);
-        for (const ImageryTileKey& k : tiles.tilesCovering(box, level, kMostTiles)) {
+        const std::vector<ImageryTileKey> covering = tiles.tilesCovering(box, level, kMostTiles);
+        if (covering.size() >= kMostTiles) {
+            builtIn.insert(builtIn.end(), tri, tri + 3);
+            continue;
+        }
+        for (const ImageryTileKey& k : covering) {
             auto [it, fresh] = wanted_.emplace(k, nearest);
             if (!fresh) it->second = std::min(it->second, nearest);
         }
+        // The tiles it lies in at the finest level there is one for.
         const double clon = (lonLat_[tri[0]].first + lonLat_[tri[1]].first + lonLat_[tri[2]].first) / 3;
         const double clat = (lonLat_[tri[0]].second + lonLat_[tri[1]].second + lonLat_[tri[2]].second) / 3;
-        const auto [key, shown] = drawable(tiles.tileAt(clon, clat, level));
-        if (!shown) {
-            builtIn.insert(builtIn.end(), tri, tri + 3);
-            continue;
+        const ImageryTileKey key = drawable(tiles.tileAt(clon, clat, level)).first;
+        crossed.clear();
+        bool solid = true;
+        for (const ImageryTileKey& k : tiles.tilesCovering(box, key.level, kMostTiles)) {
+            auto it = shown_.find(k);
+            Shown* s = it != shown_.end() && it->second.texture ? &it->second : nullptr;
+            solid = solid && s && s->opaque && alphaOf(*s) >= 1.0f;
+            if (s) crossed.emplace_back(k, s);
         }
-        const GeoBox b = tiles.bounds(key);
-        const bool inside = box.west >= b.west - kEdge && box.east <= b.east + kEdge && box.south >= b.south - kEdge &&
-                            box.north <= b.north + kEdge;
-        if (inside) {
-            Batch& into = batch(key, shown);
-            if (shown->opaque && alphaOf(*shown) >= 1.0f) {
-                into.own.insert(into.own.end(), tri, tri + 3);
-            } else {
-                into.over.insert(into.over.end(), tri, tri + 3);
-                builtIn.insert(builtIn.end(), tri, tri + 3);
-            }
-            continue;
-        }
-        const std::vector<ImageryTileKey> crossed = tiles.tilesCovering(box, key.level, kMostTiles);
-        if (crossed.size() >= kMostTiles) {
-            builtIn.insert(builtIn.end(), tri, tri + 3);
-            continue;
-        }
-        cut(tri, vertices, crossed);
-    }
-}
-
-void ImageryOverlay::cut(const uint16_t* tri, const std::vector<TerrainVertex>& vertices,
-                         const std::vector<ImageryTileKey>& tiles) {
-    const ImageryTileGrid& grid = loader_.source().grid();
-    const TerrainVertex* corner[3] = {&vertices[tri[0]], &vertices[tri[1]], &vertices[tri[2]]};
-    std::vector<ImageryOverlayCorner> poly;
-    std::vector<TerrainVertex> piece;
-    for (const ImageryTileKey& key : tiles) {
-        const GeoBox b = grid.bounds(key);
-        poly.assign(3, {});
-        for (int k = 0; k < 3; ++k) {
-            poly[size_t(k)].lon = lonLat_[tri[k]].first;
-            poly[size_t(k)].lat = lonLat_[tri[k]].second;
-            poly[size_t(k)].w[k] = 1;
-        }
-        clipBy(poly, [&](const ImageryOverlayCorner& c) { return c.lon - b.west; });
-        clipBy(poly, [&](const ImageryOverlayCorner& c) { return b.east - c.lon; });
-        clipBy(poly, [&](const ImageryOverlayCorner& c) { return c.lat - b.south; });
-        clipBy(poly, [&](const ImageryOverlayCorner& c) { return b.north - c.lat; });
-        if (poly.size() < 3) continue;
-        // The piece as the built-in pass would draw it: everything weighed
-        // from the triangle's corners.
-        piece.clear();
-        for (const ImageryOverlayCorner& c : poly) {
-            TerrainVertex v{};
-            for (int k = 0; k < 3; ++k) {
-                v.x += c.w[k] * corner[k]->x;
-                v.y += c.w[k] * corner[k]->y;
-                v.z += c.w[k] * corner[k]->z;
-                v.nx += c.w[k] * corner[k]->nx;
-                v.ny += c.w[k] * corner[k]->ny;
-                v.nz += c.w[k] * corner[k]->nz;
-                v.u0 += c.w[k] * corner[k]->u0;
-                v.v0 += c.w[k] * corner[k]->v0;
-            }
-            const float len = std::sqrt(v.nx * v.nx + v.ny * v.ny + v.nz * v.nz);
-            v.nx /= len;
-            v.ny /= len;
-            v.nz /= len;
-            v.diffuse = 0xFFFFFFFFu;
-            piece.push_back(v);
-        }
-        auto it = shown_.find(key);
-        Shown* shown = it != shown_.end() && it->second.texture ? &it->second : nullptr;
-        const bool alone = shown && shown->opaque && alphaOf(*shown) >= 1.0f;
-        std::vector<TerrainVertex>* into = &underPieces_;
-        if (shown) into = alone ? &batch(key, shown).pieces : &batch(key, shown).blendPieces;
-        if (shown && !alone)
-            for (size_t i = 1; i + 1 < piece.size(); ++i) underPieces_.insert(underPieces_.end(), {piece[0], piece[i], piece[i + 1]});
-        for (size_t i = 1; i + 1 < piece.size(); ++i) {
-            for (size_t j : {size_t(0), i, i + 1}) {
-                TerrainVertex v = piece[j];
-                if (shown) texcoords(v, key, poly[j].lon, poly[j].lat);
-                into->push_back(v);
-            }
+        if (crossed.empty() || !solid) builtIn.insert(builtIn.end(), tri, tri + 3);
+        for (const auto& [k, s] : crossed) {
+            std::vector<uint16_t>& into = solid ? batch(k, s).own : batch(k, s).over;
+            into.insert(into.end(), tri, tri + 3);
         }
     }
 }
@@ -292,59 +214,92 @@ void drawBlended(gfx::Device& device, bool blended, Draw draw) {
 
 }  // namespace
 
-void ImageryOverlay::drawList(gfx::Device& device, const std::vector<TerrainVertex>& list, bool blended) {
+void ImageryOverlay::drawBatch(gfx::Device& device, const std::vector<TerrainVertex>& vertices, const Batch& b,
+                               bool blended) {
+    const std::vector<uint16_t>& list = blended ? b.over : b.own;
     if (list.empty()) return;
+    const uint32_t diffuse = (uint32_t(std::lround(alphaOf(*b.shown) * 255.0f)) << 24) | 0xFFFFFFu;
+    remap_.assign(vertices.size(), -1);
+    local_.clear();
+    localIndices_.clear();
+    for (uint16_t i : list) {
+        if (remap_[i] < 0) {
+            remap_[i] = int32_t(local_.size());
+            TerrainVertex v = vertices[i];
+            texcoords(v, b.key, lonLat_[i].first, lonLat_[i].second);
+            if (blended) v.diffuse = diffuse;
+            local_.push_back(v);
+        }
+        localIndices_.push_back(uint16_t(remap_[i]));
+    }
     drawBlended(device, blended, [&] {
-        device.drawPrimitiveUP(gfx::PrimitiveType::TriangleList, uint32_t(list.size() / 3), list.data(),
-                               sizeof(TerrainVertex));
+        device.drawIndexedPrimitiveUP(gfx::PrimitiveType::TriangleList, 0, uint32_t(local_.size()),
+                                      uint32_t(localIndices_.size() / 3), localIndices_.data(), local_.data(),
+                                      sizeof(TerrainVertex));
     });
+    (blended ? counters_.overTriangles : counters_.ownTriangles) += int(list.size() / 3);
 }
 
 void ImageryOverlay::drawPatch(gfx::Device& device, const std::vector<TerrainVertex>& vertices) {
-    if (batches_.empty() && underPieces_.empty()) return;
-    gfx::Texture* surface = device.texture(0);  // the built-in texture of the patch
-    drawList(device, underPieces_, false);
-    for (Batch& b : batches_) {
-        b.shown->lastFrame = frame_;
-        newestDay_ = std::max(newestDay_, b.shown->day);
-        const float alpha = alphaOf(*b.shown);
-        fading_ = fading_ || alpha < 1.0f;
-        device.setTexture(0, b.shown->texture.get());
-        for (bool blended : {false, true}) {
-            // The patch's own vertices with the tile's texture coordinates.
-            const std::vector<uint16_t>& list = blended ? b.over : b.own;
-            if (!list.empty()) {
-                remap_.assign(vertices.size(), -1);
-                local_.clear();
-                localIndices_.clear();
-                const uint32_t diffuse = (uint32_t(std::lround(alpha * 255.0f)) << 24) | 0xFFFFFFu;
-                for (uint16_t i : list) {
-                    if (remap_[i] < 0) {
-                        remap_[i] = int32_t(local_.size());
-                        TerrainVertex v = vertices[i];
-                        texcoords(v, b.key, lonLat_[i].first, lonLat_[i].second);
-                        if (blended) v.diffuse = diffuse;
-                        local_.push_back(v);
-                    }
-                    localIndices_.push_back(uint16_t(remap_[i]));
+    if (batches_.empty()) return;
+    using gfx::RenderState;
+    using gfx::TextureStageState;
+    if (!mask_) {
+        mask_ = device.createTexture(4, 4, 1, gfx::Format::A8R8G8B8, gfx::Pool::Default);
+        gfx::LockedRect rect;
+        if (mask_ && !gfx::failed(mask_->lock(0, rect))) {
+            for (int y = 0; y < 4; ++y)
+                for (int x = 0; x < 4; ++x) {
+                    const uint32_t texel = (x == 1 || x == 2) && (y == 1 || y == 2) ? 0xFFFFFFFFu : 0x00FFFFFFu;
+                    std::memcpy(rect.bits + y * rect.pitch + x * 4, &texel, 4);
                 }
-                drawBlended(device, blended, [&] {
-                    device.drawIndexedPrimitiveUP(gfx::PrimitiveType::TriangleList, 0, uint32_t(local_.size()),
-                                                  uint32_t(localIndices_.size() / 3), localIndices_.data(),
-                                                  local_.data(), sizeof(TerrainVertex));
-                });
-            }
-            std::vector<TerrainVertex>& pieces = blended ? b.blendPieces : b.pieces;
-            if (blended)
-                for (TerrainVertex& v : pieces) v.diffuse = (uint32_t(std::lround(alpha * 255.0f)) << 24) | 0xFFFFFFu;
-            drawList(device, pieces, blended);
-            const int n = int((list.size() + pieces.size()) / 3);
-            (blended ? counters_.overTriangles : counters_.ownTriangles) += n;
+            mask_->unlock(0);
         }
     }
+    // Stage 1: the mask's alpha, sharp, clamped; what lies outside the tile
+    // is not drawn at all.
+    gfx::Texture* surface = device.texture(0);
+    gfx::Texture* stage1 = device.texture(1);
+    const TextureStageState kept[] = {TextureStageState::ColorOp,   TextureStageState::ColorArg1,
+                                      TextureStageState::ColorArg2, TextureStageState::AlphaOp,
+                                      TextureStageState::AlphaArg1, TextureStageState::AlphaArg2,
+                                      TextureStageState::AddressU,  TextureStageState::AddressV,
+                                      TextureStageState::MagFilter, TextureStageState::MinFilter,
+                                      TextureStageState::MipFilter, TextureStageState::TexCoordIndex};
+    uint32_t saved[std::size(kept)];
+    for (size_t i = 0; i < std::size(kept); ++i) saved[i] = device.textureStageState(1, kept[i]);
+    const uint32_t alphaTest = device.renderState(RenderState::AlphaTestEnable);
+    const uint32_t alphaFunc = device.renderState(RenderState::AlphaFunc), alphaRef = device.renderState(RenderState::AlphaRef);
+    device.setTexture(1, mask_.get());
+    device.setTextureStageState(1, TextureStageState::ColorOp, gfx::kTopSelectArg2);
+    device.setTextureStageState(1, TextureStageState::ColorArg2, gfx::kTaCurrent);
+    device.setTextureStageState(1, TextureStageState::AlphaOp, gfx::kTopModulate);
+    device.setTextureStageState(1, TextureStageState::AlphaArg1, gfx::kTaTexture);
+    device.setTextureStageState(1, TextureStageState::AlphaArg2, gfx::kTaCurrent);
+    device.setTextureStageState(1, TextureStageState::AddressU, gfx::kTaddressClamp);
+    device.setTextureStageState(1, TextureStageState::AddressV, gfx::kTaddressClamp);
+    device.setTextureStageState(1, TextureStageState::MagFilter, gfx::kTexfPoint);
+    device.setTextureStageState(1, TextureStageState::MinFilter, gfx::kTexfPoint);
+    device.setTextureStageState(1, TextureStageState::MipFilter, gfx::kTexfNone);
+    device.setTextureStageState(1, TextureStageState::TexCoordIndex, 1);
+    device.setRenderState(RenderState::AlphaTestEnable, 1);
+    device.setRenderState(RenderState::AlphaFunc, gfx::kCmpGreater);
+    device.setRenderState(RenderState::AlphaRef, 0);
+    for (bool blended : {false, true})
+        for (const Batch& b : batches_) {
+            b.shown->lastFrame = frame_;
+            newestDay_ = std::max(newestDay_, b.shown->day);
+            fading_ = fading_ || alphaOf(*b.shown) < 1.0f;
+            device.setTexture(0, b.shown->texture.get());
+            drawBatch(device, vertices, b, blended);
+        }
+    device.setRenderState(RenderState::AlphaRef, alphaRef);
+    device.setRenderState(RenderState::AlphaFunc, alphaFunc);
+    device.setRenderState(RenderState::AlphaTestEnable, alphaTest);
+    for (size_t i = 0; i < std::size(kept); ++i) device.setTextureStageState(1, kept[i], saved[i]);
+    device.setTexture(1, stage1);
     device.setTexture(0, surface);
     batches_.clear();
-    underPieces_.clear();
 }
 
 void ImageryOverlay::endFrame() {
@@ -376,6 +331,7 @@ void ImageryOverlay::endFrame() {
 void ImageryOverlay::release() {
     shown_.clear();
     staging_.reset();
+    mask_.reset();
 }
 
 bool ImageryOverlay::complete() const { return missing().empty(); }

@@ -3,15 +3,14 @@
 // a pixel) each triangle asks for the imagery tile whose pixels come
 // closest to the screen's, and is drawn with the finest such tile the
 // loader has (an earlier, coarser one while the right one is on its way).
-// A triangle wholly inside an opaque tile that has faded in is drawn with
-// the tile alone; one inside a tile still fading in (or with places
-// without data) keeps the built-in texture and gets the tile blended over
-// it through the same vertices, so both lie at exactly the same depth. A
-// triangle across tile edges is cut into a piece per tile, each drawn as
-// the whole triangle would be (a tile not there yet leaves its piece to the
-// built-in texture). The same vertices, normals and material as the
-// built-in pass give the same lighting and night side; the city lights are
-// added over both afterwards.
+// A triangle lying in opaque tiles that have faded in is drawn with the
+// tiles alone; one where a tile is missing, still fading in or has places
+// without data keeps the built-in texture and gets the tiles blended over
+// it. A triangle across tile edges is drawn once per tile, each time with a
+// mask (a second texture, clamped) that leaves out what lies outside that
+// tile. Every pass uses the patch's own vertices, so all of them, the city
+// lights' included, lie at exactly the same depth, and the same normals
+// and material give the same lighting and night side.
 #pragma once
 
 #include <cstdint>
@@ -28,12 +27,6 @@ namespace tnx::globe {
 
 struct TerrainVertex;
 
-// A corner of a triangle cut at a tile's edges: where it lies and its
-// weights of the triangle's three corners.
-struct ImageryOverlayCorner {
-    double lon = 0, lat = 0;
-    float w[3] = {0, 0, 0};
-};
 
 class ImageryOverlay {
 public:
@@ -97,24 +90,21 @@ private:
         double since = 0;  // when it was uploaded
         uint64_t lastFrame = 0;
     };
-    // One tile's share of the patch being drawn.
+    // One tile's share of the patch being drawn (triangles of the patch).
     struct Batch {
         ImageryTileKey key;
         Shown* shown = nullptr;
-        std::vector<uint16_t> own;    // triangles of the patch, the tile alone
-        std::vector<uint16_t> over;   // triangles of the patch, blended over the built-in texture
-        std::vector<TerrainVertex> pieces;       // cut triangles, the tile alone
-        std::vector<TerrainVertex> blendPieces;  // cut triangles, blended over their built-in copy
+        std::vector<uint16_t> own;   // the tiles alone
+        std::vector<uint16_t> over;  // blended over the built-in texture
     };
     float alphaOf(const Shown& s) const;
     bool magnified(double degreesPerPixel) const { return degreesPerPixel < builtInTexel_; }
     // The finest uploaded tile at or above `key` sharper than the built-in texture.
     std::pair<ImageryTileKey, Shown*> drawable(ImageryTileKey key);
     Batch& batch(const ImageryTileKey& key, Shown* shown);
-    // Cuts a triangle at the edges of the tiles of `level` it crosses.
-    void cut(const uint16_t* tri, const std::vector<TerrainVertex>& vertices, const std::vector<ImageryTileKey>& tiles);
-    void drawList(gfx::Device& device, const std::vector<TerrainVertex>& list, bool blended);
+    // The tile's texture coordinates (set 0) and its mask's (set 1).
     void texcoords(TerrainVertex& v, const ImageryTileKey& key, double lon, double lat) const;
+    void drawBatch(gfx::Device& device, const std::vector<TerrainVertex>& vertices, const Batch& b, bool blended);
     bool upload(gfx::Device& device, const ImageryTileKey& key, const ImageryTile& tile);
 
     ImageryLoader& loader_;
@@ -129,7 +119,7 @@ private:
     std::vector<std::pair<double, double>> lonLat_;  // per vertex of the patch
     std::vector<float> distance_;
     std::vector<Batch> batches_;
-    std::vector<TerrainVertex> underPieces_;  // cut triangles the built-in texture draws
+    std::unique_ptr<gfx::Texture> mask_;  // 4 x 4: the inner 2 x 2 opaque
     std::vector<int32_t> remap_;
     std::vector<TerrainVertex> local_;
     std::vector<uint16_t> localIndices_;
