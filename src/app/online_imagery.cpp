@@ -10,7 +10,7 @@ OnlineImagery::OnlineImagery(const ImageryPlan& plan, int cacheMegabytes, const 
     if (!plan.online) return;
     auto source = globe::ImagerySource::make(plan.urlTemplate, plan.layer, error_);
     if (!source) {
-        error_ = "Online imagery: " + error_;
+        error_ = "Imagery: " + error_;
         return;
     }
     net::HttpLimits limits;

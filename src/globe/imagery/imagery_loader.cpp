@@ -132,12 +132,12 @@ void ImageryLoader::onHttp(net::HttpResult& result, double now) {
     const TileAnswer a = classifyTileResponse(result.status, {}, source_.grid().tilePixels());
     if (a.outcome == TileOutcome::Missing) {
         ++counters_.missing;
-        if (status_.find("cannot be reached") != std::string::npos) status_.clear();
+        if (status_.find(" unreachable ") != std::string::npos) status_.clear();
         advance(it->second);
     } else if (result.status == 0) {
         fail(ticket.id, it->second, result.error.empty() ? a.reason : result.error, now, true);
     } else {
-        fail(ticket.id, it->second, "the server answered " + a.reason, now, false);
+        fail(ticket.id, it->second, "server answered " + a.reason, now, false);
     }
 }
 
@@ -161,7 +161,7 @@ void ImageryLoader::onWorker(ImageryWorker::Result& result, double now) {
         else advance(it->second);
         return;
     }
-    if (!result.diskError.empty()) diskStatus_ = "Online imagery: tiles are not kept on disk (" + result.diskError + ")";
+    if (!result.diskError.empty()) diskStatus_ = "Imagery not kept on disk: " + result.diskError;
     else if (result.kept) diskStatus_.clear();
     switch (result.answer.outcome) {
         case TileOutcome::Tile:
@@ -177,7 +177,7 @@ void ImageryLoader::onWorker(ImageryWorker::Result& result, double now) {
             if (it != requests_.end()) advance(it->second);
             break;
         default:
-            if (it != requests_.end()) fail(ticket.id, it->second, "the server sent " + result.answer.reason, now, false);
+            if (it != requests_.end()) fail(ticket.id, it->second, "server sent " + result.answer.reason, now, false);
             break;
     }
 }
@@ -202,8 +202,8 @@ void ImageryLoader::fail(const RequestId& id, Request& r, const std::string& why
         pauseUntil_ = std::max(pauseUntil_, now + pause(serverFailures_));
         until = std::max(until, pauseUntil_);
     }
-    status_ = "Online imagery: " + (unreachable ? source_.host() + " cannot be reached (" + why + ")" : why) +
-              "; trying again in " + std::to_string(int(std::ceil(until - now))) + " s";
+    status_ = "Imagery: " + (unreachable ? source_.host() + " unreachable (" + why + ")" : why) + ", next try in " +
+              std::to_string(int(std::ceil(until - now))) + " s";
     // Meanwhile the cache serves what it holds: an earlier day stands in.
     if (source_.daily() && !r.standInAsked && !held_.count(id.first)) {
         r.standInAsked = true;

@@ -170,10 +170,10 @@ void ImageryOverlay::takePatch(const std::vector<TerrainVertex>& vertices, const
         // The tiles it lies in at the finest level there is one for.
         const double clon = (lonLat_[tri[0]].first + lonLat_[tri[1]].first + lonLat_[tri[2]].first) / 3;
         const double clat = (lonLat_[tri[0]].second + lonLat_[tri[1]].second + lonLat_[tri[2]].second) / 3;
-        const ImageryTileKey key = drawable(tiles.tileAt(clon, clat, level)).first;
+        const auto [key, found] = drawable(tiles.tileAt(clon, clat, level));
         crossed.clear();
         bool solid = true;
-        for (const ImageryTileKey& k : tiles.tilesCovering(box, key.level, kMostTiles)) {
+        for (const ImageryTileKey& k : tiles.tilesCovering(box, found ? key.level : level, kMostTiles)) {
             auto it = shown_.find(k);
             Shown* s = it != shown_.end() && it->second.texture ? &it->second : nullptr;
             solid = solid && s && s->opaque && alphaOf(*s) >= 1.0f;

@@ -1,0 +1,157 @@
+// Online imagery on a patch: which triangles the tiles take, the level
+// asked for, the per-frame upload limit, the mask across a tile's edge and
+// the device's states left as they were.
+#include "globe/terrain/imagery_overlay.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <thread>
+
+#include "globe/image/test_jpeg.h"
+#include "globe/terrain/terrain_renderer.h"
+#include "platform/gfx/recording_device.h"
+#include "platform/io/byte_io.h"
+#include "support/test_home.h"
+
+namespace tnx::globe {
+namespace {
+
+constexpr int kCells = 8192;  // 0.044 degrees a built-in texel
+constexpr int kY = 3160;      // 48.9 N
+constexpr int kEdgeX = 4147;  // the level 7 tiles 80 and 81 (the cloud-free layer's finest) meet at 2.25 E, x 4147.2
+
+math::Vec3 gridPoint(double x, double y, float height) {
+    const double a = 2 * M_PI * y / kCells, b = 2 * M_PI * x / kCells;
+    const float r = TerrainRenderer::kGlobeRadius + height;
+    return {float(r * std::sin(a) * std::cos(b)), float(-r * std::cos(a)), float(r * std::sin(a) * std::sin(b))};
+}
+
+// Two triangles per cell over columns [x0, x1), one row of cells.
+struct Patch {
+    std::vector<TerrainVertex> vertices;
+    std::vector<std::pair<int, int>> grid;
+    std::vector<uint16_t> indices;
+    Patch(int x0, int x1) {
+        for (int y : {kY, kY + 1})
+            for (int x = x0; x <= x1; ++x) {
+                const math::Vec3 p = gridPoint(x, y, 0);
+                vertices.push_back({p.x, p.y, p.z, 0, 1, 0, 0xFFFFFFFF, 0, 0, 0, 0});
+                grid.emplace_back(x, y);
+            }
+        const int n = x1 - x0 + 1;
+        for (int i = 0; i < n - 1; ++i)
+            for (int k : {i, i + n, i + 1, i + 1, i + n, i + n + 1}) indices.push_back(uint16_t(k));
+    }
+};
+
+class ImageryOverlayTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string error;
+        source_ = ImagerySource::make("", settings::ImageryLayer::CloudFree, error);
+        ImageryDiskCache disk(home_.path() / "cache", uint64_t(1) << 30);
+        std::vector<uint8_t> px(512 * 512 * 3, 150);
+        for (int column : {80, 86, 87}) {
+            px[0] = uint8_t(column);
+            disk.store(source_->cacheFolder() + "/static/7/18/" + std::to_string(column) + ".jpg",
+                       test::makeJpeg(px, 512, 512, 3));
+        }
+        loader_ = std::make_unique<ImageryLoader>(*source_, nullptr,
+                                                  std::make_unique<ImageryDiskCache>(home_.path() / "cache", 1u << 30));
+    }
+    ImageryOverlay::View view(float kmUp, double now = 100, bool fade = false, double x = kEdgeX + 2.5) {
+        ImageryOverlay::View v;
+        v.camera = gridPoint(x, kY + 0.5, kmUp / 100);
+        v.radiansPerPixel = 2 * std::tan(0.6f) / 1280;
+        v.gridCells = kCells;
+        v.now = now;
+        v.fade = fade;
+        return v;
+    }
+    // A frame over the patch; then the loader's turn.
+    std::vector<uint16_t> frame(ImageryOverlay& overlay, const Patch& patch, const ImageryOverlay::View& v) {
+        device_.clearRecord();
+        overlay.beginFrame(device_, v);
+        std::vector<uint16_t> builtIn;
+        overlay.takePatch(patch.vertices, patch.grid, patch.indices, builtIn);
+        overlay.drawPatch(device_, patch.vertices);
+        overlay.endFrame();
+        const std::vector<ImageryTileKey> wanted = overlay.missing();
+        for (int i = 0; i < 2000; ++i) {
+            loader_->update(v.now);
+            if (std::all_of(wanted.begin(), wanted.end(), [&](auto& k) { return loader_->settled(k); })) break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return builtIn;
+    }
+    test::TestHome home_;
+    std::optional<ImagerySource> source_;
+    std::unique_ptr<ImageryLoader> loader_;
+    gfx::RecordingDevice device_{1280, 720};
+};
+
+TEST_F(ImageryOverlayTest, TilesTakeTheTrianglesTheyCoverAndLeaveTheRestToTheBuiltInTexture) {
+    device_.setCaptureGeometry(true);
+    ImageryOverlay overlay(*loader_);
+    const Patch across(kEdgeX - 2, kEdgeX + 3);  // 5 cells: 2 west of the edge, its own, 2 east
+    // Far away nothing is magnified: no tile is asked for.
+    EXPECT_EQ(frame(overlay, across, view(8000)), across.indices);
+    EXPECT_FALSE(overlay.active());
+    EXPECT_TRUE(overlay.missing().empty());
+
+    // At 60 km the finest tiles either side of the edge are asked for; the
+    // disk has 80 only.
+    EXPECT_EQ(frame(overlay, across, view(60)), across.indices);
+    // 81 is nearer, but has none to come.
+    EXPECT_EQ(overlay.missing(), (std::vector<ImageryTileKey>{{7, 18, 80}}));
+    std::vector<uint16_t> builtIn = frame(overlay, across, view(60));
+    EXPECT_EQ(overlay.counters().uploads, 1);
+    // West of the edge the tile alone (4 triangles); the edge's cell and
+    // the east keep the built-in texture, the edge's cell with the tile over it.
+    EXPECT_EQ(builtIn.size(), across.indices.size() - 4 * 3);
+    EXPECT_EQ(overlay.counters().ownTriangles, 4);
+    EXPECT_EQ(overlay.counters().overTriangles, 2);
+    ASSERT_EQ(device_.draws().size(), 2u);
+    const gfx::RecordedDraw& over = device_.draws()[1];
+    EXPECT_TRUE(over.alphaBlend);
+    // The mask keeps the tile's own part: inside [0.25, 0.75] west of the
+    // edge, past 0.75 east of it.
+    for (size_t i = 0; i < over.vertices.size() / 44; ++i) {
+        const float u1 = io::loadF32(over.vertices.data() + i * 44 + 36);
+        const float u0 = io::loadF32(over.vertices.data() + i * 44 + 28);
+        EXPECT_EQ(u1 > 0.75f, u0 > 1.0f) << i;
+        EXPECT_NEAR(u1, 0.25f + 0.5f * u0, 1e-4f);
+    }
+    EXPECT_EQ(device_.textureStageState(1, gfx::TextureStageState::ColorOp), uint32_t(gfx::kTopDisable));
+    EXPECT_EQ(device_.renderState(gfx::RenderState::AlphaTestEnable), 0u);
+    EXPECT_EQ(device_.texture(1), nullptr);
+    EXPECT_TRUE(overlay.complete());
+}
+
+TEST_F(ImageryOverlayTest, AtMostTwoUploadsAFrameAndATileFadesInOverTheBuiltInTexture) {
+    ImageryOverlay overlay(*loader_);
+    const Patch east(kEdgeX + 300, kEdgeX + 330);  // lies on tiles 86 and 87
+    auto above = [&](double now) { return view(60, now, true, kEdgeX + 315); };
+    frame(overlay, east, above(100));
+    ASSERT_EQ(overlay.missing().size(), 2u);
+    frame(overlay, east, above(100));
+    EXPECT_EQ(overlay.counters().uploads, 2);
+    // Just uploaded: blended over the built-in texture, which draws all.
+    EXPECT_EQ(frame(overlay, east, above(100.2)), east.indices);
+    EXPECT_EQ(overlay.counters().uploads, 0);
+    EXPECT_TRUE(overlay.fading());
+    EXPECT_GT(overlay.counters().overTriangles, 0);
+    const uint32_t alpha = device_.draws().back().alphaBlend ? 1 : 0;
+    EXPECT_EQ(alpha, 1u);
+    // Faded in: the tiles alone, and the view is complete.
+    EXPECT_TRUE(frame(overlay, east, above(101)).empty());
+    EXPECT_FALSE(overlay.fading());
+    EXPECT_TRUE(overlay.complete());
+    EXPECT_TRUE(overlay.onScreen());
+    EXPECT_EQ(overlay.counters().ownTriangles, int(east.indices.size() / 3) + 2);  // the two on their edge, once per tile
+}
+
+}  // namespace
+}  // namespace tnx::globe
