@@ -1,0 +1,107 @@
+// The online imagery end to end, against a server of our own on this
+// machine: a snapshot with --online shows the served tiles where the
+// built-in image is a blur, shows them again from the cache once the
+// server is gone, and without --online the built-in image as before.
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <QImage>
+#include <algorithm>
+
+#include "app/application.h"
+#include "core/app_clock.h"
+#include "globe/image/test_jpeg.h"
+#include "platform/home/program_home.h"
+#include "platform/win/message_queue.h"
+#include "platform/win/qt_window_system.h"
+#include "support/test_home.h"
+#include "support/tile_server.h"
+
+using namespace tnx;
+
+namespace {
+
+class OnlineImagery : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        static int argc = 1;
+        static char name[] = "online_imagery_data_test";
+        static char* argv[] = {name, nullptr};
+        if (!QGuiApplication::instance()) new QGuiApplication(argc, argv);
+    }
+    void SetUp() override {
+        const char* dir = std::getenv("TERRANOX_APP_DIR");
+        ASSERT_NE(dir, nullptr);
+        ASSERT_TRUE(std::filesystem::exists(std::filesystem::path(dir) / "pack.dat")) << "the data is not built";
+        home::setExecutableDir(dir);
+    }
+    // `terranox /t --snapshot --look-at 2.35,48.85,60 --time (noon) [--online --imagery URL]`;
+    // the colour of the picture's middle.
+    QColor snapshot(bool online, const std::string& url) {
+        win::QtWindowSystem ws;
+        ws.setOffscreen(true);
+        win::setWindowSystem(&ws);
+        win::messageQueue().clear();
+        QImage img;
+        {
+            app::LaunchOptions launch;
+            const std::string out = (home_.path() / "paris.png").string();
+            launch.snapshotPath = out;
+            launch.width = 320;
+            launch.height = 240;
+            launch.lookAt = app::LookAt{2.35, 48.85, 60};
+            launch.time = "2026-06-21T12:00:00Z";
+            launch.online = online;
+            launch.imagery = url;
+            launch.onlineWaitSeconds = 60;
+            for (app::Layer hidden : {app::Layer::Hud, app::Layer::Cities, app::Layer::Borders, app::Layer::Rivers})
+                launch.layers.shown[size_t(hidden)] = false;
+            app::Application application("terranox /t", launch);
+            EXPECT_EQ(application.create(), 0);
+            app::appClock(app::ClockCommand::Start);
+            application.createEnvironmentForTest();
+            for (int i = 0; i < 20000 && !application.wroteSnapshot(); ++i) application.runFramesForTest(1);
+            EXPECT_TRUE(application.wroteSnapshot());
+            img.load(QString::fromStdString(out));
+            if (const char* keep = std::getenv("TERRANOX_KEEP_SHOTS")) img.save(QString(keep) + (online ? "/online.png" : "/offline.png"));
+        }
+        win::setWindowSystem(nullptr);
+        EXPECT_FALSE(img.isNull());
+        return img.isNull() ? QColor() : QColor(img.pixel(160, 120));
+    }
+    static bool magenta(const QColor& c) { return c.red() > c.green() + 60 && c.blue() > c.green() + 60; }
+
+    test::TestHome home_;
+};
+
+TEST_F(OnlineImagery, ASnapshotShowsTheServedTilesAgainFromTheCacheAndNoneOffline) {
+    std::vector<uint8_t> px(512 * 512 * 3);
+    for (size_t i = 0; i < px.size(); i += 3) {
+        px[i] = px[i + 2] = 220;
+        px[i + 1] = 40;
+    }
+    const std::vector<uint8_t> tile = test::makeJpeg(px, 512, 512, 3);
+    auto server = std::make_unique<test::TileServer>([&](const std::string&) {
+        test::ServerReply r;
+        r.body = tile;
+        return r;
+    });
+    const std::string url = server->url("wmts/{TileMatrix}/{TileRow}/{TileCol}.jpg");
+    const QColor served = snapshot(true, url);
+    EXPECT_TRUE(magenta(served)) << served.name().toStdString();
+    const size_t asked = server->requests().size();
+    EXPECT_GT(asked, 0u);
+    // The finest level where the view is nearest.
+    EXPECT_TRUE(std::any_of(server->requests().begin(), server->requests().end(),
+                            [](const std::string& p) { return p.rfind("/wmts/8/", 0) == 0; }));
+
+    server->stop();
+    const QColor cached = snapshot(true, url);
+    EXPECT_TRUE(magenta(cached)) << cached.name().toStdString();
+    EXPECT_EQ(server->requests().size(), asked);
+
+    const QColor builtIn = snapshot(false, url);
+    EXPECT_FALSE(magenta(builtIn)) << builtIn.name().toStdString();
+}
+
+}  // namespace
