@@ -106,10 +106,7 @@ TEST(LaunchOptions, WhereWantsALongitudeAndALatitude) {
 TEST(LaunchOptions, ImageryOptionsAndWhoGoesOnline) {
     std::string text;
     auto o = extractLaunchOptions({"--imagery", "http://127.0.0.1:9/{z}/{x}/{y}.jpg", "--online", "--online-wait=3", "/t"}, text);
-    EXPECT_TRUE(o.error.empty()) << o.error;
-    EXPECT_TRUE(o.online);
-    EXPECT_EQ(o.onlineWaitSeconds, 3);
-    EXPECT_EQ(text, "/t");
+    EXPECT_EQ(std::tuple(o.error, o.online, o.onlineWaitSeconds, text), std::tuple("", true, 3, "/t"));
     EXPECT_EQ(extractLaunchOptions({"--imagery", "Cloud-Free"}, text).imagery, "Cloud-Free");
     EXPECT_EQ(extractLaunchOptions({}, text).onlineWaitSeconds, 10);
     for (auto bad : {std::vector<std::string>{"--imagery", "http://h/{z}/{x}.jpg"}, {"--imagery", "fast"},
@@ -119,8 +116,7 @@ TEST(LaunchOptions, ImageryOptionsAndWhoGoesOnline) {
     using tnx::settings::ImageryLayer;
     tnx::settings::ImagerySettings kept;
     LaunchOptions none, snapshot, online, off;
-    snapshot.snapshotPath = "x.png";
-    online.snapshotPath = "x.png";
+    snapshot.snapshotPath = online.snapshotPath = "x.png";
     online.online = true;
     off.imagery = "off";
     struct Case {
@@ -146,15 +142,14 @@ TEST(LaunchOptions, ImageryOptionsAndWhoGoesOnline) {
     LaunchOptions source;
     source.imagery = "http://127.0.0.1:9/{z}/{x}/{y}.jpg";
     const ImageryPlan p = imageryPlan(source, kept, SaverMode::InteractiveViewer, false);
-    EXPECT_TRUE(p.online);
-    EXPECT_EQ(p.layer, ImageryLayer::Daily);
-    EXPECT_EQ(p.urlTemplate, *source.imagery);
+    EXPECT_EQ(std::tuple(p.online, p.layer, p.urlTemplate), std::tuple(true, ImageryLayer::Daily, *source.imagery));
     EXPECT_FALSE(imageryPlan(none, kept, SaverMode::InteractiveViewer, false).online);
 
     // The mosaic of the day before the scene's, never one still to come.
     const tnx::globe::UtcTime real{2024, 6, 1, 0, 30}, march{2024, 3, 1, 23, 59}, later{2030, 1, 1};
-    EXPECT_EQ(tnx::globe::isoDate(OnlineImagery::mosaicDay(march, real)), "2024-02-29");
-    EXPECT_EQ(tnx::globe::isoDate(OnlineImagery::mosaicDay(later, real)), "2024-05-31");
+    EXPECT_EQ(std::pair(tnx::globe::isoDate(OnlineImagery::mosaicDay(march, real)),
+                        tnx::globe::isoDate(OnlineImagery::mosaicDay(later, real))),
+              std::pair(std::string("2024-02-29"), std::string("2024-05-31")));
     EXPECT_EQ(OnlineImagery::userAgent().rfind("Terranox/0.", 0), 0u);
 }
 

@@ -307,11 +307,9 @@ TEST_F(ConfigDialogs, OptionsKeepTheImageryChoiceAndRefuseASourceThatCannotWork)
     QWidget* d = OptionsDialog::current();
     using G = ImageryOptionsGroup;
     auto* layer = control<QComboBox>(d, G::kLayer);
-    EXPECT_EQ(layer->count(), 3);
-    EXPECT_EQ(layer->currentText(), "Daily (yesterday's clouds)");
+    EXPECT_EQ(std::pair(layer->count(), layer->currentText()), std::pair(3, QString("Daily (yesterday's clouds)")));
     layer->setCurrentIndex(2);
-    EXPECT_EQ(config_.imagery().layer, ImageryLayer::Off);
-    EXPECT_TRUE(config_.changed());
+    EXPECT_TRUE(config_.imagery().layer == ImageryLayer::Off && config_.changed());
     win::Message m;
     ASSERT_TRUE(win::messageQueue().take(m));
     EXPECT_EQ(m.wParam, 40095u);  // applied by the viewer, kept at its end
@@ -319,19 +317,16 @@ TEST_F(ConfigDialogs, OptionsKeepTheImageryChoiceAndRefuseASourceThatCannotWork)
     auto* source = control<QLineEdit>(d, G::kSource);
     source->setText("http://h/a.jpg");
     Q_EMIT source->editingFinished();
-    EXPECT_TRUE(control<QLabel>(d, G::kSourceError)->isVisibleTo(d));
-    EXPECT_EQ(control<QLabel>(d, G::kSourceError)->text(), "no tile numbers");
-    EXPECT_EQ(config_.imagery().urlTemplate, "");
+    auto* error = control<QLabel>(d, G::kSourceError);
+    EXPECT_TRUE(error->isVisibleTo(d) && error->text() == "no tile numbers" && config_.imagery().urlTemplate.empty());
     source->setText(" http://h/{z}/{x}/{y}.jpg ");
     Q_EMIT source->editingFinished();
-    EXPECT_FALSE(control<QLabel>(d, G::kSourceError)->isVisibleTo(d));
-    EXPECT_EQ(config_.imagery().urlTemplate, "http://h/{z}/{x}/{y}.jpg");
+    EXPECT_TRUE(!error->isVisibleTo(d) && config_.imagery().urlTemplate == "http://h/{z}/{x}/{y}.jpg");
     control<QSpinBox>(d, G::kCacheSize)->setValue(200);
     Q_EMIT control<QSpinBox>(d, G::kCacheSize)->editingFinished();
     EXPECT_EQ(config_.imagery().cacheMegabytes, 200);
     control<QCheckBox>(d, G::kSaverOnline)->setChecked(true);
-    EXPECT_TRUE(config_.imagery().saverOnline);
-    EXPECT_EQ(win::messageQueue().size(), 3u);
+    EXPECT_TRUE(config_.imagery().saverOnline && win::messageQueue().size() == 3u);
     win::messageQueue().clear();
 }
 

@@ -21,11 +21,10 @@ std::vector<uint8_t> tile(int size, int level, int row, int column) {
     for (int y = 0; y < size; ++y)
         for (int x = 0; x < size; ++x) {
             uint8_t* p = &px[(size_t(y) * size + x) * 3];
-            const bool line = x % 32 == 0 || y % 32 == 0;
-            const bool edge = x < 3 || y < 3 || x >= size - 3 || y >= size - 3;
-            p[0] = edge ? 255 : line ? 230 : uint8_t(60 + 20 * (level % 8) + (x >> 5));
-            p[1] = edge ? 40 : line ? 230 : uint8_t(90 + 8 * (row % 16) + (y >> 5));
-            p[2] = edge ? 40 : line ? 230 : uint8_t(120 + 8 * (column % 16));
+            const bool line = x % 32 == 0 || y % 32 == 0, edge = x < 3 || y < 3 || x >= size - 3 || y >= size - 3;
+            const uint8_t fill[3] = {uint8_t(60 + 20 * (level % 8) + (x >> 5)), uint8_t(90 + 8 * (row % 16) + (y >> 5)),
+                                     uint8_t(120 + 8 * (column % 16))};
+            for (int c = 0; c < 3; ++c) p[c] = edge ? (c ? 40 : 255) : line ? 230 : fill[c];
         }
     std::vector<uint8_t> jpeg;
     tnx::globe::encodeJpeg(px, size, size, 3, 85, jpeg);

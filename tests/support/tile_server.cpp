@@ -19,20 +19,19 @@ struct TileServer::Impl {
     std::vector<std::string> requests;
     int waiting = 0;
 
+    void change(int& value, int by) {
+        std::lock_guard lock(mutex);
+        value += by;
+    }
+
     void accept() {
         while (QTcpSocket* socket = server->nextPendingConnection()) {
-            {
-                std::lock_guard lock(mutex);
-                ++waiting;
-            }
+            change(waiting, 1);
             auto buffer = std::make_shared<QByteArray>();
             auto done = std::make_shared<bool>(false);
             QObject::connect(socket, &QTcpSocket::disconnected, socket, [this, socket, done] {
-                if (!*done) {
-                    *done = true;
-                    std::lock_guard lock(mutex);
-                    --waiting;
-                }
+                if (!*done) change(waiting, -1);
+                *done = true;
                 socket->deleteLater();
             });
             QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket, buffer, done] {
@@ -48,10 +47,7 @@ struct TileServer::Impl {
                 const ServerReply reply = handler(path);
                 if (reply.kind == ServerReply::Kind::Hang) return;  // the socket stays open, silent
                 *done = true;
-                {
-                    std::lock_guard lock(mutex);
-                    --waiting;
-                }
+                change(waiting, -1);
                 QByteArray head = "HTTP/1.1 " + QByteArray::number(reply.status) + " X\r\n";
                 head += "Content-Type: " + QByteArray::fromStdString(reply.contentType) + "\r\n";
                 if (!reply.location.empty()) head += "Location: " + QByteArray::fromStdString(reply.location) + "\r\n";
