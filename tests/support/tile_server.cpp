@@ -85,8 +85,6 @@ TileServer::~TileServer() {
     delete impl_->anchor;
 }
 
-uint16_t TileServer::port() const { return impl_->port; }
-
 std::string TileServer::url(const std::string& path) const {
     return "http://127.0.0.1:" + std::to_string(impl_->port) + "/" + path;
 }

@@ -26,9 +26,6 @@ public:
     explicit TileServer(Handler handler);
     ~TileServer();
     TileServer(const TileServer&) = delete;
-    TileServer& operator=(const TileServer&) = delete;
-
-    uint16_t port() const;
     std::string url(const std::string& path = "") const;  // http://127.0.0.1:PORT/path
     // The paths asked for so far, in order.
     std::vector<std::string> requests() const;

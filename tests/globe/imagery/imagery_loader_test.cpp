@@ -237,19 +237,14 @@ TEST_F(ImageryLoaderTest, DecodedTilesStayWithinTheMemoryBudget) {
 
 TEST_F(ImageryLoaderTest, FetchesAViewFromALocalServerAndDrawsFromTheCacheWhenItStops) {
     auto server = std::make_unique<test::TileServer>([](const std::string& path) {
-        test::ServerReply r;
         int level, row, column;
         char day[16];
         if (std::sscanf(path.c_str(), "/wmts/%10[0-9-]/%d/%d/%d.jpg", day, &level, &row, &column) == 4)
-            r.body = codedTile({level, row, column});
-        else
-            r.status = 404;
-        return r;
+            return test::ServerReply{.body = codedTile({level, row, column})};
+        return test::ServerReply{.status = 404};
     });
     const std::string url = server->url("wmts/{Time}/{TileMatrix}/{TileRow}/{TileCol}.jpg");
-    net::HttpLimits limits;
-    limits.userAgent = "Terranox-test";
-    auto http = net::makeHttpClient(limits);
+    auto http = net::makeHttpClient({.userAgent = "Terranox-test"});
     ASSERT_TRUE(http);
     const ImageryTileGrid& grid = source(url).grid();
     // Across the date line and up to the pole.
@@ -258,8 +253,8 @@ TEST_F(ImageryLoaderTest, FetchesAViewFromALocalServerAndDrawsFromTheCacheWhenIt
     auto l = loader(http.get(), {}, url);
     l->want(view);
     ASSERT_TRUE(frames(*l, [&] { return std::all_of(view.begin(), view.end(), [&](auto& k) { return l->settled(k); }); }));
-    std::set<std::string> asked, expected;
-    for (const std::string& p : server->requests()) asked.insert(p);
+    const std::vector<std::string> requests = server->requests();
+    std::set<std::string> asked(requests.begin(), requests.end()), expected;
     for (const auto& k : view) {
         EXPECT_TRUE(showsKey(*l->tile(k)));
         expected.insert("/wmts/2022-01-08/7/" + std::to_string(k.row) + "/" + std::to_string(k.column) + ".jpg");
@@ -283,9 +278,7 @@ TEST_F(ImageryLoaderTest, ServersThatHangLoopOrCutShortFailWithoutHoldingFramesU
         if (path.find("/5/") != std::string::npos) r.kind = test::ServerReply::Kind::CutShort, r.body = codedTile({5, 0, 0});
         return r;
     });
-    net::HttpLimits limits;
-    limits.stallMilliseconds = 400;
-    auto http = net::makeHttpClient(limits);
+    auto http = net::makeHttpClient({.stallMilliseconds = 400});
     const std::string url = server.url("{TileMatrix}/{TileRow}/{TileCol}.jpg");
     auto l = loader(http.get(), {}, url);
     std::vector<ImageryTileKey> hanging;
@@ -294,10 +287,7 @@ TEST_F(ImageryLoaderTest, ServersThatHangLoopOrCutShortFailWithoutHoldingFramesU
     // Frames go on while six requests hang.
     ASSERT_TRUE(frames(*l, [&] { return server.waiting() == 6; }));
     int framesWhileWaiting = 0;
-    while (server.waiting() == 6 && framesWhileWaiting < 100000) {
-        l->update(now);
-        ++framesWhileWaiting;
-    }
+    for (; server.waiting() == 6 && framesWhileWaiting < 100000; ++framesWhileWaiting) l->update(now);
     EXPECT_TRUE(framesWhileWaiting > 100 && l->counters().inFlight == 6) << framesWhileWaiting;
     ASSERT_TRUE(frames(*l, [&] { return l->counters().failures >= 6; }));
     EXPECT_NE(l->status().find("unreachable"), std::string::npos) << l->status();
