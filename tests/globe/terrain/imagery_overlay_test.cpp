@@ -52,24 +52,14 @@ protected:
     void SetUp() override {
         std::string error;
         source_ = ImagerySource::make("", settings::ImageryLayer::CloudFree, error);
-        ImageryDiskCache disk(home_.path() / "cache", uint64_t(1) << 30);
-        std::vector<uint8_t> px(512 * 512 * 3, 150);
-        for (int column : {80, 86, 87, 88}) {
-            px[0] = uint8_t(column);
+        ImageryDiskCache disk(home_.path() / "cache", 1u << 30);
+        for (int column : {80, 86, 87, 88})
             disk.store(source_->cacheFolder() + "/static/7/18/" + std::to_string(column) + ".jpg",
-                       test::makeJpeg(px, 512, 512, 3));
-        }
-        loader_ = std::make_unique<ImageryLoader>(*source_, nullptr,
-                                                  std::make_unique<ImageryDiskCache>(home_.path() / "cache", 1u << 30));
+                       test::makeJpeg(std::vector<uint8_t>(512 * 512 * 3, 150), 512, 512, 3));
+        loader_ = std::make_unique<ImageryLoader>(*source_, nullptr, std::make_unique<ImageryDiskCache>(disk.root(), 1u << 30));
     }
     ImageryOverlay::View view(float kmUp, double now = 100, bool fade = false, double x = kEdgeX + 2.5) {
-        ImageryOverlay::View v;
-        v.camera = gridPoint(x, kY + 0.5, kmUp / 100);
-        v.radiansPerPixel = 2 * std::tan(0.6f) / 1280;
-        v.gridCells = kCells;
-        v.now = now;
-        v.fade = fade;
-        return v;
+        return {gridPoint(x, kY + 0.5, kmUp / 100), 2 * std::tan(0.6f) / 1280, kCells, now, fade};
     }
     // A frame over the patch; then the loader's turn.
     std::vector<uint16_t> frame(ImageryOverlay& overlay, const Patch& patch, const ImageryOverlay::View& v) {
