@@ -65,7 +65,8 @@ protected:
     }
     auto loader(net::HttpClient* http, ImageryLoaderLimits limits = {}, const std::string& urlTemplate = "") {
         auto l = std::make_unique<ImageryLoader>(source(urlTemplate), http, disk(), limits);
-        return l->setDay(kDay), l;
+        l->setDay(kDay);
+        return l;
     }
     // Frames until `done` holds (the worker and the network run meanwhile).
     template <class F>
