@@ -39,10 +39,14 @@ void ImageryOverlay::beginFrame(gfx::Device& device, const View& view) {
     // Nobody watches a snapshot's frames: it takes more at once.
     const int uploads = view.fade ? kUploadsPerFrame : 4 * kUploadsPerFrame;
     for (const ImageryTileKey& key : lastWanted_) {
-        if (counters_.uploads >= uploads) break;
         auto tile = loader_.tile(key);
         auto it = shown_.find(key);
         if (!tile || (it != shown_.end() && it->second.serial == tile->serial)) continue;
+        // The rest next frame (more frames are asked for meanwhile).
+        if (counters_.uploads >= uploads) {
+            fading_ = true;
+            break;
+        }
         if (upload(device, key, *tile)) ++counters_.uploads;
     }
 }

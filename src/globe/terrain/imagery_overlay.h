@@ -72,7 +72,8 @@ public:
     // The last frame drew online tiles; the newest day among them.
     bool onScreen() const { return counters_.tilesDrawn > 0; }
     int newestDay() const { return newestDay_; }
-    // A tile is still fading in (more frames are wanted).
+    // A tile is still fading in or waiting for its upload: more frames
+    // are wanted.
     bool fading() const { return fading_; }
     // Every tile the last frame wanted is drawn at its own level and faded
     // in, or the loader has none to give.
