@@ -36,6 +36,9 @@ public:
     void setMonitors(std::vector<MonitorInfo> m) { monitors_ = std::move(m); }
     void setMenuChoice(uint32_t id) { menuChoice_ = id; }
     void failDeviceCreation(bool on) { failDevices_ = on; }
+    // The desktop's scale, as a scaled desktop reports it for every window.
+    void setPixelRatio(double ratio) { pixelRatio_ = ratio; }
+    double pixelRatio(WindowId) override { return pixelRatio_; }
 
     std::vector<MonitorInfo> monitors() override { return monitors_; }
     AdapterInfo describeAdapter(const MonitorInfo& monitor) override;
@@ -77,6 +80,7 @@ private:
     uint32_t menuChoice_ = 0;
     std::optional<AdapterInfo> adapter_;
     bool failDevices_ = false;
+    double pixelRatio_ = 1.0;
     WindowId nextId_ = 1;
 };
 
