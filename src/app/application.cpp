@@ -391,11 +391,7 @@ win::LParam Application::windowProc(const win::Message& m) {
         case win::kWmPaint:
             if (inErrorState() || renderUnits().empty()) {
                 presentNeeded_ = true;
-                if (inErrorState() && ws) {
-                    win::Rect c = ws->clientRect(m.window);
-                    int x = (c.width() - 300) / 2, y = (c.height() - 150) / 2;
-                    ws->paintErrorBox(m.window, {x, y, x + 300, y + 150}, errorText(errorCode()));
-                }
+                if (inErrorState()) paintError(m.window);
             } else if (auto* d = currentDevice(); d && !d->keepsLastFrame()) {
                 // The window's last frame went with its swap: draw it again.
                 processState().overlayRedraw.addWhole();

@@ -45,7 +45,7 @@ TEST_F(PixelRatio, TheViewKeepsItsSizeOnTheScreenAtEveryScale) {
         if (r == 1.0) clockWidth = width;
         EXPECT_NEAR(width, clockWidth, 0.01f);
 
-        // Both buttons dragged 10 pixels down over the clock push it away.
+        // Both buttons dragged 20 pixels down over the clock push it away.
         auto send = [&](uint32_t id, int x, int y, win::WParam keys = 0) {
             app.dispatch({app.mainWindow(), id, keys, win::makeLParam(x, y)});
         };
@@ -55,9 +55,9 @@ TEST_F(PixelRatio, TheViewKeepsItsSizeOnTheScreenAtEveryScale) {
         send(win::kWmMouseMove, cx, cy);
         send(win::kWmLButtonDown, cx, cy, win::kMkLButton);
         send(win::kWmRButtonDown, cx, cy, win::kMkLButton | win::kMkRButton);
-        send(win::kWmMouseMove, cx, cy + px(10), win::kMkLButton | win::kMkRButton);
-        send(win::kWmLButtonUp, cx, cy + px(10), win::kMkRButton);
-        send(win::kWmRButtonUp, cx, cy + px(10));
+        send(win::kWmMouseMove, cx, cy + px(20), win::kMkLButton | win::kMkRButton);
+        send(win::kWmLButtonUp, cx, cy + px(20), win::kMkRButton);
+        send(win::kWmRButtonUp, cx, cy + px(20));
         if (r == 1.0) push = depth - clock.depth();
         EXPECT_GT(push, 0.0f);
         EXPECT_NEAR(depth - clock.depth(), push, 1e-4f);

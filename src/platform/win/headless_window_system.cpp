@@ -100,7 +100,7 @@ void HeadlessWindowSystem::clientToScreen(WindowId id, int& x, int& y) {
 
 std::unique_ptr<gfx::Device> HeadlessWindowSystem::createDevice(WindowId, const gfx::PresentParameters& p) {
     if (failDevices_) return nullptr;
-    auto d = std::make_unique<gfx::RecordingDevice>(p.backBufferWidth, p.backBufferHeight);
+    auto d = std::make_unique<gfx::RecordingDevice>(p);
     devices_.push_back(d.get());
     return d;
 }
