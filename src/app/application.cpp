@@ -305,12 +305,14 @@ win::WindowId Application::createInteractiveWindow() {
     auto* ws = win::windowSystem();
     if (!ws) return 0;
     int sw = 1280, sh = 1024;
+    double ratio = 1;
     for (const auto& m : ws->monitors())
         if (m.primary) {
             sw = m.rect.width();
             sh = m.rect.height();
+            ratio = m.pixelRatio;
         }
-    Placement p = windowOptions_->placement(sw, sh);
+    Placement p = windowOptions_->placement(sw, sh, ratio);
     win::WindowRequest request;
     request.title = windowTitle();
     request.style = p.style;

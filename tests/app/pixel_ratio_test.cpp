@@ -75,6 +75,10 @@ TEST_F(PixelRatio, TheViewKeepsItsSizeOnTheScreenAtEveryScale) {
         if (r == 1.0) turn = angle;
         EXPECT_GT(turn, 0.0f);
         EXPECT_NEAR(angle, turn, turn * 1e-3f);
+
+        // The first windowed placement is as large on the screen.
+        app.dispatch({app.mainWindow(), win::kWmCommand, kCmdWindowed, 0});
+        EXPECT_EQ(ws_.windowRect(app.mainWindow()), (win::Rect{px(50), px(50), px(850), px(650)}));
     }
 }
 

@@ -25,6 +25,12 @@ HeadlessWindowSystem::HeadlessWindowSystem() {
     monitors_.push_back(m);
 }
 
+std::vector<MonitorInfo> HeadlessWindowSystem::monitors() {
+    std::vector<MonitorInfo> all = monitors_;
+    for (MonitorInfo& m : all) m.pixelRatio = pixelRatio_;
+    return all;
+}
+
 AdapterInfo HeadlessWindowSystem::describeAdapter(const MonitorInfo& monitor) {
     if (adapter_) return *adapter_;
     AdapterInfo a;

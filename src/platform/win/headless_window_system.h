@@ -40,7 +40,7 @@ public:
     void setPixelRatio(double ratio) { pixelRatio_ = ratio; }
     double pixelRatio(WindowId) override { return pixelRatio_; }
 
-    std::vector<MonitorInfo> monitors() override { return monitors_; }
+    std::vector<MonitorInfo> monitors() override;
     AdapterInfo describeAdapter(const MonitorInfo& monitor) override;
     void setAdapter(const AdapterInfo& a) { adapter_ = a; }
     WindowId createWindow(const WindowRequest& request) override;

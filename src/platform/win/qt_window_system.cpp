@@ -67,6 +67,7 @@ std::vector<MonitorInfo> QtWindowSystem::monitors() {
         const QRect g = deviceGeometry(*s);
         m.rect = {g.left(), g.top(), g.left() + g.width(), g.top() + g.height()};
         m.primary = s == primary;
+        m.pixelRatio = s->devicePixelRatio();
         m.handle = ++n;
         m.refreshRate = s->refreshRate();
         m.depth = s->depth();

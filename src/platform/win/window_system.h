@@ -28,6 +28,7 @@ struct MonitorInfo {
     int handle = 0;           // non-zero for a monitor that can host a window
     double refreshRate = 60;
     int depth = 32;
+    double pixelRatio = 1;    // the desktop's scale there (see WindowSystem::pixelRatio)
 };
 
 // Window styles the shell uses, with their classic bit values.
