@@ -56,6 +56,11 @@ QSize HostWindow::deviceSize() const {
     return deviceSize_.isValid() ? deviceSize_ : size() * devicePixelRatio();
 }
 
+void HostWindow::setDeviceSize(const QSize& size) {
+    if (handle()) readDeviceSize();
+    else deviceSize_ = size;
+}
+
 void HostWindow::readDeviceSize() {
     // Qt's size is in whole scaled pixels: times a fractional ratio it can
     // be a device pixel off the window's real size.

@@ -20,7 +20,8 @@ public:
     // The client area in device pixels: as the display has it once the
     // window is there, before that as asked for.
     QSize deviceSize() const;
-    void setDeviceSize(const QSize& size) { deviceSize_ = size; }
+    // A new size asked for: taken from the display once the window is there.
+    void setDeviceSize(const QSize& size);
 
 protected:
     bool event(QEvent* e) override;

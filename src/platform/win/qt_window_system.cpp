@@ -132,13 +132,13 @@ QSize frameExtra(const QWindow* w) {
 void place(HostWindow* w, int left, int top, int clientWidth, int clientHeight) {
     const QSize client = qtSize(w, clientWidth, clientHeight);
     const QPoint corner = fromDevicePixels(QPoint(left, top));
-    w->setDeviceSize(QSize(std::max(1, clientWidth), std::max(1, clientHeight)));
     if (!framed(w)) {
         w->setGeometry(QRect(corner, client));
-        return;
+    } else {
+        w->resize(client);
+        w->setFramePosition(corner);
     }
-    w->resize(client);
-    w->setFramePosition(corner);
+    w->setDeviceSize(QSize(std::max(1, clientWidth), std::max(1, clientHeight)));
 }
 }  // namespace
 
