@@ -177,7 +177,8 @@ void ImageryOverlay::takePatch(const std::vector<TerrainVertex>& vertices, const
         const auto [key, found] = drawable(tiles.tileAt(clon, clat, level));
         crossed.clear();
         bool solid = true;
-        for (const ImageryTileKey& k : tiles.tilesCovering(box, found ? key.level : level, kMostTiles)) {
+        const std::vector<ImageryTileKey> lying = tiles.tilesCovering(box, found ? key.level : level, kMostTiles);
+        for (const ImageryTileKey& k : lying) {
             auto it = shown_.find(k);
             Shown* s = it != shown_.end() && it->second.texture ? &it->second : nullptr;
             solid = solid && s && s->opaque && alphaOf(*s) >= 1.0f;
@@ -185,7 +186,7 @@ void ImageryOverlay::takePatch(const std::vector<TerrainVertex>& vertices, const
         }
         if (crossed.empty() || !solid) builtIn.insert(builtIn.end(), tri, tri + 3);
         for (const auto& [k, s] : crossed) {
-            std::vector<uint16_t>& into = solid ? batch(k, s).own : batch(k, s).over;
+            std::vector<uint16_t>& into = batch(k, s).triangles[!solid][lying.size() > 1];
             into.insert(into.end(), tri, tri + 3);
         }
     }
@@ -219,8 +220,8 @@ void drawBlended(gfx::Device& device, bool blended, Draw draw) {
 }  // namespace
 
 void ImageryOverlay::drawBatch(gfx::Device& device, const std::vector<TerrainVertex>& vertices, const Batch& b,
-                               bool blended) {
-    const std::vector<uint16_t>& list = blended ? b.over : b.own;
+                               bool blended, bool masked) {
+    const std::vector<uint16_t>& list = b.triangles[blended][masked];
     if (list.empty()) return;
     const uint32_t diffuse = (uint32_t(std::lround(alphaOf(*b.shown) * 255.0f)) << 24) | 0xFFFFFFu;
     remap_.assign(vertices.size(), -1);
@@ -275,7 +276,6 @@ void ImageryOverlay::drawPatch(gfx::Device& device, const std::vector<TerrainVer
     const uint32_t alphaTest = device.renderState(RenderState::AlphaTestEnable);
     const uint32_t alphaFunc = device.renderState(RenderState::AlphaFunc), alphaRef = device.renderState(RenderState::AlphaRef);
     device.setTexture(1, mask_.get());
-    device.setTextureStageState(1, TextureStageState::ColorOp, gfx::kTopSelectArg2);
     device.setTextureStageState(1, TextureStageState::ColorArg2, gfx::kTaCurrent);
     device.setTextureStageState(1, TextureStageState::AlphaOp, gfx::kTopModulate);
     device.setTextureStageState(1, TextureStageState::AlphaArg1, gfx::kTaTexture);
@@ -286,16 +286,22 @@ void ImageryOverlay::drawPatch(gfx::Device& device, const std::vector<TerrainVer
     device.setTextureStageState(1, TextureStageState::MinFilter, gfx::kTexfPoint);
     device.setTextureStageState(1, TextureStageState::MipFilter, gfx::kTexfNone);
     device.setTextureStageState(1, TextureStageState::TexCoordIndex, 1);
-    device.setRenderState(RenderState::AlphaTestEnable, 1);
     device.setRenderState(RenderState::AlphaFunc, gfx::kCmpGreater);
     device.setRenderState(RenderState::AlphaRef, 0);
+    for (const Batch& b : batches_) {
+        b.shown->lastFrame = frame_;
+        newestDay_ = std::max(newestDay_, b.shown->day);
+        fading_ = fading_ || alphaOf(*b.shown) < 1.0f;
+    }
     for (bool blended : {false, true})
-        for (const Batch& b : batches_) {
-            b.shown->lastFrame = frame_;
-            newestDay_ = std::max(newestDay_, b.shown->day);
-            fading_ = fading_ || alphaOf(*b.shown) < 1.0f;
-            device.setTexture(0, b.shown->texture.get());
-            drawBatch(device, vertices, b, blended);
+        for (bool masked : {false, true}) {
+            device.setTextureStageState(1, TextureStageState::ColorOp, masked ? gfx::kTopSelectArg2 : gfx::kTopDisable);
+            device.setRenderState(RenderState::AlphaTestEnable, masked ? 1 : alphaTest);
+            for (const Batch& b : batches_) {
+                if (b.triangles[blended][masked].empty()) continue;
+                device.setTexture(0, b.shown->texture.get());
+                drawBatch(device, vertices, b, blended, masked);
+            }
         }
     device.setRenderState(RenderState::AlphaRef, alphaRef);
     device.setRenderState(RenderState::AlphaFunc, alphaFunc);
@@ -318,7 +324,9 @@ void ImageryOverlay::endFrame() {
         if (lastWanted_.size() >= kMostWanted) break;  // the farther ones make do with coarser tiles
         lastWanted_.push_back(key);
     }
-    if (active_) loader_.want(lastWanted_);
+    // Also when nothing is magnified: tiles of a view left behind are not
+    // fetched on.
+    loader_.want(lastWanted_);
     // Textures not drawn this frame go first once there are too many.
     if (shown_.size() > kMaxTextures) {
         std::vector<std::pair<uint64_t, ImageryTileKey>> idle;

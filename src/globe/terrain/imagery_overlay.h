@@ -95,8 +95,11 @@ private:
     struct Batch {
         ImageryTileKey key;
         Shown* shown = nullptr;
-        std::vector<uint16_t> own;   // the tiles alone
-        std::vector<uint16_t> over;  // blended over the built-in texture
+        // [blended][masked]: the tiles alone or blended over the built-in
+        // texture; masked where a triangle reaches past the tile's edge
+        // (inside it the mask's second texture and alpha test would only
+        // cost the rasteriser time).
+        std::vector<uint16_t> triangles[2][2];
     };
     float alphaOf(const Shown& s) const;
     bool magnified(double degreesPerPixel) const { return degreesPerPixel < builtInTexel_; }
@@ -105,7 +108,8 @@ private:
     Batch& batch(const ImageryTileKey& key, Shown* shown);
     // The tile's texture coordinates (set 0) and its mask's (set 1).
     void texcoords(TerrainVertex& v, const ImageryTileKey& key, double lon, double lat) const;
-    void drawBatch(gfx::Device& device, const std::vector<TerrainVertex>& vertices, const Batch& b, bool blended);
+    void drawBatch(gfx::Device& device, const std::vector<TerrainVertex>& vertices, const Batch& b, bool blended,
+                   bool masked);
     bool upload(gfx::Device& device, const ImageryTileKey& key, const ImageryTile& tile);
 
     ImageryLoader& loader_;
