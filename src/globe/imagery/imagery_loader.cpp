@@ -197,11 +197,10 @@ void ImageryLoader::fail(const RequestId& id, Request& r, const std::string& why
     r.retryAt = now + pause(r.failures);
     r.stage = Stage::Waiting;
     double until = r.retryAt;
-    if (unreachable) {
-        ++serverFailures_;
-        pauseUntil_ = std::max(pauseUntil_, now + pause(serverFailures_));
-        until = std::max(until, pauseUntil_);
-    }
+    // The requests that were under way together fail together: one more
+    // failure of the server's, not six, so the pause grows by one step.
+    if (unreachable && now >= pauseUntil_) pauseUntil_ = now + pause(++serverFailures_);
+    if (unreachable) until = std::max(until, pauseUntil_);
     status_ = "Imagery: " + (unreachable ? source_.host() + " unreachable (" + why + ")" : why) + ", next try in " +
               std::to_string(int(std::ceil(until - now))) + " s";
     // Meanwhile the cache serves what it holds: an earlier day stands in.

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <iterator>
+#include <limits>
 
 #include "globe/terrain/terrain_renderer.h"
 
@@ -126,10 +127,20 @@ void ImageryOverlay::takePatch(const std::vector<TerrainVertex>& vertices, const
     const double toDegrees = view_.radiansPerPixel / TerrainRenderer::kGlobeRadius * kDegrees;
     lonLat_.resize(vertices.size());
     distance_.resize(vertices.size());
+    // What lies beyond the horizon (over the sea-level globe, relief
+    // included) counts as infinitely far: a triangle wholly there, as the
+    // pole's fan often is, asks for no tile.
+    const double radius = TerrainRenderer::kGlobeRadius, cameraRadius = math::length(view_.camera);
+    const double cameraHorizon = std::acos(std::min(1.0, radius / std::max(cameraRadius, 1e-6)));
     for (size_t i = 0; i < vertices.size(); ++i) {
         lonLat_[i] = {grid[i].first * perCell - 180.0, grid[i].second * perCell - 90.0};
         const TerrainVertex& v = vertices[i];
-        distance_[i] = math::length(math::Vec3{v.x, v.y, v.z} - view_.camera);
+        const math::Vec3 p{v.x, v.y, v.z};
+        const double r = std::max(double(math::length(p)), 1e-6);
+        const double cosine = double(math::dot(p, view_.camera)) / (r * std::max(cameraRadius, 1e-6));
+        const double angle = std::acos(std::clamp(cosine, -1.0, 1.0));
+        const bool hidden = angle > cameraHorizon + std::acos(std::min(1.0, radius / r));
+        distance_[i] = hidden ? std::numeric_limits<float>::infinity() : math::length(p - view_.camera);
     }
     std::vector<std::pair<ImageryTileKey, Shown*>> crossed;
     for (size_t t = 0; t + 2 < indices.size(); t += 3) {

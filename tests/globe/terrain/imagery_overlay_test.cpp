@@ -90,6 +90,9 @@ TEST_F(ImageryOverlayTest, TilesTakeTheTrianglesTheyCoverAndLeaveTheRestToTheBui
     // Far away nothing is magnified: no tile is asked for.
     EXPECT_EQ(frame(overlay, across, view(8000)), across.indices);
     EXPECT_TRUE(!overlay.active() && overlay.missing().empty());
+    // Nor beyond the horizon (20 degrees east, seen from 60 km up).
+    const Patch hidden(kEdgeX + 455, kEdgeX + 458);
+    EXPECT_TRUE(frame(overlay, hidden, view(60)) == hidden.indices && loader_->counters().lookups == 0);
 
     // At 60 km the finest tiles either side of the edge are asked for; the
     // disk has 80 only.
