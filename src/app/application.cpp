@@ -445,10 +445,10 @@ win::LParam Application::windowProc(const win::Message& m) {
 
 void Application::afterFrame() {
     if (!launch_.snapshotPath || snapshotWritten_) return;
-    // A few frames let the camera settle; the texture cache builds its tiles
-    // a few per frame and asks for more frames until it has them all.
+    // The first frame builds every tile it shows (and says so); the picture
+    // is the first frame after it for which nothing asked for another.
     ++framesPresented_;
-    if (framesPresented_ < 6 || (processState().forceRedraw && framesPresented_ < 400)) return;
+    if (framesPresented_ < 2 || (processState().forceRedraw && framesPresented_ < 400)) return;
     writeSnapshot();
     shutdown();
 }

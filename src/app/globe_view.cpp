@@ -51,6 +51,8 @@ GlobeView::GlobeView(gfx::Device& device, float fov, SaverFramework& framework, 
         scene_->camera().placeAbove(launch.lookAt->longitudeDeg, launch.lookAt->latitudeDeg, launch.lookAt->altitudeKm);
     else if (firstRun && !isFullScreenSaver())
         placeAtHome(int(device.viewport().width), int(device.viewport().height), fov);
+    // A snapshot shows the view the camera resumes, not the glide there.
+    if (launch.snapshotPath) scene_->camera().setFrame(scene_->camera().target());
     scene_->overlay().setSiteEditor(&siteEditor_);
     scene_->overlay().setSiteFileUi(&siteFiles_);
     syncViewOptions();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "core/process_state.h"
 #include "globe/terrain/elevation_cache.h"
@@ -14,6 +15,7 @@ namespace {
 
 // Tiles built per frame beyond the last level's; the rest come in later
 // frames (the cache asks for a redraw), the coarser texture showing meanwhile.
+// A snapshot waits for nobody: its first frame builds every tile it shows.
 constexpr int kBuildsPerFrame = 12;
 constexpr int kLastLevelCols = 16;
 constexpr int kLastLevelRows = 8;
@@ -115,7 +117,9 @@ void TextureCache::place(Level& l, int column, int row) {
     }
 }
 
-void TextureCache::beginFrame() { budget_ = kBuildsPerFrame; }
+void TextureCache::beginFrame() {
+    budget_ = app::processState().snapshotRun ? std::numeric_limits<int>::max() : kBuildsPerFrame;
+}
 
 int TextureCache::columnShiftOf(int level, int tileRow) const {
     const int patchLevel = level + 7;

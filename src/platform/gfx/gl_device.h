@@ -37,6 +37,7 @@ public:
     CooperativeLevel testCooperativeLevel() override;
     Result reset(const PresentParameters& params) override;
     bool keepsLastFrame() const override { return !drawsToWindow(); }
+    bool lastPresentShown() const override { return lastPresentShown_; }
     bool keepSceneImage() override;
     bool restoreSceneImage() override;
     bool beginPartialFrame(int left, int top, int right, int bottom) override;
@@ -100,6 +101,7 @@ private:
     // was swapped since it was last shown in full or in part.
     bool backHoldsPicture_ = false;
     bool shownDirect_ = false;  // the last frame shown went straight to the window
+    bool lastPresentShown_ = false;
     bool renderStatesDirty_ = true, stagesDirty_ = true, transformsDirty_ = true, lightsDirty_ = true,
          materialDirty_ = true, viewportDirty_ = true;
     std::vector<uint8_t> colorScratch_;
