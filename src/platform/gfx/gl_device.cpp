@@ -2,6 +2,7 @@
 #include "platform/gfx/gl_device.h"
 #include "platform/gfx/gl_blit.h"
 #include "platform/gfx/glx_sub_buffer.h"
+#include "platform/io/png_writer.h"
 
 #include <GL/gl.h>
 #include <GL/glext.h>
@@ -664,26 +665,34 @@ Result GlDevice::present() {
     return kOk;
 }
 
-QImage GlDevice::readBack() {
-    QWindow* window = impl_->window;
-    if (!inFrame_ && shownDirect_ && window && window->isExposed() && window->screen()) {
-        // Shown already: what the window shows.
-        return window->screen()->grabWindow(window->winId()).toImage().convertToFormat(QImage::Format_RGB32);
-    }
+bool GlDevice::shownOnlyOnScreen() const {
+    const QWindow* window = impl_->window;
+    return !inFrame_ && shownDirect_ && window && window->isExposed() && window->screen();
+}
+
+bool GlDevice::bindPictureForReading() {
     // The window's back buffer before its swap, or the off-screen target.
     // Its alpha is not part of the picture (the window shows colour alone),
     // so the colour is read as it is, never divided by the alpha.
     const bool fromWindow = inFrame_ && direct_;
     if (!(fromWindow ? makeCurrent() : impl_->context->makeCurrent(impl_->offscreen.get())) || !impl_->target)
-        return {};
+        return false;
+    if (fromWindow) glBindFramebuffer(GL_FRAMEBUFFER, impl_->context->defaultFramebufferObject());
+    else impl_->target->bind();
+    return true;
+}
+
+QImage GlDevice::readBack() {
+    if (shownOnlyOnScreen()) {
+        QWindow* window = impl_->window;
+        return window->screen()->grabWindow(window->winId()).toImage().convertToFormat(QImage::Format_RGB32);
+    }
     const int w = int(params_.backBufferWidth), h = int(params_.backBufferHeight);
     // Read straight into the image's own layout (BGRA bytes are RGB32's
     // words), then turn it upright and make it opaque in place: one copy of
     // the picture instead of three.
     QImage image(w, h, QImage::Format_RGB32);
-    if (image.isNull()) return {};
-    if (fromWindow) glBindFramebuffer(GL_FRAMEBUFFER, impl_->context->defaultFramebufferObject());
-    else impl_->target->bind();
+    if (image.isNull() || !bindPictureForReading()) return {};
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     glReadPixels(0, 0, w, h, GL_BGRA, GL_UNSIGNED_BYTE, image.bits());
     for (int top = 0, bottom = h - 1; top <= bottom; ++top, --bottom) {
@@ -696,6 +705,29 @@ QImage GlDevice::readBack() {
         }
     }
     return image;
+}
+
+bool GlDevice::saveImage(const std::string& path) {
+    if (shownOnlyOnScreen()) {
+        QImage img = readBack();
+        return !img.isNull() && img.save(QString::fromStdString(path), "PNG", 80);
+    }
+    // A band of rows at a time straight into the file: the picture is never
+    // held whole (3.7 MB at 1280 x 720, at the moment memory peaks).
+    const int w = int(params_.backBufferWidth), h = int(params_.backBufferHeight);
+    constexpr int kBand = 32;
+    std::vector<uint8_t> band(size_t(w) * 3 * kBand);
+    io::PngWriter png;
+    if (!bindPictureForReading() || !png.open(path, w, h)) return false;
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    // GL counts rows from the bottom; the file wants the top first.
+    for (int top = 0; top < h; top += kBand) {
+        const int rows = std::min(kBand, h - top);
+        glReadPixels(0, h - top - rows, w, rows, GL_RGB, GL_UNSIGNED_BYTE, band.data());
+        for (int r = rows - 1; r >= 0; --r)
+            if (!png.writeRow(&band[size_t(r) * size_t(w) * 3])) return false;
+    }
+    return png.finish();
 }
 
 bool GlDevice::keepSceneImage() {
@@ -725,13 +757,4 @@ bool GlDevice::restoreSceneImage() {
     return true;
 }
 
-}  // namespace tnx::gfx
-
-namespace tnx::gfx {
-bool GlDevice::saveImage(const std::string& path) {
-    QImage img = readBack();
-    // Qt maps quality 80 to zlib level 1: five times faster than its
-    // default level here, for a file about a tenth larger.
-    return !img.isNull() && img.save(QString::fromStdString(path), "PNG", 80);
-}
 }  // namespace tnx::gfx

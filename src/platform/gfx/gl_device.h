@@ -46,7 +46,8 @@ public:
     // (grabbed from the window when it went there), as an image (top row
     // first).
     QImage readBack();
-    // Writes the colour target as a PNG; false when that failed.
+    // Writes the picture readBack would give as a PNG; false when that
+    // failed (no file is left then).
     bool saveImage(const std::string& path);
     // Marks the device as needing a reset (the window changed size).
     void requestReset() { needsReset_ = true; }
@@ -65,6 +66,10 @@ private:
     GlDevice();
     // Makes the context current on the surface this frame draws to.
     bool makeCurrent();
+    // The last frame went to the window by a swap: only the screen holds it.
+    bool shownOnlyOnScreen() const;
+    // Binds the framebuffer holding the picture for glReadPixels.
+    bool bindPictureForReading();
     // Binds this frame's colour target, choosing it at the frame's start.
     bool bindFrameTarget();
     void markAllStateDirty();
