@@ -8,7 +8,10 @@
 // /11 with the class 11 tile files alone, /13 with the finer ones the viewer
 // prefers (class 12 terrain, class 13 texture; skipped when they are not
 // built), and /0, the floor: the same window cleared and presented with no
-// scene, what every frame pays before it draws anything. The data comes from TERRANOX_APP_DIR, else build/app. The Sun
+// scene, what every frame pays before it draws anything. The second
+// argument switches the city lights off (0) or on (1), counting the share of
+// terrain triangles drawn again with them ("lit"). The data comes from
+// TERRANOX_APP_DIR, else build/app. The Sun
 // and the globe's turn are those of TERRANOX_BENCH_TIME (default
 // 2026-03-20T12:00Z). With TERRANOX_BENCH_PRESENT=0 the desktop's events are
 // left alone, so the window never shows and nothing is presented: the
@@ -31,6 +34,7 @@
 #include "core/app_clock.h"
 #include "core/frame_timer.h"
 #include "core/process_state.h"
+#include "settings/option_block.h"
 #include "globe/terrain/elevation_cache.h"
 #include "platform/clock/clock_source.h"
 #include "platform/home/program_home.h"
@@ -56,7 +60,7 @@ fs::path dataFolder() {
 fs::path class11Folder(const fs::path& data) {
     const fs::path dir = fs::temp_directory_path() / "terranox-bench" / "class11";
     fs::create_directories(dir);
-    for (const char* name : {"pack.dat", "globe11c.tem", "globetex11j90.tex", "zoom.cur", "distance.cur"}) {
+    for (const char* name : {"pack.dat", "globe11c.tem", "globetex11j90.tex", "globenight11j90.tex", "zoom.cur", "distance.cur"}) {
         std::error_code ec;
         fs::remove(dir / name, ec);
         fs::create_symlink(fs::absolute(data / name), dir / name, ec);
@@ -71,6 +75,7 @@ void BM_SaverFlightFrame(benchmark::State& state) {
     }
     const fs::path data = dataFolder();
     const bool fine = state.range(0) == 13, floor = state.range(0) == 0;
+    settings::optionBlock().set(settings::OptionBlock::kCityLightsOff, state.range(1) ? 0 : 1);
     if (!fs::exists(data / "globe11c.tem") || (fine && !fs::exists(data / "globetex13j90.tex"))) {
         state.SkipWithError("tile files not built (scripts/build-data.sh)");
         return;
@@ -134,7 +139,7 @@ void BM_SaverFlightFrame(benchmark::State& state) {
         if (!shown) state.SkipWithError("the saver's window never showed");
         const int builtBefore = terrain ? terrain->textureCache().tilesBuilt() : 0;
         const uint64_t filledBefore = terrain && terrain->elevationCache() ? terrain->elevationCache()->tilesFilled() : 0;
-        int64_t patches = 0, triangles = 0, drawn = 0;
+        int64_t patches = 0, triangles = 0, lit = 0, drawn = 0;
         for (auto _ : state) {  // not entered after an error
             if (floor) {
                 emptyFrame();
@@ -145,6 +150,7 @@ void BM_SaverFlightFrame(benchmark::State& state) {
             if (terrain) {
                 patches += terrain->counters().patchesDrawn;
                 triangles += terrain->counters().triangles;
+                lit += terrain->counters().lightTriangles;
             }
         }
         if (!saver.renderUnits().empty()) {
@@ -161,6 +167,7 @@ void BM_SaverFlightFrame(benchmark::State& state) {
                 state.counters["elevations"] = double(terrain->elevationCache()->tilesFilled() - filledBefore) / frames;
             state.counters["patches"] = double(patches) / frames;
             state.counters["triangles"] = double(triangles) / frames;
+            state.counters["lit"] = triangles ? double(lit) / double(triangles) : 0.0;
         }
         state.counters["drawn"] = double(drawn) / frames;
         state.counters["fps"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
@@ -169,9 +176,12 @@ void BM_SaverFlightFrame(benchmark::State& state) {
     clock::setClockSource(nullptr);
 }
 BENCHMARK(BM_SaverFlightFrame)
-    ->Arg(0)
-    ->Arg(11)
-    ->Arg(13)
+    ->ArgNames({"class", "lights"})
+    ->Args({0, 0})
+    ->Args({11, 0})
+    ->Args({11, 1})
+    ->Args({13, 0})
+    ->Args({13, 1})
     ->Unit(benchmark::kMillisecond)
     ->MinTime(5.0)
     ->MeasureProcessCPUTime()

@@ -34,6 +34,6 @@ if [ "$globe_class" != 11 ]; then
   extra=(--globe-class "$globe_class")
 else
   # Finer files left by an earlier build would still be the viewer's choice.
-  rm -f "$build/app/globe12c.tem" "$build/app/globetex13j90.tex"
+  rm -f "$build/app/globe12c.tem" "$build/app/globetex13j90.tex" "$build/app/globenight13j90.tex"
 fi
 "$build/tools/databuilder/terranox-databuilder" "${extra[@]}" "$cache" "$build/app"

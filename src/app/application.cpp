@@ -78,6 +78,8 @@ Application::Application(const std::string& commandLine, const LaunchOptions& la
     windowOptions_ = std::make_unique<WindowOptions>();
     windowOptions_->load();
     setWindowOptions(windowOptions_.get());
+    if (launch.frames > 0 && launch.snapshotPath)
+        series_ = std::make_unique<SnapshotSeries>(*launch.snapshotPath, launch.frames, launch.fps);
 }
 
 Application::~Application() {
@@ -214,6 +216,12 @@ int32_t Application::restoreDeviceObjects() {
         });
         auto visual = std::make_unique<SoundVisualPart>(hud->root(), settings::configuration().music().spectrumShown,
                                                         musicPlayer_.get());
+        // The clock tells the sky's time; --hide hud clears the view.
+        globe::SceneClock* sky = &view->scene().time();
+        hud->setClockSource([sky] { return sky->localCalendar(); }, [sky] { return sky->rateText(); });
+        const bool hudShown = launch_.layers.apply(Layer::Hud, true);
+        hud->setHidden(!hudShown);
+        visual->setHidden(!hudShown);
         core.setHud(std::move(hud));
         core.setScene(std::move(view));
         core.setVisual(std::move(visual));
@@ -444,13 +452,28 @@ win::LParam Application::windowProc(const win::Message& m) {
 }
 
 void Application::afterFrame() {
-    if (!launch_.snapshotPath || snapshotWritten_) return;
-    // The first frame builds every tile it shows (and says so); the picture
-    // is the first frame after it for which nothing asked for another.
+    if (!series_ && (!launch_.snapshotPath || snapshotWritten_)) return;
+    // Only the textures still to come keep a picture waiting (the HUD's
+    // animations may ask for frames for ever while the clock stands still).
+    auto* view = current_ && current_->core ? dynamic_cast<GlobeView*>(current_->core->scene()) : nullptr;
+    globe::TerrainRenderer* terrain = view ? view->scene().terrain() : nullptr;
+    const bool pending = terrain ? terrain->texturesPending() : processState().forceRedraw;
+    if (series_) {
+        if (series_->afterFrame(pending, [this](const std::string& p) { return saveFrameTo(p); })) shutdown();
+        return;
+    }
+    // A snapshot's frame builds every texture it shows, so the first frame
+    // is normally the picture.
     ++framesPresented_;
-    if (framesPresented_ < 2 || (processState().forceRedraw && framesPresented_ < 400)) return;
+    if (pending && framesPresented_ < 400) return;
     writeSnapshot();
     shutdown();
+}
+
+bool Application::saveFrameTo(const std::string& path) {
+    for (auto& u : renderUnits())
+        if (auto* gl = dynamic_cast<gfx::GlDevice*>(u.device.get())) return gl->saveImage(path);
+    return false;
 }
 
 void Application::writeSnapshot() {

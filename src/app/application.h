@@ -11,6 +11,7 @@
 #include "app/command_line.h"
 #include "app/floating_status.h"
 #include "app/saver_framework.h"
+#include "app/snapshot_series.h"
 #include "app/viewer_core.h"
 #include "app/window_options.h"
 #include "geodata/pack_archive.h"
@@ -48,7 +49,8 @@ public:
     const LaunchOptions& launch() const { return launch_; }
     // The background music player, while the configuration enables it.
     player::PlayerFacade* musicPlayer() const { return musicPlayer_.get(); }
-    bool wroteSnapshot() const { return snapshotWritten_; }
+    // The snapshot, or every picture of the series, was written.
+    bool wroteSnapshot() const { return series_ ? series_->complete() : snapshotWritten_; }
 
     // The process-wide settings entry point: action 2 writes the settings,
     // 1 re-reads them, anything else opens the Display Settings dialog.
@@ -80,6 +82,8 @@ private:
     void setFixedDeviceState(gfx::Device& d);
     void changeWindowMode(int32_t mode);
     void writeSnapshot();
+    // The frame just drawn as a PNG at `path`; false when it could not be written.
+    bool saveFrameTo(const std::string& path);
     // The floating status window follows the pointer's read-outs.
     void updateFloatingStatus();
 
@@ -99,6 +103,7 @@ private:
     win::Rect lastClient_;
     int framesPresented_ = 0;
     bool snapshotWritten_ = false;
+    std::unique_ptr<SnapshotSeries> series_;  // --frames
 };
 
 // The one application object while it lives.

@@ -1,18 +1,70 @@
 #include "app/command_line.h"
 
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
+
+#include "globe/sky/astro_clock.h"
+#include "globe/sky/scene_clock.h"
 
 namespace tnx::app {
 
+const std::array<const char*, kLayerCount> kLayerNames = {"hud",        "cities",     "borders", "rivers",
+                                                          "graticule", "atmosphere", "stars",   "lights"};
+
 namespace {
+
+constexpr int kMaxFrames = 1000000;
+constexpr double kMaxFps = 1000;
+// Larger sizes are the device's to refuse (it knows its limit).
+constexpr int kMaxSize = 65536;
+
+bool parseNumber(const std::string& s, double& out) {
+    if (s.empty() || std::isspace(static_cast<unsigned char>(s[0]))) return false;
+    char* end = nullptr;
+    const double v = std::strtod(s.c_str(), &end);
+    if (end != s.c_str() + s.size() || !std::isfinite(v)) return false;
+    out = v;
+    return true;
+}
+
+std::string knownLayers() {
+    std::string list;
+    for (const char* n : kLayerNames) list += std::string(list.empty() ? "" : ", ") + n;
+    return list;
+}
+
+// "hud,cities": each name to `shown`; false with the message on an unknown name.
+bool parseLayers(const std::string& text, const char* option, bool shown, LayerChoices& out, std::string& error) {
+    size_t pos = 0;
+    bool any = false;
+    while (pos <= text.size()) {
+        const size_t comma = std::min(text.find(',', pos), text.size());
+        std::string name = text.substr(pos, comma - pos);
+        for (char& c : name) c = char(std::tolower(static_cast<unsigned char>(c)));
+        pos = comma + 1;
+        if (name.empty()) continue;
+        size_t i = 0;
+        while (i < kLayerNames.size() && name != kLayerNames[i]) ++i;
+        if (i == kLayerNames.size()) {
+            error = std::string(option) + ": no layer called \"" + name + "\" (known: " + knownLayers() + ")";
+            return false;
+        }
+        out.shown[i] = shown;
+        any = true;
+    }
+    if (!any) error = std::string(option) + " wants a list of layers (known: " + knownLayers() + ")";
+    return any;
+}
+
 bool parseSize(const std::string& s, int& w, int& h) {
     char x;
     int a, b;
     char rest;
     if (std::sscanf(s.c_str(), "%d%c%d%c", &a, &x, &b, &rest) != 3 || (x != 'x' && x != 'X')) return false;
-    if (a < 16 || b < 16 || a > 8192 || b > 8192) return false;
+    if (a < 16 || b < 16 || a > kMaxSize || b > kMaxSize) return false;
     w = a;
     h = b;
     return true;
@@ -78,6 +130,8 @@ LaunchOptions extractLaunchOptions(const std::vector<std::string>& args, std::st
             if (a == name) {
                 if (i + 1 < args.size()) return args[++i];
                 o.error = std::string(name) + " needs a value";
+            } else {
+                o.error = "unknown option " + a + " (see --help)";
             }
             return std::nullopt;
         };
@@ -87,7 +141,7 @@ LaunchOptions extractLaunchOptions(const std::vector<std::string>& args, std::st
             if (auto v = value("--snapshot")) o.snapshotPath = *v;
         } else if (a.rfind("--size", 0) == 0) {
             if (auto v = value("--size"); v && !parseSize(*v, o.width, o.height))
-                o.error = "--size wants WIDTHxHEIGHT between 16 and 8192, e.g. 1280x720";
+                o.error = "--size wants WIDTHxHEIGHT, each at least 16, e.g. 1280x720";
         } else if (a.rfind("--look-at", 0) == 0) {
             LookAt l;
             if (auto v = value("--look-at")) {
@@ -105,8 +159,35 @@ LaunchOptions extractLaunchOptions(const std::vector<std::string>& args, std::st
             const bool import = a[2] == 'i';
             if (auto v = value(import ? "--import-sites" : "--export-sites")) o.siteFile = SiteFileRequest{import, *v};
             else if (o.error.empty()) o.error = "unknown option " + a + " (see --help)";
+        } else if (a.rfind("--time-rate", 0) == 0) {
+            double rate = 0;
+            if (auto v = value("--time-rate")) {
+                if (parseNumber(*v, rate) && std::fabs(rate) <= globe::SceneClock::kMaxRate) o.timeRate = rate;
+                else o.error = "--time-rate wants simulated seconds per real second, e.g. 3600, 0.5 or -60";
+            }
         } else if (a.rfind("--time", 0) == 0) {
-            if (auto v = value("--time")) o.time = *v;
+            if (auto v = value("--time")) {
+                if (globe::AstroClock::parse(*v)) o.time = *v;
+                else o.error = "--time wants a UTC date and time YYYY-MM-DDTHH:MM:SSZ, e.g. 2026-12-21T22:00:00Z";
+            }
+        } else if (a.rfind("--frames", 0) == 0) {
+            double n = 0;
+            if (auto v = value("--frames")) {
+                if (parseNumber(*v, n) && n >= 1 && n <= kMaxFrames && n == std::floor(n)) o.frames = int(n);
+                else o.error = "--frames wants a whole number of pictures from 1 to " + std::to_string(kMaxFrames);
+            }
+        } else if (a.rfind("--fps", 0) == 0) {
+            double f = 0;
+            if (auto v = value("--fps")) {
+                if (parseNumber(*v, f) && f > 0 && f <= kMaxFps) o.fps = f;
+                else o.error = "--fps wants pictures per second above 0 (at most 1000), e.g. 30";
+            }
+        } else if (a == "--flight") {
+            o.flight = true;
+        } else if (a.rfind("--hide", 0) == 0 || a.rfind("--show", 0) == 0) {
+            const bool show = a.rfind("--show", 0) == 0;
+            const char* name = show ? "--show" : "--hide";
+            if (auto v = value(name)) parseLayers(*v, name, show, o.layers, o.error);
         } else if (a == "--version") {
             o.version = true;
         } else if (a == "-root" || a == "--root") {
@@ -129,12 +210,60 @@ LaunchOptions extractLaunchOptions(const std::vector<std::string>& args, std::st
         }
         if (!o.error.empty()) break;
     }
+    if (o.error.empty() && o.frames > 0) {
+        bool field = false;
+        std::string why;
+        if (!o.snapshotPath) o.error = "--frames needs --snapshot PATTERN, e.g. --snapshot flight%04d.png";
+        else if (!checkSeriesPattern(*o.snapshotPath, field, why)) o.error = "--snapshot " + *o.snapshotPath + ": " + why;
+        else if (!field && o.frames > 1)
+            o.error = "--snapshot " + *o.snapshotPath + " has no number field for " + std::to_string(o.frames) +
+                      " pictures; put one in, e.g. flight%04d.png";
+    }
     argumentText.clear();
     for (size_t i = 0; i < rest.size(); ++i) {
         if (i) argumentText += ' ';
         argumentText += rest[i];
     }
     return o;
+}
+
+bool checkSeriesPattern(const std::string& pattern, bool& hasField, std::string& why) {
+    hasField = false;
+    for (size_t i = 0; i < pattern.size(); ++i) {
+        if (pattern[i] != '%') continue;
+        if (i + 1 < pattern.size() && pattern[i + 1] == '%') {
+            ++i;
+            continue;
+        }
+        size_t j = i + 1;
+        while (j < pattern.size() && std::string_view("-+ 0#").find(pattern[j]) != std::string_view::npos) ++j;
+        while (j < pattern.size() && std::isdigit(static_cast<unsigned char>(pattern[j]))) ++j;
+        if (j < pattern.size() && pattern[j] == '.') {
+            ++j;
+            while (j < pattern.size() && std::isdigit(static_cast<unsigned char>(pattern[j]))) ++j;
+        }
+        if (j >= pattern.size() || std::string_view("diuxXo").find(pattern[j]) == std::string_view::npos) {
+            why = "only a number field such as %04d may follow a % (write %% for a % sign)";
+            return false;
+        }
+        if (j - i > 8) {
+            why = "the number field " + pattern.substr(i, j - i + 1) + " is too wide";
+            return false;
+        }
+        if (hasField) {
+            why = "more than one number field";
+            return false;
+        }
+        hasField = true;
+        i = j;
+    }
+    return true;
+}
+
+std::string seriesFileName(const std::string& pattern, int index) {
+    std::vector<char> buf(pattern.size() + 128);
+    const int n = std::snprintf(buf.data(), buf.size(), pattern.c_str(), index);
+    return n < 0 ? pattern : std::string(buf.data(), std::min(size_t(n), buf.size() - 1));
 }
 
 SaverCommand parseSaverCommandLine(const std::string& cmd) {
@@ -197,6 +326,15 @@ std::string helpText() {
            "                        your sites, exit (1: some skipped, 2: none readable)\n"
            "  --export-sites FILE   write your sites to FILE (.kml, .gpx, .geojson or .csv), exit\n"
            "  --time YYYY-MM-DDTHH:MM:SSZ  show the sky and daylight of that instant\n"
+           "  --time-rate R         run the sky R simulated seconds per real second\n"
+           "                        (negative runs backwards, 0 stands still)\n"
+           "  --frames N            with --snapshot PATTERN: write N pictures, the\n"
+           "                        PATTERN's number field (e.g. flight%04d.png) from 0\n"
+           "  --fps F               the series' pictures per second (default 30)\n"
+           "  --flight              start with the screen saver's automatic flight\n"
+           "  --hide LIST           hide layers for this run: hud, cities, borders,\n"
+           "                        rivers, graticule, atmosphere, stars, lights\n"
+           "  --show LIST           show those layers for this run\n"
            "  --version             the program's version\n"
            "  --help                this text\n";
 }

@@ -2,6 +2,7 @@
 // switches.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -18,6 +19,20 @@ struct LookAt {
 // --where: the point to describe.
 struct WhereQuery {
     double longitudeDeg = 0, latitudeDeg = 0;
+};
+
+// Layers --hide and --show switch for one run.
+enum class Layer : int { Hud, Cities, Borders, Rivers, Graticule, Atmosphere, Stars, Lights };
+constexpr int kLayerCount = 8;
+// Their names on the command line, in the order of Layer.
+extern const std::array<const char*, kLayerCount> kLayerNames;
+
+// Per layer: shown or hidden for this run, or as the settings have it.
+struct LayerChoices {
+    std::array<std::optional<bool>, kLayerCount> shown{};
+    std::optional<bool> operator[](Layer l) const { return shown[size_t(l)]; }
+    // The setting's value unless the command line chose.
+    bool apply(Layer l, bool setting) const { return shown[size_t(l)].value_or(setting); }
 };
 
 // --import-sites FILE / --export-sites FILE: the user's sites from or to a
@@ -38,6 +53,13 @@ struct LaunchOptions {
     std::optional<WhereQuery> where;
     std::optional<SiteFileRequest> siteFile;
     std::optional<std::string> time;  // --time, ISO 8601 UTC
+    std::optional<double> timeRate;   // --time-rate: simulated seconds per real second
+    // --frames N: a series of N pictures named by the --snapshot pattern
+    // (0: one snapshot, its name as given).
+    int frames = 0;
+    double fps = 30;                  // --fps: the series' pictures per second
+    bool flight = false;              // --flight: the saver's automatic flight from the start
+    LayerChoices layers;              // --hide, --show
     bool help = false;
     bool version = false;  // --version
     // -root / -window-id: the saver drawn into a screen-saver manager's window.
@@ -64,6 +86,14 @@ struct SaverCommand {
 
 // Parses the full command line, program path included.
 SaverCommand parseSaverCommandLine(const std::string& commandLine);
+
+// The number field of a picture series' name pattern: true when `pattern`
+// holds at most one printf conversion for an int (d, i, u, x, X, o, with
+// flags, width and precision; "%%" is a plain "%"), and `hasField` tells
+// whether it holds one. False, with the reason, for anything else.
+bool checkSeriesPattern(const std::string& pattern, bool& hasField, std::string& why);
+// Picture `index` of the series: the pattern (checked above) with the number.
+std::string seriesFileName(const std::string& pattern, int index);
 
 // The text --help prints.
 std::string helpText();

@@ -33,7 +33,9 @@ int runEntryPoint(const std::string& text, const LaunchOptions& launch, const In
         app.showError(hr);
         return 0;
     }
-    return app.run();
+    const int rc = app.run();
+    // A picture asked for and not written is a failure, whatever the loop says.
+    return launch.snapshotPath && rc == 0 && !app.wroteSnapshot() ? 1 : rc;
 }
 
 }  // namespace tnx::app

@@ -42,11 +42,12 @@ bool hasSavedView() {
 GlobeView::GlobeView(gfx::Device& device, float fov, SaverFramework& framework, const LaunchOptions& launch)
     : framework_(framework),
       frustum_(int(device.viewport().width), int(device.viewport().height), fov) {
-    std::optional<globe::UtcTime> fixed;
-    if (launch.time) fixed = globe::AstroClock::parse(*launch.time);
     const bool firstRun = !hasSavedView();
+    layers_ = launch.layers;
     scene_ = std::make_unique<globe::GlobeScene>(16, 8, 8, device, settings::configuration().globe().live(), fov,
-                                                 *this, *this, frustum_, *this, fixed);
+                                                 *this, *this, frustum_, *this,
+                                                 sceneClockFor(launch, settings::configuration().timeLapse()));
+    if (launch.flight) scene_->camera().setCountdown(0);
     if (launch.lookAt)
         scene_->camera().placeAbove(launch.lookAt->longitudeDeg, launch.lookAt->latitudeDeg, launch.lookAt->altitudeKm);
     else if (firstRun && !isFullScreenSaver())
@@ -59,6 +60,19 @@ GlobeView::GlobeView(gfx::Device& device, float fov, SaverFramework& framework, 
 }
 
 GlobeView::~GlobeView() { settings::OptionsDialog::close(); }
+
+globe::SceneClock GlobeView::sceneClockFor(const LaunchOptions& launch, double saverTimeLapse) {
+    std::optional<globe::UtcTime> start;
+    if (launch.time) start = globe::AstroClock::parse(*launch.time);
+    // The saver's time-lapse (0: real time) unless the command line says.
+    double rate = 1;
+    if (launch.timeRate) rate = *launch.timeRate;
+    else if ((isFullScreenSaver() || launch.flight) && saverTimeLapse != 0) rate = saverTimeLapse;
+    globe::SceneClock clock(start, rate);
+    // A series moves its sky by the pictures' steps, not by the wall clock.
+    if (launch.frames > 0) clock.detach();
+    return clock;
+}
 
 void GlobeView::placeAtHome(int width, int height, float fov) {
     const clock::SystemRegion region = clock::systemRegion();
@@ -108,6 +122,13 @@ void GlobeView::syncViewOptions() {
     v.cities = o.on(OptionBlock::kCities);
     v.distanceTool = o.on(OptionBlock::kDistanceTool);
     v.metricUnits = o.on(OptionBlock::kMetricUnits);
+    v.cityLights = layers_.apply(Layer::Lights, !o.on(OptionBlock::kCityLightsOff));
+    v.cities = layers_.apply(Layer::Cities, v.cities);
+    v.boundaries = layers_.apply(Layer::Borders, v.boundaries);
+    v.rivers = layers_.apply(Layer::Rivers, v.rivers);
+    v.atmosphere = layers_.apply(Layer::Atmosphere, v.atmosphere);
+    v.stars = layers_.apply(Layer::Stars, true);
+    if (auto g = layers_[Layer::Graticule]) v.graticule = *g ? 1 : 0;
 }
 
 void GlobeView::advance(float seconds) {

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 
+#include "app/command_line.h"
 #include "app/viewer_part.h"
 #include "camera/camera_host.h"
 #include "camera/projection_provider.h"
@@ -64,6 +65,9 @@ public:
     // configuration dialogs' live preview).
     void preview(const globe::GlobeConfiguration& config);
 
+    // The sky's clock the command line and the saver's settings ask for.
+    static globe::SceneClock sceneClockFor(const LaunchOptions& launch, double saverTimeLapse);
+
 private:
     void syncViewOptions();
     bool handleOptionCommand(uint32_t id);
@@ -78,6 +82,7 @@ private:
     geodata::DialogSiteFiles siteFiles_;
     camera::PointerCursor lastCursor_ = camera::PointerCursor::None;
     std::optional<globe::GlobeConfiguration> pendingLook_;
+    LayerChoices layers_;  // --hide and --show
 };
 
 }  // namespace tnx::app

@@ -41,9 +41,15 @@ void HudLayer::restore(gfx::Device& device, float fieldOfView) {
     root_.resize(device, fieldOfView);
 }
 
+void HudLayer::setClockSource(hud::HudClock::TimeSource now, hud::HudClock::NoteSource note) {
+    if (auto* clock = dynamic_cast<hud::HudClock*>(root_.findById(hud::HudBuilder::kClock)))
+        clock->setTimeSource(std::move(now), std::move(note));
+}
+
 void HudLayer::draw(gfx::Device& device, float seconds) { drawOver(device, seconds, OverlayArea{true}); }
 
 void HudLayer::drawOver(gfx::Device& device, float seconds, const OverlayArea& area) {
+    if (hidden_) return;
     if (texts_) {
         auto* bar = dynamic_cast<hud::ButtonBar*>(root_.findById(hud::ButtonBar::kId));
         readouts_.apply(*texts_, bar ? bar->presenter() : nullptr);
@@ -53,7 +59,7 @@ void HudLayer::drawOver(gfx::Device& device, float seconds, const OverlayArea& a
 
 bool HudLayer::handleMouse(const win::Message& m, bool& holdsDrag) {
     holdsDrag = false;
-    return root_.mouse(m);
+    return !hidden_ && root_.mouse(m);
 }
 
 void HudLayer::handleMessage(const win::Message& m) {

@@ -9,6 +9,7 @@
 #include "app/viewer_part.h"
 #include "geodata/info_texts.h"
 #include "hud/browser_dispatcher.h"
+#include "hud/hud_clock.h"
 #include "hud/hud_root.h"
 #include "hud/readout_display.h"
 
@@ -35,7 +36,10 @@ public:
 
     void restore(gfx::Device& device, float fieldOfView) override;
     void invalidate() override { root_.invalidate(); }
-    void advance(float seconds) override { root_.update(seconds); }
+    // A hidden HUD neither animates nor asks for frames.
+    void advance(float seconds) override {
+        if (!hidden_) root_.update(seconds);
+    }
     // The read-outs first: the scene has just made this frame's lines.
     void draw(gfx::Device& device, float seconds) override;
     void drawOver(gfx::Device& device, float seconds, const OverlayArea& area) override;
@@ -46,11 +50,16 @@ public:
     // Where the read-out lines and the browser texts come from (the scene's
     // geography overlay); may be null.
     void setInfoSource(const geodata::InfoTexts* texts) { texts_ = texts; }
+    // --hide hud: nothing drawn, no input taken, for this run.
+    void setHidden(bool hidden) { hidden_ = hidden; }
+    // The clock shows this time (the sky's) with this note of its rate.
+    void setClockSource(hud::HudClock::TimeSource now, hud::HudClock::NoteSource note);
 
 private:
     hud::HudRoot root_;
     hud::ReadoutDisplay readouts_{root_};
     const geodata::InfoTexts* texts_ = nullptr;
+    bool hidden_ = false;
     // Goes before the root: it unlinks the panels and stores the windows' places.
     std::unique_ptr<hud::BrowserDispatcher> browsers_;
 };

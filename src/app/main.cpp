@@ -15,6 +15,7 @@
 #include "app/program_version.h"
 #include "core/frame_timer.h"
 #include "globe/terrain/tile_installer.h"
+#include "platform/gfx/gl_limits.h"
 #include "platform/home/program_home.h"
 #include "platform/resources/app_icon.h"
 #include "platform/win/native_window.h"
@@ -108,6 +109,15 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(tnx::res::appIcon());
     tnx::win::QtWindowSystem windows;
     windows.setOffscreen(launch.snapshotPath.has_value());
+    if (launch.snapshotPath && (launch.width > 0 || launch.height > 0)) {
+        // Pictures larger than the screen render off-screen, up to the device's limit.
+        const auto limit = tnx::gfx::glMaxRenderSize();
+        if (limit && (launch.width > *limit || launch.height > *limit)) {
+            std::fprintf(stderr, "terranox: --size %dx%d is larger than this OpenGL device renders (at most %dx%d)\n",
+                         launch.width, launch.height, *limit, *limit);
+            return 2;
+        }
+    }
 
     if (tnx::app::drawsGlobe(argumentText, launch)) {
         if (auto missing = tnx::app::missingDataMessage(tnx::home::folders())) {

@@ -12,7 +12,7 @@ SoundVisualPart::SoundVisualPart(hud::HudRoot& root, bool spectrumShown, player:
 
 bool SoundVisualPart::handleMouse(const win::Message& m, bool& holdsDrag) {
     holdsDrag = false;
-    return layer_->mouse(m);
+    return !hidden_ && layer_->mouse(m);
 }
 
 void SoundVisualPart::handleMessage(const win::Message& m) {

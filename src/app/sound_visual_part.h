@@ -19,13 +19,18 @@ public:
     soundvis::SoundVisualLayer& layer() { return *layer_; }
 
     void advance(float seconds) override { layer_->update(seconds); }
-    void draw(gfx::Device& device, float seconds) override { layer_->draw(device, seconds); }
+    void draw(gfx::Device& device, float seconds) override {
+        if (!hidden_) layer_->draw(device, seconds);
+    }
+    // --hide hud: the spectrum goes with the rest of the HUD.
+    void setHidden(bool hidden) { hidden_ = hidden; }
     bool handleMouse(const win::Message& m, bool& holdsDrag) override;
     void handleMessage(const win::Message& m) override;
     settings::RecordOwner* recordOwner() override { return layer_.get(); }
     void settingsLoaded() override;
 
 private:
+    bool hidden_ = false;
     std::unique_ptr<soundvis::FacadePlayer> player_;
     std::unique_ptr<soundvis::SoundVisualLayer> layer_;
 };

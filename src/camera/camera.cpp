@@ -207,13 +207,19 @@ bool Camera::glide(float frameSeconds) {
 
 // --- idle turn and automatic flight ------------------------------------------
 
-void Camera::autoMotion(int program, float rate, float frameSeconds) {
+void Camera::autoMotion(int program, float rate, float frameSeconds, bool idle) {
+    if (idle) {
+        // The idle turn went with the globe's own turn (update).
+        target_ = current_;
+        applySurfaceLimit();
+        return;
+    }
     if (program < 0 || program > 2) program = 0;
     smoothedFrame_ = 0.9f * smoothedFrame_ + 0.1f * frameSeconds;
     float step = rate * smoothedFrame_;
     if (frameSeconds > 1) {
         // After a stall, move by the real time at the slow rate rather than leap.
-        step = frameSeconds * (rate >= 0 ? kIdleRotationRate : rate);
+        step = frameSeconds * kIdleRotationRate;
         smoothedFrame_ = 0;
     }
 
@@ -283,15 +289,27 @@ bool Camera::viewChanged() {
     return changed;
 }
 
+bool Camera::terminatorMoved() const {
+    // The terminator's move on the ground straight below, as the screen shows it.
+    const float angle = math::length(sunInGlobe_ - drawnSun_);
+    const float altitude = std::max(math::length(current_.position) - kGlobeRadius, 0.09f);
+    return angle * kGlobeRadius * focal_ / altitude >= kTerminatorPixels;
+}
+
 bool Camera::update(float frameSeconds, float rho) {
     if (!std::isfinite(frameSeconds) || frameSeconds < 0) frameSeconds = 0;
 
     // 1. Who is in control.
     countdown_ -= frameSeconds;
+    // The globe's turn since the last update, whatever the sky's rate.
+    float turn = haveRho_ ? std::remainder(rho - rho_, kTwoPi) : 0.0f;
+    if (!std::isfinite(turn)) turn = 0;
+    haveRho_ = true;
     rho_ = rho;
     int program = 0;
     float rate = kIdleRotationRate;
-    if (countdown_ <= 0) {
+    const bool idle = countdown_ > 0;
+    if (!idle) {
         program = program_ - 1;
         rate = 10 * autoSpeed_;
     }
@@ -299,7 +317,13 @@ bool Camera::update(float frameSeconds, float rho) {
     // 2.-4. Glide, or once at rest, the idle turn or the flight.
     const bool active = host_.applicationActive();
     const bool suspended = host_.idleInactive() && !active;
-    if (!suspended && !glide(frameSeconds)) autoMotion(program, rate, frameSeconds);
+    // The idle turn keeps the camera over the same ground, gliding or not.
+    if (idle && !suspended && turn != 0) {
+        const Matrix m = math::matrixRotationY(-turn);
+        rotateFrame(current_, m);
+        rotateFrame(target_, m);
+    }
+    if (!suspended && !glide(frameSeconds)) autoMotion(program, rate, frameSeconds, idle);
 
     // 5.
     rebuildMatrices();
@@ -330,7 +354,8 @@ bool Camera::update(float frameSeconds, float rho) {
     }
 
     // 10. Render flag and the ray under the pointer.
-    bool render = silhouette || view || forced;
+    bool render = silhouette || view || forced || terminatorMoved();
+    if (render) drawnSun_ = sunInGlobe_;
     if (render && pointerValid_) {
         Vec3 p{float(lastX_) - halfWidth_, halfHeight_ - float(lastY_), focal_};
         pointerRay_ = math::normalize(math::transformCoord(p, camera_) - current_.position);

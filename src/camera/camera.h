@@ -139,6 +139,12 @@ public:
     float countdown() const { return countdown_; }
     float defaultCountdown() const { return defaultCountdown_; }
     void setCountdown(float seconds) { countdown_ = seconds; }
+
+    // Where the Sun stands seen from the globe's centre, in the globe's own
+    // frame: a terminator that moves on the screen is a change to draw.
+    void setSunInGlobe(const math::Vec3& direction) { sunInGlobe_ = direction; }
+    // Screen pixels a terminator must move before it is drawn again.
+    static constexpr float kTerminatorPixels = 1.0f;
     float idleTimer() const { return idleTimer_; }
     // Whether the last left release was a click (no drag, no movement).
     bool lastReleaseWasClick() const { return lastReleaseWasClick_; }
@@ -150,10 +156,11 @@ public:
 
 private:
     bool glide(float frameSeconds);
-    void autoMotion(int program, float rate, float frameSeconds);
+    void autoMotion(int program, float rate, float frameSeconds, bool idle);
     void rebuildMatrices();
     bool silhouetteChanged();
     bool viewChanged();
+    bool terminatorMoved() const;
     void applySurfaceLimit();
     void keepInView();
     static void orthonormalize(CameraFrame& f);
@@ -191,6 +198,9 @@ private:
     math::Matrix camera_;
     math::Matrix projection_;
     math::Matrix lastChangeMatrix_;
+    bool haveRho_ = false;  // rho_ holds the globe's turn of the previous update
+    math::Vec3 sunInGlobe_{0, 0, 0};
+    math::Vec3 drawnSun_{0, 0, 0};  // at the last frame drawn
 
     int32_t lastX_ = -1, lastY_ = 0;
     bool pointerValid_ = false;   // for the pointer ray; lapses when the pointer rests

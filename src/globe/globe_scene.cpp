@@ -1,6 +1,7 @@
 #include "globe/globe_scene.h"
 
 #include <cmath>
+#include <cstdio>
 
 #include "core/process_state.h"
 #include "globe/sky/day_night_lighting.h"
@@ -73,20 +74,27 @@ float wrapTurn(float a) {
 GlobeScene::GlobeScene(int /*patchCount*/, int /*subGridA*/, int /*subGridB*/, gfx::Device& device,
                        const GlobeConfiguration& config, float fieldOfView, camera::CameraHost& cameraHost,
                        const camera::ProjectionProvider& projection, camera::ViewFrustum& frustum,
-                       GlobeSceneHost& host, std::optional<UtcTime> fixedTime)
+                       GlobeSceneHost& host, SceneClock time)
     : device_(&device),
       config_(config),
       host_(host),
       frustum_(frustum),
       projectionProvider_(projection),
       fov_(fieldOfView),
+      time_(std::move(time)),
       sun_(32, 16, 13900.0f),
       stars_(1e8f),
       atmosphere_(kRadius) {
-    clock_.setFixedTime(fixedTime);
     projection_ = projectionProvider_.projection(100.0f, 1e8f, fov_);
     distance_ = std::make_unique<geodata::DistanceTool>(kRadius);
     openTileFiles(tileFiles_);
+    static bool toldNoLights = false;
+    // Data without a night beside its day: the lights alone are missing.
+    if (tileFiles_.texture.isOpen() && !tileFiles_.night.isOpen() && !toldNoLights) {
+        toldNoLights = true;
+        std::fprintf(stderr, "terranox: warning: no city lights: globenight11j90.tex is missing or damaged "
+                             "(scripts/build-data.sh builds it)\n");
+    }
     exaggeration_ = config_.unitsPerMetre();
     const gfx::Viewport& vp = device.viewport();
     viewportWidth_ = int(vp.width);
@@ -224,13 +232,20 @@ void GlobeScene::drawTerrain(gfx::Device& device) {
     device.setRenderState(RenderState::Lighting, lighting_ ? 1 : 0);
     device.setVertexShader(gfx::kFvfPosNormalDiffuseTex2);
     device.setTransform(gfx::TransformType::World, math::matrixRotationY(kPi - astro_.spinAngle));
-    terrain_->draw(device, TerrainFrame{camera_->current().position, &frustum_, start});
+    TerrainFrame frame{camera_->current().position, &frustum_, start};
+    frame.sunDirection = sunDirection(astro_);
+    // Lights belong to a night side: none while the globe is lit all round.
+    if (lighting_ && view_.cityLights) frame.lightsBrightness = config_.cityLightsFactor();
+    terrain_->draw(device, frame);
     device.setTexture(0, nullptr);
 }
 
 void GlobeScene::advance(float frameSeconds) {
     frameSeconds_ = frameSeconds;
-    computeAstronomy(clock_.now(), astro_);
+    time_.advance(frameSeconds);
+    computeAstronomy(time_.now(), astro_);
+    // The Sun as the turning globe sees it (the terrain is turned by pi - spin).
+    camera_->setSunInGlobe(math::transformNormal(sunDirection(astro_), math::matrixRotationY(astro_.spinAngle - kPi)));
     camera_->update(frameSeconds, astro_.spinAngle);
 }
 
@@ -331,7 +346,7 @@ void GlobeScene::draw(gfx::Device& device) {
     }
 
     bool transparent = host_.windowMode() == camera::WindowMode::Transparent;
-    if (!transparent || host_.transparentBackground() == 2) {
+    if (view_.stars && (!transparent || host_.transparentBackground() == 2)) {
         auto inView = [this](const Vec3& c, float r) {
             switch (frustum_.testSphere(c, r)) {
                 case camera::FrustumTest::Outside: return SphereVisibility::Outside;
@@ -352,7 +367,11 @@ void GlobeScene::draw(gfx::Device& device) {
     device.setTransform(gfx::TransformType::Projection, projectionProvider_.projection(nearPlane, farPlane, fov_));
 
     bool opaque = globeOpaque();
-    if (!opaque && graticuleOpacity_ > 15) drawGraticule(device, true);
+    // Shown on request even where the configuration keeps it invisible.
+    const int graticuleOpacity = view_.graticule == 0 ? 0 : view_.graticule == 1 ? std::max(graticuleOpacity_, 160)
+                                                                                   : graticuleOpacity_;
+    setGraticuleColor(graticuleColorRef_, graticuleOpacity);
+    if (!opaque && graticuleOpacity > 15) drawGraticule(device, true);
     if (!opaque || exaggeration_ > 0.0001f) drawBackingDisc(device);
     if (view_.atmosphere) atmosphere_.draw(device, cam, sunDirection(astro_), lighting_);
 
@@ -371,7 +390,7 @@ void GlobeScene::draw(gfx::Device& device) {
     device.setRenderState(RenderState::ZEnable, 0);
     device.setRenderState(RenderState::Lighting, lighting_ ? 1 : 0);
 
-    if (graticuleOpacity_ > 15) drawGraticule(device, false);
+    if (graticuleOpacity > 15) drawGraticule(device, false);
 
     device.setRenderState(RenderState::Lighting, 0);
     device.setTransform(gfx::TransformType::World, math::matrixRotationY(-astro_.spinAngle));
@@ -403,7 +422,17 @@ void GlobeScene::draw(gfx::Device& device) {
 
 int GlobeScene::handleMessage(const win::Message& m) {
     if (m.id == win::kWmCommand) onCommand(win::loWord(m.wParam));
-    if (m.id == win::kWmKeyDown && m.wParam == 'M') view_.wireframe = !view_.wireframe;
+    if (m.id == win::kWmKeyDown) {
+        switch (m.wParam) {
+            case 'M': view_.wireframe = !view_.wireframe; break;
+            case win::kVkOem4: time_.halveRate(); break;
+            case win::kVkOem6: time_.doubleRate(); break;
+            case win::kVkOem5: time_.returnToNow(); break;
+            default: break;
+        }
+        if (m.wParam == win::kVkOem4 || m.wParam == win::kVkOem6 || m.wParam == win::kVkOem5)
+            app::processState().forceRedraw = true;
+    }
     return camera_->handleMessage(m);
 }
 

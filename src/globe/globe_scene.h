@@ -16,6 +16,7 @@
 #include "geodata/geo_overlay.h"
 #include "geodata/zone_tree.h"
 #include "globe/sky/astro_clock.h"
+#include "globe/sky/scene_clock.h"
 #include "globe/sky/atmosphere.h"
 #include "globe/globe_configuration.h"
 #include "globe/sky/scene_astronomy.h"
@@ -68,6 +69,9 @@ struct SceneViewOptions {
     bool cities = true;
     bool distanceTool = false;
     bool metricUnits = true;
+    bool cityLights = true;
+    bool stars = true;   // the star field and the space backdrop
+    int graticule = -1;  // -1 as the configuration's opacity has it, 0 hidden, 1 shown
 };
 
 class GlobeScene : public camera::CameraSceneHooks, public settings::RecordOwner {
@@ -76,7 +80,7 @@ public:
 
     GlobeScene(int patchCount, int subGridA, int subGridB, gfx::Device& device, const GlobeConfiguration& config,
                float fieldOfView, camera::CameraHost& cameraHost, const camera::ProjectionProvider& projection,
-               camera::ViewFrustum& frustum, GlobeSceneHost& host, std::optional<UtcTime> fixedTime = {});
+               camera::ViewFrustum& frustum, GlobeSceneHost& host, SceneClock time = {});
     ~GlobeScene() override;
 
     void release();
@@ -123,7 +127,9 @@ public:
     geodata::DistanceTool& distanceTool() { return *distance_; }
     const geodata::BoundaryStore& boundaries() const { return *boundaries_; }
     const geodata::ZoneTree& zones() const { return *zones_; }
-    AstroClock& clock() { return clock_; }
+    // The instant the sky shows; "[" halves its rate, "]" doubles it and
+    // "\\" returns it to real time now.
+    SceneClock& time() { return time_; }
 
 private:
     void drawMesh(gfx::Device& device, const MeshData& mesh);
@@ -152,7 +158,7 @@ private:
     float frameSeconds_ = 0;
     camera::GlobePick pointer_;
     geodata::SitePoint lastGlobePoint_;  // the last point the pointer had on the globe
-    AstroClock clock_;
+    SceneClock time_;
     SceneAstronomy astro_;
     SceneViewOptions view_;
     gfx::Color graticuleColor_ = 0;

@@ -26,7 +26,7 @@ void HudBuilder::build(HudRoot& root) {
 
     // The clock, top right; it starts showing the time.
     auto clock = std::make_unique<HudClock>(kClock);
-    clock->init(HudElement::kFontTexture, 2.15f, 0.25f, 0, 32, 0xA050A0F0, 0xA0FFFF00, 0xFF80FFFF);
+    clock->init(HudElement::kFontTexture, 2.15f, 0.25f, 0, 40, 0xA050A0F0, 0xA0FFFF00, 0xFF80FFFF);
     clock->setFlags(clock->flags() | HudElement::kToggled);
     clock->placeAt(right - margin - 2.15f, top - margin, z);
     root.add(std::move(clock));

@@ -160,6 +160,7 @@ void ConfigGlobeDialog::buildControls() {
                 {1087, "Green", 0, 200, 10, 100},
                 {1088, "Blue", 0, 200, 10, 100}},
                {&saturation_, &brightness_, &red_, &green_, &blue_});
+    addSliders("Night side", {{kCityLightsSlider, "City Lights", 0, 200, 10, 100}}, {&cityLights_});
     right->addStretch(1);
 
     platform::addOkCancel(this, layout);
@@ -202,6 +203,7 @@ void ConfigGlobeDialog::showConfiguration() {
     red_->setValue(c.red);
     green_->setValue(c.green);
     blue_->setValue(c.blue);
+    cityLights_->setValue(100 + c.cityLights);
     themes_->setCurrentIndex(g.currentTheme());
     findChild<QPushButton*>(id(1050))->setEnabled(g.themeCount() < GlobeConfigRecord::kMaxThemes);
     findChild<QPushButton*>(id(1051))->setEnabled(g.themeCount() >= 2 && g.currentTheme() != 0);
@@ -231,6 +233,7 @@ void ConfigGlobeDialog::readControls() {
     c.red = red_->value();
     c.green = green_->value();
     c.blue = blue_->value();
+    c.cityLights = cityLights_->value() - 100;
 }
 
 void ConfigGlobeDialog::changed() {

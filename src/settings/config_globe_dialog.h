@@ -31,6 +31,8 @@ public:
     using Preview = std::function<void(const GlobeConfiguration&)>;
 
     static constexpr int kDialogId = 143;
+    // Our own control: the city lights' brightness in percent.
+    static constexpr int kCityLightsSlider = 1089;
     static constexpr const char* kLandMaskFile = "globe04096.lan";
     static constexpr long long kLandMaskSize = 16789514;
 
@@ -80,6 +82,7 @@ private:
     QSlider* red_ = nullptr;
     QSlider* green_ = nullptr;
     QSlider* blue_ = nullptr;
+    QSlider* cityLights_ = nullptr;  // percent, 0 .. 200
     QComboBox* themes_ = nullptr;
 };
 

@@ -4,7 +4,7 @@
 
 namespace tnx::settings {
 
-Configuration::Configuration() { file_.setOwners(&globe_, &musicRecord_); }
+Configuration::Configuration() { file_.setOwners(&globe_, &musicRecord_, &timeLapse_); }
 
 int Configuration::load() {
     const int result = file_.load();

@@ -7,6 +7,7 @@
 #include "settings/globe_config_record.h"
 #include "settings/music_config_record.h"
 #include "settings/music_configuration.h"
+#include "settings/time_lapse_record.h"
 
 namespace tnx::settings {
 
@@ -22,6 +23,10 @@ public:
     MusicConfiguration& music() { return music_; }
     const MusicConfiguration& music() const { return music_; }
     ConfigurationFile& file() { return file_; }
+    // The screen saver's time-lapse: simulated seconds per real second, 0
+    // for real time.
+    float timeLapse() const { return timeLapse_.rate(); }
+    void setTimeLapse(float rate) { timeLapse_.setRate(rate); }
 
     // Reads "Terranox.ini" over the shipped default (what the file cannot
     // give stays as shipped) and, with "random" as the current theme, starts
@@ -42,11 +47,13 @@ public:
     struct Snapshot {
         GlobeConfiguration live;
         MusicConfiguration music;
+        float timeLapse = 0;
     };
-    Snapshot snapshot() const { return Snapshot{globe_.live(), music_}; }
+    Snapshot snapshot() const { return Snapshot{globe_.live(), music_, timeLapse_.rate()}; }
     void restore(const Snapshot& s) {
         globe_.live() = s.live;
         music_ = s.music;
+        timeLapse_.setRate(s.timeLapse);
     }
     // Writes "Terranox.ini" now with the themes as they are but `live` as
     // the live look (a dialog's look not yet accepted stays out of it).
@@ -56,6 +63,7 @@ private:
     GlobeConfigRecord globe_;
     MusicConfiguration music_;
     MusicConfigRecord musicRecord_{music_};
+    TimeLapseRecord timeLapse_;
     ConfigurationFile file_;
     bool damaged_ = false;
     bool changed_ = false;

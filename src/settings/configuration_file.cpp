@@ -13,9 +13,10 @@ std::string ConfigurationFile::fileName() { return std::string(kProductName) + "
 
 ConfigurationFile::ConfigurationFile() : keptGlobe_(kGlobeRecordName), keptMusic_(kMusicRecordName) {}
 
-void ConfigurationFile::setOwners(RecordOwner* globe, RecordOwner* music) {
+void ConfigurationFile::setOwners(RecordOwner* globe, RecordOwner* music, RecordOwner* timeLapse) {
     globe_ = globe;
     music_ = music;
+    timeLapse_ = timeLapse;
 }
 
 int ConfigurationFile::load() {
@@ -69,6 +70,9 @@ int ConfigurationFile::readImage(std::span<const uint8_t> image) {
         }
         if (owner->readRecord(*child) != kRecordApplied) damaged_ = true;
     }
+    // The time-lapse may follow; a file without it is whole.
+    if (auto child = children.next(); child && timeLapse_ && timeLapse_->readRecord(*child) == kRecordNotMine)
+        damaged_ = true;
     return children.overrun() ? kRecordOverrun : kRecordApplied;
 }
 
@@ -80,6 +84,7 @@ std::optional<std::vector<uint8_t>> ConfigurationFile::assemble() {
     w.zeros(12);
     globeSlot()->writeRecord(image);
     musicSlot()->writeRecord(image);
+    if (timeLapse_) timeLapse_->writeRecord(image);
     if (image.size() > kMaxFileLength) return std::nullopt;
     return image;
 }

@@ -1,6 +1,8 @@
 // The configuration file "Terranox.ini": a 20-byte head (0, 20, three unused
 // words), then the globe configuration's record "saveconfigglobe" and the
-// music configuration's record "saveconfigmp3", found by position.
+// music configuration's record "saveconfigmp3", found by position, and our
+// own records after them (the saver's time-lapse, "saveconfigtime"), which
+// older files lack and older readers pass over.
 #pragma once
 
 #include <cstddef>
@@ -29,7 +31,7 @@ public:
     ConfigurationFile();
     // Either may be null: its record is then kept as read and written back
     // unchanged, so the file keeps both records in their places.
-    void setOwners(RecordOwner* globe, RecordOwner* music);
+    void setOwners(RecordOwner* globe, RecordOwner* music, RecordOwner* timeLapse = nullptr);
 
     // Reads the shipped default, then the file from the program's home over
     // it: a record the file cannot give (damaged, another layout, missing)
@@ -55,6 +57,7 @@ public:
 private:
     RecordOwner* globe_ = nullptr;
     RecordOwner* music_ = nullptr;
+    RecordOwner* timeLapse_ = nullptr;
     int readImage(std::span<const uint8_t> image);
 
     PreservedRecord keptGlobe_;

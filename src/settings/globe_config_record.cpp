@@ -61,7 +61,8 @@ int readGlobeBlock(const uint8_t* block, GlobeConfiguration& c) {
     r.take(148, c.red, 0, 200);
     r.take(152, c.green, 0, 200);
     r.take(156, c.blue, 0, 200);
-    for (size_t i = 0; i < c.reserved.size(); ++i) r.take(160 + 4 * i, c.reserved[i], kAnyI32Min, kAnyI32Max);
+    r.take(160, c.cityLights, -100, 100);
+    for (size_t i = 0; i < c.reserved.size(); ++i) r.take(164 + 4 * i, c.reserved[i], kAnyI32Min, kAnyI32Max);
     return r.kept();
 }
 
@@ -82,6 +83,7 @@ void writeGlobeBlock(io::ByteWriter& w, const GlobeConfiguration& c) {
     w.i32(c.cameraProgram);
     w.i32(c.cameraSpeed);
     for (int32_t v : {c.saturation, c.brightness, c.red, c.green, c.blue}) w.i32(v);
+    w.i32(c.cityLights);
     for (int32_t v : c.reserved) w.i32(v);
 }
 

@@ -39,7 +39,10 @@ struct GlobeConfiguration {
     int32_t cameraSpeed = 10;
     // Texture adjustments in percent.
     int32_t saturation = 120, brightness = 120, red = 100, green = 100, blue = 100;
-    std::array<int32_t, 8> reserved{};
+    // The city lights' brightness in percent minus 100 (-100 .. 100): 0,
+    // what files without it hold, shows the lights as the image has them.
+    int32_t cityLights = 0;
+    std::array<int32_t, 7> reserved{};
 
     bool operator==(const GlobeConfiguration&) const = default;
 
@@ -48,6 +51,8 @@ struct GlobeConfiguration {
     static GlobeConfiguration defaults();
     // Vertical exaggeration in scene units per metre.
     float unitsPerMetre() const { return float(exaggeration) * 0.00001f; }
+    // The city lights' brightness as a factor, 0 .. 2.
+    float cityLightsFactor() const { return float(100 + cityLights) * 0.01f; }
 };
 
 // 0x00BBGGRR with an alpha byte to 0xAARRGGBB.

@@ -36,6 +36,9 @@ public:
         kCountryBrowserWindow = 88,
         kOverviewWindow = 92,
         kHelpWindow = 96,
+        // Our own: set when the city lights are switched off (older blocks
+        // hold 0 there, so they keep the lights on).
+        kCityLightsOff = 100,
     };
     static constexpr size_t kSize = 400;
     static constexpr const char* kKey = "g_strBtstatus";

@@ -62,6 +62,11 @@ public:
         flag(OptionsDialog::kAtmosphere, "Atmosphere", OptionBlock::kAtmosphere, false);
         flag(OptionsDialog::kRivers, "River", OptionBlock::kRivers, false);
         flag(OptionsDialog::kDayNight, "Day/Night", OptionBlock::kDayNight, false);
+        auto* lights = check(OptionsDialog::kCityLights, "City Lights", !o.on(OptionBlock::kCityLightsOff));
+        connect(lights, &QCheckBox::toggled, this, [this](bool on) {
+            optionBlock().set(OptionBlock::kCityLightsOff, on ? 0 : 1);
+            redraw(false);
+        });
         auto* metric = check(OptionsDialog::kMetricUnits, "Metric Units(meter,km)", o.on(OptionBlock::kMetricUnits));
         connect(metric, &QCheckBox::toggled, this, [this](bool on) {
             // The bar's handler flips the unit and tells the lists; it must

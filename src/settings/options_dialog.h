@@ -30,6 +30,7 @@ public:
         kStatusColours = 1078,
         kIdleInactive = 1079,
         kIdleNoChanging = 1080,
+        kCityLights = 1081,  // our own
     };
     // Window commands it issues.
     enum Command : uint32_t {

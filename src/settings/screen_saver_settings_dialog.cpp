@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QDoubleSpinBox>
 #include <QRadioButton>
 #include <QSlider>
 #include <QVBoxLayout>
@@ -41,6 +42,7 @@ private:
     QRadioButton* cams_[3];
     QLineEdit* near_;
     QLineEdit* far_;
+    QDoubleSpinBox* timeLapse_;
 };
 
 Dialog::Dialog(Configuration& config, S::Entries entries, QWidget* parent)
@@ -81,6 +83,14 @@ Dialog::Dialog(Configuration& config, S::Entries entries, QWidget* parent)
     far_ = edit(kFarPoint, c.cameraFarKm);
     form->addRow(QStringLiteral("Near point (km)"), near_);
     form->addRow(QStringLiteral("Far point (km)"), far_);
+    // Seconds of the sky per second shown: 3600 shows an hour each second.
+    timeLapse_ = new QDoubleSpinBox(camera);
+    timeLapse_->setObjectName(id(kTimeLapse));
+    timeLapse_->setRange(-TimeLapseRecord::kMaxRate, TimeLapseRecord::kMaxRate);
+    timeLapse_->setDecimals(2);
+    timeLapse_->setValue(config_.timeLapse());
+    timeLapse_->setToolTip(QStringLiteral("Simulated seconds per real second; 0 is real time"));
+    form->addRow(QStringLiteral("Time-lapse (0 = real time)"), timeLapse_);
     layout->addWidget(camera);
 
     auto* more = new QHBoxLayout;
@@ -119,6 +129,7 @@ bool Dialog::readControls() {
     c.cameraNearKm = *nearKm;
     c.cameraFarKm = *farKm;
     c.cameraProgram = cams_[1]->isChecked() ? 2 : cams_[2]->isChecked() ? 3 : 1;
+    config_.setTimeLapse(float(timeLapse_->value()));
     near_->setText(QString::number(c.cameraNearKm));
     far_->setText(QString::number(c.cameraFarKm));
     return true;

@@ -28,6 +28,7 @@ public:
         kDisplaySettings = 1045,
         kMp3Settings = 1046,
         kConfigGlobe = 1047,
+        kTimeLapse = 1048,  // our own: the sky's rate, 0 for real time
     };
 
     // The dialogs behind the buttons, opened over the given parent; an

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "app/command_line.h"
 #include "app/entry_point.h"
 
@@ -97,4 +99,63 @@ TEST(LaunchOptions, WhereWantsALongitudeAndALatitude) {
     EXPECT_FALSE(extractLaunchOptions({"--where", "2.35"}, text).error.empty());
     EXPECT_FALSE(extractLaunchOptions({"--where", "2,91"}, text).error.empty());
     EXPECT_FALSE(extractLaunchOptions({"--where", "2,45,7"}, text).error.empty());
+}
+
+TEST(LaunchOptions, SeriesTimeAndLayers) {
+    std::string text;
+    auto o = extractLaunchOptions({"/t", "--snapshot", "f%04d.png", "--frames", "3", "--fps=12.5", "--time-rate", "-0.5",
+                                   "--flight", "--hide", "hud,Cities", "--show", "graticule", "--hide=lights"},
+                                  text);
+    ASSERT_TRUE(o.error.empty()) << o.error;
+    EXPECT_EQ(std::tuple(text, o.frames, o.fps, *o.timeRate, o.flight), std::tuple("/t", 3, 12.5, -0.5, true));
+    EXPECT_EQ(std::tuple(o.layers.apply(Layer::Hud, true), o.layers.apply(Layer::Cities, true),
+                         o.layers.apply(Layer::Graticule, false), o.layers.apply(Layer::Lights, true),
+                         o.layers.apply(Layer::Stars, true), o.layers.apply(Layer::Stars, false)),
+              std::tuple(false, false, true, false, true, false));
+    // One picture needs no number field; a size beyond the screen is the device's to judge.
+    o = extractLaunchOptions({"--snapshot", "wall.png", "--frames", "1", "--size", "3840x2160"}, text);
+    EXPECT_TRUE(o.error.empty() && o.width == 3840) << o.error;
+
+    // Every bad input: one line naming the option.
+    const std::vector<std::vector<std::string>> bad = {
+        {"--snapshot", "f%d.png", "--frames", "0"},   {"--snapshot", "f%d.png", "--frames", "2.5"},
+        {"--snapshot", "f%d.png", "--frames", "x"},   {"--snapshot", "f.png", "--frames", "2"},
+        {"--frames", "2"},                            {"--snapshot", "f%d%d.png", "--frames", "2"},
+        {"--snapshot", "f%s.png", "--frames", "2"},   {"--snapshot", "f%ld.png", "--frames", "2"},
+        {"--fps", "0"},                               {"--fps", "-3"},
+        {"--fps", "30fps"},                           {"--time-rate", "fast"},
+        {"--time-rate", ""},                          {"--time-rate", "1e12"},
+        {"--time-rate", "nan"},                       {"--time", "2026-13-01T00:00:00Z"},
+        {"--time", "yesterday"},                      {"--hide", "hud,clouds"},
+        {"--show", ","},                              {"--frames"},
+        {"--framesx", "2"}};
+    for (const auto& args : bad) {
+        o = extractLaunchOptions(args, text);
+        EXPECT_FALSE(o.error.empty()) << args[0] << ' ' << (args.size() > 1 ? args[1] : "");
+        EXPECT_EQ(o.error.find('\n'), std::string::npos);
+    }
+    EXPECT_NE(extractLaunchOptions({"--hide", "clouds"}, text).error.find("hud, cities, borders, rivers, graticule"),
+              std::string::npos);
+}
+
+TEST(SeriesPattern, OneNumberFieldAtMost) {
+    struct Case {
+        const char* pattern;
+        bool ok, field;
+        const char* third;  // picture 3's name
+    };
+    const Case cases[] = {
+        {"flight%04d.png", true, true, "flight0003.png"}, {"%d.png", true, true, "3.png"},
+        {"a%%b%3i.png", true, true, "a%b  3.png"},        {"x%-5u.png", true, true, "x3    .png"},
+        {"wall.png", true, false, "wall.png"},            {"100%%.png", true, false, "100%.png"},
+        {"%d%d.png", false, false, nullptr},              {"%s.png", false, false, nullptr},
+        {"%n.png", false, false, nullptr},                {"end%", false, false, nullptr},
+        {"%999999999d.png", false, false, nullptr}};
+    for (const Case& c : cases) {
+        bool field = false;
+        std::string why;
+        ASSERT_EQ(checkSeriesPattern(c.pattern, field, why), c.ok) << c.pattern;
+        if (c.ok) EXPECT_TRUE(field == c.field && seriesFileName(c.pattern, 3) == c.third) << c.pattern;
+        else EXPECT_FALSE(why.empty());
+    }
 }

@@ -11,6 +11,7 @@
 #include "core/app_clock.h"
 #include "core/frame_timer.h"
 #include "hud/button_bar.h"
+#include "hud/hud_clock.h"
 #include "hud/hud_builder.h"
 #include "platform/clock/clock_source.h"
 #include "platform/win/headless_window_system.h"
@@ -108,6 +109,37 @@ TEST_F(Commands, MenuEntriesAndButtonsFlipTheSameOptionsAndTheMenuChecksThem) {
     m = menu(*app);
     EXPECT_TRUE(m.find(40023)->greyed && m.find(40020)->checked);
     EXPECT_FALSE(hud::HudRoot::hudShown());
+}
+
+}  // namespace
+
+namespace {
+
+// The HUD clock tells the sky's time, not the wall clock's, with its rate;
+// "[", "]" and "\" change the rate.
+TEST_F(Commands, TheClockShowsTheSkysTimeAndRate) {
+    setenv("TZ", "UTC", 1);
+    tzset();
+    LaunchOptions launch;
+    launch.time = "2019-03-14T09:30:00Z";
+    auto app = std::make_unique<Application>("terranox /t", launch);
+    ASSERT_EQ(app->create(), 0);
+    appClock(ClockCommand::Start);
+    app->runFramesForTest(2);
+    auto* clock = dynamic_cast<hud::HudClock*>(hud(*app).root().findById(hud::HudBuilder::kClock));
+    ASSERT_NE(clock, nullptr);
+    EXPECT_EQ(clock->shownText().rfind("9:30:0 Thu,2019-3-14", 0), 0u) << clock->shownText();
+    globe::SceneClock& sky = dynamic_cast<GlobeView*>(app->viewerCore()->scene())->scene().time();
+    post(*app, win::kWmKeyDown, win::kVkOem6);
+    EXPECT_EQ(sky.rate(), 2.0);
+    EXPECT_NE(clock->shownText().find(" \xD7" "2"), std::string::npos) << clock->shownText();
+    post(*app, win::kWmKeyDown, win::kVkOem4);
+    post(*app, win::kWmKeyDown, win::kVkOem4);
+    EXPECT_EQ(sky.rate(), 0.5);
+    post(*app, win::kWmKeyDown, win::kVkOem5);
+    EXPECT_TRUE(sky.followsSystemClock());
+    EXPECT_EQ(clock->shownText().find('\xD7'), std::string::npos);
+    EXPECT_EQ(clock->shownText().find("2019"), std::string::npos);
 }
 
 }  // namespace

@@ -228,6 +228,32 @@ TEST_F(CameraTest, IdleNoChangingDrawsEveryTenSecondsWhileActive) {
     EXPECT_TRUE(cam->update(0.1f, idleRate * (t + 0.1f)));
 }
 
+// A terminator that moves on the screen is a change; one that moves less
+// than a pixel is not. The idle turn keeps the camera over the same ground
+// however fast the globe turns.
+TEST_F(CameraTest, IdleNoChangingDrawsAMovingTerminator) {
+    host.noChangingIdle = true;
+    auto cam = make();
+    cam->setSunInGlobe({1, 0, 0});
+    cam->update(0.1f, 0);
+    EXPECT_FALSE(cam->update(0.1f, 0));
+    // Radians of the Sun's move that make one pixel at the ground below.
+    const float perPixel = (cam->distance() - Camera::kGlobeRadius) / (Camera::kGlobeRadius * cam->focalLength());
+    float angle = 0.4f * perPixel;
+    cam->setSunInGlobe({std::cos(angle), 0, std::sin(angle)});
+    EXPECT_FALSE(cam->update(0.1f, 0));
+    angle = 1.2f * perPixel;  // from the frame last drawn, not the last update
+    cam->setSunInGlobe({std::cos(angle), 0, std::sin(angle)});
+    EXPECT_TRUE(cam->update(0.1f, 0));
+    EXPECT_FALSE(cam->update(0.1f, 0));
+
+    // An hour of turn in a tenth of a second: the view of the ground stays.
+    const Vec3 seen = math::transformNormal(math::normalize(cam->current().position), math::matrixRotationY(0.0f));
+    cam->update(0.1f, 0.2618f);
+    const Vec3 now = math::transformNormal(math::normalize(cam->current().position), math::matrixRotationY(0.2618f));
+    EXPECT_NEAR(math::dot(seen, now), 1.0f, 1e-6f);
+}
+
 TEST_F(CameraTest, IdleNoChangingOffDrawsEveryFrame) {
     auto cam = make();
     for (int i = 0; i < 50; ++i) EXPECT_TRUE(cam->update(0.1f, 0));

@@ -238,7 +238,8 @@ TEST(StandardProducts, MakeThePackAndTheCursors) {
     // The globe's and the geography's sources, small but of the real shapes.
     test::writeGeographySources(sources);
     for (auto [rel, bytes] : {std::pair{source::kElevation, test::netcdfGrid(12, 7, std::vector<float>(84, 100.0f))},
-                              std::pair{source::kEarthImage, test::worldImage(2048, 1024, 20, 40, 160)}}) {
+                              std::pair{source::kEarthImage, test::worldImage(2048, 1024, 20, 40, 160)},
+                              std::pair{source::kNightImage, test::worldImage(4096, 2048, 2, 20, 44)}}) {
         fs::create_directories((sources / rel).parent_path());
         ASSERT_TRUE(io::writeFileAtomically(sources / rel, bytes));
     }

@@ -175,3 +175,40 @@ TEST_F(Text, TheRootAsksForFramesOnlyWhileSomethingChangesAndOnlyWhereItChanges)
 
 }  // namespace
 }  // namespace tnx::hud::test
+
+namespace tnx::hud::test {
+namespace {
+
+TEST_F(Text, TheClockFitsItsTextAndKeepsItsRightEdge) {
+    std::tm now{};
+    now.tm_hour = 23, now.tm_min = 59, now.tm_sec = 58, now.tm_wday = 5, now.tm_year = 126, now.tm_mon = 11;
+    now.tm_mday = 18;
+    std::string note = "\xD7" "3600";
+    auto clock = std::make_unique<HudClock>(0x103);
+    clock->init(HudElement::kFontTexture, 1.0f, 0.25f, 0, 40, 0, 0, 0xFFFFFFFF);
+    clock->placeAt(2.0f, 1.0f, 10.0f);
+    clock->setTimeSource([&] { return now; }, [&] { return note; });
+    clock->setFlags(clock->flags() | HudElement::kToggled);
+    HudClock& c = *clock;
+    root_->add(std::move(clock));
+    ASSERT_TRUE(c.tick());
+    const std::string shown = "23:59:58 Fri,2026-12-18 \xD7" "3600";
+    EXPECT_EQ(c.shownText(), shown);
+    EXPECT_EQ(c.glyphVertexCount(), int(4 * shown.size()));
+    const float pad = HudClock::kPadding * c.height();
+    EXPECT_NEAR(c.x() + c.width(), 3.0f, 1e-5f);  // the right edge stays
+    // Uncompressed, inside the face with room on both sides.
+    const Extent x = extentOf(c.glyphVertices(), 0, int(shown.size()));
+    EXPECT_NEAR(x.right - x.left, font_->textWidth(0.25f, shown), 1e-4f);
+    EXPECT_GE(x.left, pad - 1e-4f);
+    EXPECT_LE(x.right, c.width() - pad + 1e-4f);
+    // Another second leaves the size; the rate's note going narrows it.
+    const float width = c.width();
+    now.tm_sec = 59;
+    EXPECT_TRUE(c.tick() && c.width() == width);
+    note.clear();
+    EXPECT_TRUE(c.tick() && c.width() < width);
+}
+
+}  // namespace
+}  // namespace tnx::hud::test

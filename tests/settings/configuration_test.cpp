@@ -95,8 +95,9 @@ TEST(GlobeConfigRecord, EachFieldIsReadFromAndWrittenToItsOwnOffset) {
                          c.reserved100, c.graticuleColor, c.graticuleOpacity, c.exaggeration, c.atmosphereColor),
               std::tuple(3, 4, 5u, 22u, 23, 24, 25, 26u, 27, 28, 29u));
     EXPECT_EQ(std::tuple(c.atmosphereOpacity, c.cameraNearKm, c.cameraFarKm, c.cameraProgram, c.cameraSpeed,
-                         c.saturation, c.brightness, c.red, c.green, c.blue, c.reserved[0], c.reserved[7]),
-              std::tuple(30, 31, 32, 2, 34, 35, 36, 37, 38, 39, 40, 47));
+                         c.saturation, c.brightness, c.red, c.green, c.blue, c.cityLights, c.reserved[0],
+                         c.reserved[6]),
+              std::tuple(30, 31, 32, 2, 34, 35, 36, 37, 38, 39, 40, 41, 47));
     std::vector<uint8_t> again;
     g.writeRecord(again);
     EXPECT_EQ(again, bytes);
@@ -267,6 +268,43 @@ TEST_F(ConfigurationLoad, ValuesOutOfRangeKeepTheShippedValueFieldByField) {
     Configuration& again = load(*io::readWholeFile(home_.file("Terranox.ini")));
     EXPECT_FALSE(again.damaged());
     EXPECT_EQ(again.globe().live(), live);
+}
+
+// Our additions: the city lights' brightness at offset 160 of the globe
+// block, the saver's time-lapse in a record after the music's. Files
+// without them load unchanged; readers that know only two records pass over it.
+TEST_F(ConfigurationLoad, TimeLapseAndCityLightsKeepOlderFilesWhole) {
+    Configuration& old = load(good_);
+    EXPECT_TRUE(!old.damaged() && old.timeLapse() == 0.0f && old.globe().live().cityLightsFactor() == 1.0f);
+
+    old.setTimeLapse(3600.0f);
+    old.globe().live().cityLights = -40;
+    const Bytes file = *old.file().assemble();
+    EXPECT_EQ(io::loadI32(file.data() + kFixedAt + 160), -40);
+    const Bytes record = {31, 0, 0, 0, 's', 'a', 'v', 'e', 'c', 'o', 'n', 'f', 'i', 'g', 't', 'i', 'm', 'e', 0,
+                          0,  0, 0, 0, 12,  0,   0,   0,   0,   0,    0x61, 0x45};  // 3600.0f
+    ASSERT_GT(file.size(), record.size());
+    EXPECT_EQ(Bytes(file.end() - long(record.size()), file.end()), record);
+
+    Configuration& again = load(file);
+    EXPECT_TRUE(!again.damaged() && again.timeLapse() == 3600.0f && again.globe().live().cityLights == -40);
+    // A reader of two records sees a whole file.
+    GlobeConfigRecord globe;
+    MusicConfiguration music;
+    MusicConfigRecord musicRecord(music);
+    ConfigurationFile twoRecords;
+    twoRecords.setOwners(&globe, &musicRecord);
+    twoRecords.loadImage(file);
+    EXPECT_TRUE(!twoRecords.damaged() && music.maxFiles == 7);
+    // Another stamp, infinity, 1.7e7 beyond the limit.
+    for (auto [at, value] : {std::pair{size_t(23), uint32_t(13)}, {size_t(27), 0x7F800000u}, {size_t(27), 0x4B800000u}}) {
+        Bytes bad = file;
+        io::storeU32(bad.data() + bad.size() - record.size() + at, value);
+        EXPECT_TRUE(load(bad).damaged() && config_->timeLapse() == 0.0f) << at << ' ' << value;
+    }
+    Bytes outOfRange = file;
+    io::storeI32(outOfRange.data() + kFixedAt + 160, 101);
+    EXPECT_EQ(load(outOfRange).globe().live().cityLights, 0);
 }
 
 }  // namespace

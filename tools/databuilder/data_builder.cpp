@@ -6,6 +6,7 @@
 #include "cursor_product.h"
 #include "globe_tiles_product.h"
 #include "image_product.h"
+#include "night_lights_product.h"
 #include "readme_product.h"
 #include "sky_product.h"
 
@@ -46,6 +47,7 @@ std::vector<std::unique_ptr<BuildProduct>> DataBuilder::standardProducts() {
     list.push_back(std::make_unique<CityProduct>());
     list.push_back(std::make_unique<CursorProduct>());
     list.push_back(std::make_unique<GlobeTilesProduct>(11));
+    list.push_back(std::make_unique<NightLightsProduct>(11));
     return list;
 }
 

@@ -1,6 +1,7 @@
 #include "globe_tiles_product.h"
 
 #include "elevation_grid.h"
+#include "image_scaling.h"
 #include "land_mask.h"
 
 #include "globe/image/image_decoder.h"
@@ -125,36 +126,13 @@ bool GlobeTilesProduct::buildTexture(const SourceCache& sources, std::vector<uin
         out = std::move(*bytes);
         return true;
     }
-    // Twice the size, bilinear between pixel centres, wrapping east-west.
     globe::RgbImage src = globe::decodeJpeg(*bytes);
     if (src.empty()) {
         error = "cannot decode " + imagePath.string();
         return false;
     }
-    const int sw = src.width, sh = src.height, w = sw * 2, h = sh * 2;
-    std::vector<uint8_t> row(size_t(w) * 3);
-    auto rowAt = [&](int y) -> const uint8_t* {
-        uint8_t* dst = row.data();
-        double sy = std::clamp((y + 0.5) / 2.0 - 0.5, 0.0, double(sh - 1));
-        int y0 = std::min(int(sy), sh - 2);
-        double fy = sy - y0;
-        const uint8_t* r0 = src.pixels.data() + size_t(y0) * sw * 3;
-        const uint8_t* r1 = r0 + size_t(sw) * 3;
-        for (int x = 0; x < w; ++x) {
-            double sx = (x + 0.5) / 2.0 - 0.5;
-            int x0 = int(std::floor(sx));
-            double fx = sx - x0;
-            int xa = (x0 + sw) % sw, xb = (x0 + 1) % sw;
-            for (int c = 0; c < 3; ++c) {
-                double top = r0[xa * 3 + c] * (1 - fx) + r0[xb * 3 + c] * fx;
-                double bottom = r1[xa * 3 + c] * (1 - fx) + r1[xb * 3 + c] * fx;
-                dst[x * 3 + c] = uint8_t(std::lround(top * (1 - fy) + bottom * fy));
-            }
-        }
-        return dst;
-    };
-    // Colour at every pixel: the installer cuts tiles from this image.
-    if (!globe::encodeJpegRows(rowAt, w, h, 3, kDeliveredQuality, out, /*fullColourResolution=*/true)) {
+    // Twice the size: the installer cuts tiles from this image.
+    if (!doubledJpeg(src, kDeliveredQuality, out)) {
         error = "cannot encode the scaled world image";
         return false;
     }

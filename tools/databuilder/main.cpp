@@ -3,12 +3,13 @@
 //
 //   terranox-databuilder [--force] [--verbose] [--globe-class 13] SOURCE_CACHE OUTPUT_FOLDER
 //
-// --globe-class 13 adds the finer tile files (terrain class 12, texture class
-// 13) to the standard class 11 ones.
+// --globe-class 13 adds the finer tile files (terrain class 12, texture and
+// night lights class 13) to the standard class 11 ones.
 // Quiet on success; products whose inputs did not change are not made again.
 
 #include "data_builder.h"
 #include "globe_tiles_product.h"
+#include "night_lights_product.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -45,7 +46,10 @@ int main(int argc, char** argv) {
     using tnx::databuilder::DataBuilder;
     DataBuilder builder(tnx::databuilder::SourceCache(paths[0]), paths[1]);
     for (auto& product : DataBuilder::standardProducts()) builder.add(std::move(product));
-    if (globeClass != 11) builder.add(std::make_unique<tnx::databuilder::GlobeTilesProduct>(globeClass));
+    if (globeClass != 11) {
+        builder.add(std::make_unique<tnx::databuilder::GlobeTilesProduct>(globeClass));
+        builder.add(std::make_unique<tnx::databuilder::NightLightsProduct>(globeClass));
+    }
     if (!builder.run(force)) {
         std::fprintf(stderr, "terranox-databuilder: %s\n", builder.error().c_str());
         return 1;

@@ -57,6 +57,10 @@ const std::vector<DataSourceCredit> kCredits = {
     {"three-globe (npm)",
      "World image, 4096 x 2048: NASA Blue Marble, NASA Earth Observatory; package by Vasco Asturiano.",
      "NASA images are not copyrighted; the package is under the MIT licence."},
+    {"three-globe (npm)",
+     "City lights of the night side, 4096 x 2048: NASA Earth Observatory night lights (Black Marble), "
+     "credit NASA Earth Observatory; package by Vasco Asturiano.",
+     "NASA images are in the public domain; the package is under the MIT licence."},
     {"openuniverse-common (Debian)",
      "Moon map: OpenUniverse by Raul Alonso.",
      "GNU General Public License, version 2 or later."},

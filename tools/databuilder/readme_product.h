@@ -24,7 +24,7 @@ public:
     static std::string text();
 
     std::string name() const override { return "readme"; }
-    int version() const override { return 2; }
+    int version() const override { return 3; }
     std::vector<std::string> inputs() const override { return {}; }
     std::vector<ProductFile> outputs() const override { return {{"readme.txt", true}}; }
     bool build(const SourceCache& sources, ProductFiles& files, std::string& error) override;

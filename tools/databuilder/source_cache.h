@@ -14,6 +14,7 @@ inline constexpr std::string_view kStarCatalogue = "d3-celestial/package/data/st
 inline constexpr std::string_view kMoonTexture = "openuniverse-common/usr/share/openuniverse/textures/moon.jpg";
 inline constexpr std::string_view kEarthImage = "xplanet-images/usr/share/xplanet/images/earth.jpg";
 inline constexpr std::string_view kEarthImageLarge = "three-globe/package/example/img/earth-blue-marble.jpg";
+inline constexpr std::string_view kNightImage = "three-globe/package/example/img/earth-night.jpg";
 inline constexpr std::string_view kElevation = "ferret-datasets/usr/share/ferret-vis/data/etopo5.cdf";
 inline constexpr std::string_view kRivers = "gmt-gshhg-low/usr/share/gmt-gshhg/binned_river_l.nc";
 inline constexpr std::string_view kCountries = "world-atlas/package/countries-50m.json";

@@ -217,6 +217,13 @@ UtcTime AstroClock::fromUnixMilliseconds(int64_t ms) {
     return t;
 }
 
+int64_t AstroClock::toUnixMilliseconds(const UtcTime& t) {
+    using namespace std::chrono;
+    const sys_days day{year{t.year} / month{unsigned(t.month)} / std::chrono::day{unsigned(t.day)}};
+    return duration_cast<milliseconds>(day.time_since_epoch()).count() +
+           ((int64_t(t.hour) * 60 + t.minute) * 60 + t.second) * 1000 + t.millisecond;
+}
+
 std::optional<UtcTime> AstroClock::parse(std::string_view s) {
     UtcTime t;
     t.hour = 0;

@@ -50,6 +50,7 @@ public:
 
     static UtcTime systemUtc();
     static UtcTime fromUnixMilliseconds(int64_t ms);
+    static int64_t toUnixMilliseconds(const UtcTime& t);
     // "YYYY-MM-DD", "YYYY-MM-DDTHH:MM", "YYYY-MM-DDTHH:MM:SS[.mmm]", with a
     // space allowed for the T and an optional trailing Z. Empty on anything
     // malformed or out of range.

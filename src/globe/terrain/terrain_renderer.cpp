@@ -46,6 +46,10 @@ TerrainRenderer::TerrainRenderer(TileFileSet& files, uint32_t availableTextureMe
     if (files.texture.isOpen()) ownedColour_ = std::make_unique<TileFileColourSource>(files.texture);
     init(*ownedSource_, ownedColour_.get(), files.terrainLevelShift,
          files.terrainLevelShift + files.textureLevelOffset, availableTextureMemory, ringSide);
+    if (files.night.isOpen()) {
+        ownedNight_ = std::make_unique<TileFileColourSource>(files.night);
+        setNightLights(ownedNight_.get(), files.nightFileShift);
+    }
 }
 
 TerrainRenderer::TerrainRenderer(ElevationSource& elevation, ColourTileSource* colour, int terrainLevelShift,
@@ -56,6 +60,7 @@ TerrainRenderer::TerrainRenderer(ElevationSource& elevation, ColourTileSource* c
 TerrainRenderer::~TerrainRenderer() {
     // Patch levels first, then the caches.
     levels_.clear();
+    lights_.reset();
     textures_.reset();
     sampler_.reset();
 }
@@ -71,6 +76,8 @@ void TerrainRenderer::init(ElevationSource& elevation, ColourTileSource* colour,
     patchLevels_ = std::max(k - 4, 1);
     cacheLevels_ = elevation.levelCount();
     if (ringSide <= 0) ringSide = ringSideForMemory(availableTextureMemory);
+    ringSide_ = ringSide;
+    availableTextureMemory_ = availableTextureMemory;
 
     sin_.resize(size_t(gridCells_) + 1);
     cos_.resize(size_t(gridCells_) + 1);
@@ -143,9 +150,27 @@ void TerrainRenderer::applySettings(const TerrainSettings& settings, uint32_t fl
     textures_->refresh();
 }
 
-void TerrainRenderer::restore(gfx::Device& device) { textures_->restore(device); }
+void TerrainRenderer::setNightLights(ColourTileSource* source, int fileShift) {
+    lights_.reset();
+    if (!source) return;
+    TextureCacheLayout layout;
+    layout.levels = std::max(cacheLevels_, 1);
+    layout.ringSide = ringSide_;
+    layout.fileShift = fileShift;
+    layout.centreColumn = centreColumn_;
+    layout.centreRow = centreRow_;
+    lights_ = std::make_unique<NightLightsCache>(*elevation_, source, *decimation_, layout, availableTextureMemory_);
+}
 
-void TerrainRenderer::release() { textures_->release(); }
+void TerrainRenderer::restore(gfx::Device& device) {
+    textures_->restore(device);
+    if (lights_) lights_->restore(device);
+}
+
+void TerrainRenderer::release() {
+    textures_->release();
+    if (lights_) lights_->release();
+}
 
 math::Vec3 TerrainRenderer::gridPoint(int column, int row, float radius) const {
     const int c = column & (gridCells_ - 1);
@@ -534,6 +559,7 @@ uint16_t TerrainRenderer::vertexAt(int x, int y) {
     vx.v1 = 0;
     const auto index = uint16_t(vertices_.size());
     vertices_.push_back(vx);
+    vertexGrid_.emplace_back(x, y);
     vertexTable_[slot] = int32_t((uint32_t(drawNumber_) << 16) | index);
     return index;
 }
@@ -613,9 +639,23 @@ void TerrainRenderer::emitRoot(gfx::Device& device, int v, int row, int column, 
         drawNumber_ = 1;
     }
     vertices_.clear();
+    vertexGrid_.clear();
     indices_.clear();
     emit(v, row, column, patch, (patch.field[kFlags] & kThroughChildren) != 0);
     submit(device);
+    if (lightsPass_.active() && !indices_.empty() && lightsPass_.prepare(vertices_)) {
+        // Only patches reaching the night side build lights textures.
+        const BoundTexture night = lights_->textureFor(finest, cx, cy);
+        if (night.texture && !night.dark) {
+            for (size_t i = 0; i < vertices_.size(); ++i) {
+                const auto [x, y] = vertexGrid_[i];
+                const int du = wrapMod(x - night.originX, gridCells_);
+                vertices_[i].u1 = TextureCache::texelCoordinate(float(du) / float(kTileCells << night.columnShift));
+                vertices_[i].v1 = TextureCache::texelCoordinate(float(y - night.originY) / float(kTileCells << night.rowShift));
+            }
+            counters_.lightTriangles += lightsPass_.draw(device, vertices_, indices_, night.texture, lights_->occupancy(night));
+        }
+    }
 }
 
 void TerrainRenderer::submit(gfx::Device& device) {
@@ -664,6 +704,14 @@ void TerrainRenderer::draw(gfx::Device& device, const TerrainFrame& frame) {
     sampler_->invalidate();
     textures_->recentre(centreColumn_, centreRow_, detailStart_ - 2);
     textures_->beginFrame();
+    const bool lights = lights_ && frame.lightsBrightness > 0;
+    math::Vec3 sunInGlobe = frame.sunDirection;
+    if (auto inverse = math::matrixInverse(world_)) sunInGlobe = math::transformNormal(frame.sunDirection, *inverse);
+    lightsPass_.beginFrame(sunInGlobe, lights ? frame.lightsBrightness : 0.0f);
+    if (lights) {
+        lights_->recentre(centreColumn_, centreRow_, detailStart_ - 2);
+        lights_->beginFrame();
+    }
     for (int v = 1; v <= patchLevels_; ++v) {
         // Levels finer than the detail start stay where they are; the
         // coarsest always covers the globe.

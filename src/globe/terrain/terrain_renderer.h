@@ -16,6 +16,8 @@
 
 #include "camera/view_frustum.h"
 #include "globe/terrain/elevation_source.h"
+#include "globe/terrain/night_lights_cache.h"
+#include "globe/terrain/night_lights_pass.h"
 #include "globe/terrain/patch_level.h"
 #include "globe/terrain/row_decimation.h"
 #include "globe/terrain/terrain_settings.h"
@@ -42,6 +44,8 @@ struct TerrainFrame {
     math::Vec3 cameraPosition;                  // world space
     const camera::ViewFrustum* frustum = nullptr;  // null: everything is in view
     int detailStartLevel = 0;                   // TerrainRenderer::detailStartLevel()
+    math::Vec3 sunDirection{-1, 0, 0};          // world space, toward the Sun
+    float lightsBrightness = 0;                 // the city lights: 1 as the image has them, 0 off
 };
 
 struct TerrainCounters {
@@ -49,6 +53,7 @@ struct TerrainCounters {
     int triangles = 0;
     int vertices = 0;
     int maxPatchVertices = 0;
+    int lightTriangles = 0;  // drawn again with the city lights
 };
 
 class TerrainRenderer {
@@ -67,6 +72,12 @@ public:
     ~TerrainRenderer();
     TerrainRenderer(const TerrainRenderer&) = delete;
     TerrainRenderer& operator=(const TerrainRenderer&) = delete;
+
+    // The city lights' tile file (null: none); file coordinates are grid
+    // coordinates shifted right by fileShift. The source must outlive the
+    // renderer.
+    void setNightLights(ColourTileSource* source, int fileShift);
+    NightLightsCache* nightLights() { return lights_.get(); }
 
     // Ring side of the caches by texture memory: 13, 9, 7 or 5.
     static int ringSideForMemory(uint64_t bytes);
@@ -90,6 +101,10 @@ public:
     int gridWidth() const { return gridWidth_; }
     float exaggeration() const { return exaggeration_; }
     const TerrainCounters& counters() const { return counters_; }
+    // The last frame drew coarser textures where finer ones wait to be built.
+    bool texturesPending() const {
+        return textures_->deferred() > 0 || (lights_ && lightsPass_.active() && lights_->deferred() > 0);
+    }
     TextureCache& textureCache() { return *textures_; }
     ElevationCache* elevationCache() { return ownedCache_.get(); }
     uint16_t minimumError(int level) const { return minError_[size_t(level & 31)]; }
@@ -138,11 +153,16 @@ private:
     std::unique_ptr<ElevationCache> ownedCache_;
     std::unique_ptr<ElevationSource> ownedSource_;
     std::unique_ptr<ColourTileSource> ownedColour_;
+    std::unique_ptr<ColourTileSource> ownedNight_;
     ElevationSource* elevation_ = nullptr;
     std::unique_ptr<ElevationSampler> sampler_;
     std::unique_ptr<RowShiftTable> rowShifts_;
     std::unique_ptr<RowDecimation> decimation_;
     std::unique_ptr<TextureCache> textures_;
+    std::unique_ptr<NightLightsCache> lights_;
+    NightLightsPass lightsPass_;
+    uint32_t availableTextureMemory_ = 0;
+    int ringSide_ = 5;
     std::vector<std::unique_ptr<PatchLevel>> levels_;  // index V (0 unused)
 
     // Grid and constants.
@@ -174,6 +194,7 @@ private:
     std::vector<int32_t> vertexTable_;
     uint16_t drawNumber_ = 0;
     std::vector<TerrainVertex> vertices_;
+    std::vector<std::pair<int, int>> vertexGrid_;  // grid sample of each vertex
     std::vector<uint16_t> indices_;
     int rootX_ = 0, rootY_ = 0, rootColShift_ = 0, rootRowShift_ = 0;
     BoundTexture texture_;

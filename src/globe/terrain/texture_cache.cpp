@@ -119,6 +119,7 @@ void TextureCache::place(Level& l, int column, int row) {
 
 void TextureCache::beginFrame() {
     budget_ = app::processState().snapshotRun ? std::numeric_limits<int>::max() : kBuildsPerFrame;
+    deferred_ = 0;
 }
 
 int TextureCache::columnShiftOf(int level, int tileRow) const {
@@ -182,11 +183,13 @@ BoundTexture TextureCache::textureFor(int level, int x, int y) {
                 if (build(l, *slot)) --budget_;
             } else {
                 // More to build next frame.
+                ++deferred_;
                 app::processState().forceRedraw = true;
             }
         }
         if ((slot->flags & kReady) || last) {
             answer.texture = (slot->flags & kReady) ? slot->texture.get() : nullptr;
+            answer.dark = (slot->flags & (kReady | kDark)) == (kReady | kDark);
             answer.level = li;
             answer.originX = tileColumn << (7 + colShift);
             answer.originY = tileRow << (7 + li);
@@ -323,6 +326,11 @@ bool TextureCache::buildTexels(int level, int tileColumn, int tileRow, std::vect
         }
     }
 
+    resampleLit(out);
+    return true;
+}
+
+void TextureCache::resampleLit(std::vector<uint32_t>& out) const {
     // Resample the 129 samples of each direction onto the 128 texels:
     // texel t shows the point t * 128 / 127 samples from the tile's origin
     // (weights in 1/256).
@@ -351,7 +359,6 @@ bool TextureCache::buildTexels(int level, int tileColumn, int tileRow, std::vect
             out[size_t(ti) * kTexels + size_t(tj)] = texels::pack(format_, c[0], c[1], c[2], c[3]);
         }
     }
-    return true;
 }
 
 bool TextureCache::build(Level& l, Slot& slot) {
@@ -388,7 +395,7 @@ bool TextureCache::build(Level& l, Slot& slot) {
         slot.flags &= ~(kReady | kStale);
         return false;
     }
-    slot.flags = (slot.flags & ~(kStale | kNoData)) | kReady;
+    slot.flags = (slot.flags & ~(kStale | kNoData | kDark)) | kReady | (lastTileDark_ ? kDark : 0);
     ++tilesBuilt_;
     app::processState().forceRedraw = true;
     return true;

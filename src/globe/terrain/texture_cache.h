@@ -36,6 +36,7 @@ public:
 // A texture as bound for a patch, with the area it covers.
 struct BoundTexture {
     gfx::Texture* texture = nullptr;
+    bool dark = false;             // every texel black: nothing to add
     int level = 0;
     int originX = 0, originY = 0;  // grid sample of texel (0, 0)
     int columnShift = 0;           // log2 of grid columns per texel
@@ -65,10 +66,11 @@ public:
     static constexpr uint32_t kReady = 0x400;
     static constexpr uint32_t kStale = 0x800;     // ready, but settings changed
     static constexpr uint32_t kNoData = 0x1000;   // the elevation cache had nothing there
+    static constexpr uint32_t kDark = 0x2000;     // every texel black
 
     TextureCache(ElevationSource& elevation, ColourTileSource* colour, const RowDecimation& decimation,
                  const TextureCacheLayout& layout, uint32_t availableTextureMemory);
-    ~TextureCache();
+    virtual ~TextureCache();
 
     void setColours(const std::array<uint32_t, 18>& bandColours, int landOpacity, int oceanOpacity,
                     uint32_t options);
@@ -103,6 +105,8 @@ public:
     // Counters for tests and diagnostics.
     int tilesBuilt() const { return tilesBuilt_; }
     int colourTileReads() const { return colourReads_; }
+    // Tiles asked for since beginFrame that had to wait for a later frame.
+    int deferred() const { return deferred_; }
 
     // Selects the texture format for the given memory: A4R4G4B4 below the
     // threshold, else A8R8G8B8 (restoring uses the larger threshold).
@@ -111,7 +115,20 @@ public:
     // Builds the texels of one tile (level, tile column, tile row) into
     // `out` as packed texels, 128 rows of 128, without touching a device.
     // False when the elevation cache holds nothing there.
-    bool buildTexels(int level, int tileColumn, int tileRow, std::vector<uint32_t>& out);
+    virtual bool buildTexels(int level, int tileColumn, int tileRow, std::vector<uint32_t>& out);
+
+protected:
+    int columnShiftOf(int level, int tileRow) const;
+    // The photographic samples of a tile into photo_ (photoValid_ marks
+    // those read).
+    void readPhoto(int level, int originX, int originY, int columnShift);
+    // lit_ (129 x 129 ARGB samples) resampled onto the 128 x 128 texels.
+    void resampleLit(std::vector<uint32_t>& out) const;
+
+    std::vector<uint8_t> photo_;        // 129 x 129 RGB
+    std::vector<uint8_t> photoValid_;   // per sample: 1 when read
+    std::vector<uint8_t> lit_;          // 129 x 129 ARGB: the lit colour of every sample
+    bool lastTileDark_ = false;         // the last buildTexels made only black texels
 
 private:
     struct Slot {
@@ -138,7 +155,6 @@ private:
         std::vector<Slot> slots;
     };
 
-    int columnShiftOf(int level, int tileRow) const;
     int tilesAcross(int level, int tileRow) const;
     void place(Level& l, int column, int row);
     // Index of the slot holding a tile when the ring reaches it, else -1.
@@ -146,7 +162,6 @@ private:
     Slot* slotFor(Level& l, int tileColumn, int tileRow);
     bool build(Level& l, Slot& slot);
     bool usesPalette(int surfaceClass) const;
-    void readPhoto(int level, int originX, int originY, int columnShift);
 
     ElevationSampler sampler_;
     ColourTileSource* colour_;
@@ -171,12 +186,10 @@ private:
     int budget_ = 0;
     int tilesBuilt_ = 0;
     int colourReads_ = 0;
+    int deferred_ = 0;
 
     // Scratch: words of the tile, the photographic texels and their alpha.
     std::vector<uint32_t> words_;       // 130 x 130: the samples and one more row and column for the shade
-    std::vector<uint8_t> photo_;        // 129 x 129 RGB
-    std::vector<uint8_t> photoValid_;   // per sample: 1 when read
-    std::vector<uint8_t> lit_;          // 129 x 129 ARGB: the lit colour of every sample
     std::vector<uint8_t> fileTile_;
     std::vector<uint32_t> texels_;
 };

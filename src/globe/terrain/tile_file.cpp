@@ -553,6 +553,14 @@ void openTileFiles(TileFileSet& files) {
         files.textureHeight = files.terrainHeight;
     }
     tileLevelRelation(files.terrainWidth, files.textureWidth, files.terrainLevelShift, files.textureLevelOffset);
+    if (openFirst(files.night, {"globenight16j90.tex", "globenight15j90.tex", "globenight14j90.tex",
+                                "globenight13j90.tex", "globenight12j90.tex", "globenight11j90.tex"},
+                  false, files.nightPath)) {
+        files.nightFileShift = gridPowerOf(files.rendererGridWidth()) - gridPowerOf(files.night.gridWidth());
+    } else {
+        files.night.close();
+        files.nightPath.clear();
+    }
 }
 
 }  // namespace tnx::globe

@@ -175,13 +175,20 @@ struct TileFileSet {
     // right by s + o (left when negative).
     int terrainLevelShift = 1;
     int textureLevelOffset = 0;
+    // The night lights (a colour tile file like the texture): file
+    // coordinates are grid coordinates shifted right by nightFileShift (left
+    // when negative).
+    TileFile night;
+    std::filesystem::path nightPath;  // empty when none opened
+    int nightFileShift = 0;
     // The grid the caches and the renderer work in: (terrainWidth - 1) * 2^s + 1.
     int rendererGridWidth() const { return ((terrainWidth - 1) << terrainLevelShift) + 1; }
     int rendererGridHeight() const { return ((terrainHeight - 1) << terrainLevelShift) + 1; }
 };
 
-// Tries "globe16c.tem" down to "globe11c.tem" and then "globetex16j90.tex",
-// 15, 14, 13, 11 (no 12) with mode "rb" via tnx::home::dataFile, keeping the
+// Tries "globe16c.tem" down to "globe11c.tem", then "globetex16j90.tex",
+// 15, 14, 13, 11 (no 12) and "globenight16j90.tex" down to 11 the same way,
+// with mode "rb" via tnx::home::dataFile, keeping the
 // first of each that opens as a tile file (or raw grid, for terrain) with a
 // grid of 2^k + 1 columns and (W - 1) / 2 + 1 rows, and derives the level
 // shift and offset. Always succeeds; missing files leave reads answering

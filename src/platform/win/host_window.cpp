@@ -195,6 +195,12 @@ uint32_t virtualKeyFromQt(int k) {
         case Qt::Key_Plus:
         case Qt::Key_Equal: return kVkOemPlus;
         case Qt::Key_Minus: return kVkOemMinus;
+        case Qt::Key_BracketLeft:
+        case Qt::Key_BraceLeft: return kVkOem4;
+        case Qt::Key_Backslash:
+        case Qt::Key_Bar: return kVkOem5;
+        case Qt::Key_BracketRight:
+        case Qt::Key_BraceRight: return kVkOem6;
         default: return 0;
     }
 }

@@ -108,6 +108,9 @@ enum VirtualKey : uint32_t {
     kVkF1 = 0x70,
     kVkOemPlus = 0xBB,    // the "=+" key
     kVkOemMinus = 0xBD,   // the "-_" key
+    kVkOem4 = 0xDB,       // the "[{" key
+    kVkOem5 = 0xDC,       // the "\|" key
+    kVkOem6 = 0xDD,       // the "]}" key
 };
 
 constexpr uint16_t loWord(uintptr_t v) { return uint16_t(v & 0xFFFF); }

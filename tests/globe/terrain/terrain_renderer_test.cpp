@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <map>
 #include <tuple>
@@ -266,6 +267,93 @@ TEST(TerrainRenderer, DeviceResetAndSettingsChanges) {
     EXPECT_FLOAT_EQ(s.renderer.exaggeration(), 0.0005f);
     s.drawAbove(2000, 900, 5);
     EXPECT_GT(s.renderer.counters().triangles, before);
+}
+
+}  // namespace
+}  // namespace tnx::globe
+
+namespace tnx::globe {
+namespace {
+
+// The city lights: a second, additive pass over the night side only.
+TEST(TerrainRenderer, CityLightsOnTheNightSideOnly) {
+    EXPECT_EQ(NightLightsPass::fade(0.0f), 0.0f);
+    EXPECT_NEAR(NightLightsPass::fade(-6.0f * kTwoPi / 360), 0.5f, 1e-5f);
+    EXPECT_EQ(NightLightsPass::fade(-12.0f * kTwoPi / 360), 1.0f);
+
+    Scene s;
+    testing::CountingColour lights;
+    s.renderer.setNightLights(&lights, 1);
+    s.renderer.restore(s.device);
+    const Vec3 view = gridDirection(1000, 1000);
+    const Vec3 sun = math::normalize(math::cross(view, Vec3{0, 1, 0}));  // the terminator across the view
+    // The weights (diffuse level) and positions of the lights passes' corners.
+    struct Corner {
+        Vec3 at;
+        uint32_t level;
+    };
+    auto draw = [&](const Vec3& toward, float brightness) {
+        s.device.clearRecord();
+        TerrainFrame frame;
+        frame.cameraPosition = view * (TerrainRenderer::kGlobeRadius + 200);
+        frame.detailStartLevel = TerrainRenderer::detailStartLevel(s.renderer.patchLevelCount(), 263.71f);
+        frame.sunDirection = toward;
+        frame.lightsBrightness = brightness;
+        s.renderer.draw(s.device, frame);
+        std::vector<std::array<Corner, 3>> out;
+        for (const auto& d : s.device.draws()) {
+            if (!(d.alphaBlend && d.srcBlend == gfx::kBlendOne && d.destBlend == gfx::kBlendOne)) continue;
+            EXPECT_FALSE(d.lighting);
+            for (size_t t = 0; t + 2 < d.indices.size(); t += 3) {
+                out.emplace_back();
+                for (int k = 0; k < 3; ++k) {
+                    const uint8_t* v = d.vertices.data() + size_t(d.indices[t + k]) * d.stride;
+                    EXPECT_TRUE(io::loadF32(v + 36) >= 0 && io::loadF32(v + 36) <= 1.01f);  // texture set 1
+                    out.back()[size_t(k)] = {math::normalize(Vec3{io::loadF32(v), io::loadF32(v + 4), io::loadF32(v + 8)}),
+                                             io::loadU32(v + 24) & 0xFF};
+                }
+            }
+        }
+        return out;
+    };
+
+    int night = 0, day = 0, between = 0;
+    for (const auto& tri : draw(sun, 1.0f)) {
+        int lit = 0;
+        for (const Corner& c : tri) {
+            const float sine = math::dot(c.at, sun);
+            lit += c.level > 0;
+            // On the terminator or beyond: none; full below -12 degrees; some between.
+            const bool isDay = sine >= -1e-5f, isNight = sine <= std::sin(NightLightsPass::kFullElevation);
+            day += isDay, night += isNight, between += !isDay && !isNight;
+            EXPECT_TRUE(isDay ? c.level == 0 : isNight ? c.level == 255 : c.level > 0) << sine << ' ' << c.level;
+        }
+        EXPECT_GT(lit, 0) << "a triangle with no light at any corner is left out";
+    }
+    EXPECT_TRUE(night > 0 && day > 0 && between > 0);
+    EXPECT_LT(s.renderer.counters().lightTriangles, s.renderer.counters().triangles);
+
+    // The Sun behind the camera: lights only past the horizon (hidden
+    // there); switched off, none; half as bright, half the weight.
+    for (const auto& tri : draw(view, 1.0f))
+        for (const Corner& c : tri)
+            EXPECT_TRUE(!c.level || math::dot(c.at, view) < TerrainRenderer::kGlobeRadius / 263.71f);
+    EXPECT_TRUE(draw(sun, 0.0f).empty());
+    uint32_t brightest = 0;
+    for (const auto& tri : draw(-view, 0.5f))
+        for (const Corner& c : tri) brightest = std::max(brightest, c.level);
+    EXPECT_EQ(brightest, 128u);
+}
+
+// Only triangles over cells with light are drawn again.
+TEST(TerrainRenderer, CityLightsLeaveOutTheDark) {
+    LightOccupancy cells;
+    cells.rows[15] = uint16_t(1u << 15);  // the last cell only
+    EXPECT_TRUE(cells.any(0.9f, 0.9f, 1.0f, 1.0f));
+    EXPECT_TRUE(cells.any(0.0f, 0.95f, 1.0f, 0.96f));
+    EXPECT_FALSE(cells.any(0.0f, 0.0f, 0.9f, 1.0f));
+    EXPECT_FALSE(cells.any(0.0f, 0.0f, 1.0f, 0.93f));
+
 }
 
 }  // namespace
