@@ -68,6 +68,7 @@ sleep 1
 : >"$work/complete"
 for _ in $(seq "$runs"); do
     fresh_home
+    : >"$work/stderr"
     TERRANOX_FRAME_STATS=60 "$bin" /t "${when[@]}" 2>"$work/stderr" &
     pid=$!
     for _ in $(seq 300); do

@@ -53,7 +53,8 @@ GlobeView::GlobeView(gfx::Device& device, float fov, SaverFramework& framework, 
     else if (firstRun && !isFullScreenSaver())
         placeAtHome(int(device.viewport().width), int(device.viewport().height), fov);
     // A snapshot shows the view the camera resumes, not the glide there.
-    if (launch.snapshotPath) scene_->camera().setFrame(scene_->camera().target());
+    camera::Camera& camera = scene_->camera();
+    if (launch.snapshotPath && !(camera.current() == camera.target())) camera.setFrame(camera.target());
     scene_->overlay().setSiteEditor(&siteEditor_);
     scene_->overlay().setSiteFileUi(&siteFiles_);
     syncViewOptions();

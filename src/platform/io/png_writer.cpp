@@ -16,6 +16,9 @@ bool writeHeader(png_structp png, png_infop info, std::FILE* file, int width, in
     if (setjmp(png_jmpbuf(png))) return false;
     png_init_io(png, file);
     png_set_compression_level(png, 1);
+    // Paeth alone packs these pictures as small as trying every filter on
+    // every row, in less time.
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_PAETH);
     png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
