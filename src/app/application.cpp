@@ -313,12 +313,14 @@ win::WindowId Application::createInteractiveWindow() {
     auto* ws = win::windowSystem();
     if (!ws) return 0;
     int sw = 1280, sh = 1024;
+    double ratio = 1;
     for (const auto& m : ws->monitors())
         if (m.primary) {
             sw = m.rect.width();
             sh = m.rect.height();
+            ratio = m.pixelRatio;
         }
-    Placement p = windowOptions_->placement(sw, sh);
+    Placement p = windowOptions_->placement(sw, sh, ratio);
     win::WindowRequest request;
     request.title = windowTitle();
     request.style = p.style;
@@ -399,11 +401,7 @@ win::LParam Application::windowProc(const win::Message& m) {
         case win::kWmPaint:
             if (inErrorState() || renderUnits().empty()) {
                 presentNeeded_ = true;
-                if (inErrorState() && ws) {
-                    win::Rect c = ws->clientRect(m.window);
-                    int x = (c.width() - 300) / 2, y = (c.height() - 150) / 2;
-                    ws->paintErrorBox(m.window, {x, y, x + 300, y + 150}, errorText(errorCode()));
-                }
+                if (inErrorState()) paintError(m.window);
             } else if (auto* d = currentDevice(); d && !d->keepsLastFrame()) {
                 // The window's last frame went with its swap: draw it again.
                 processState().overlayRedraw.addWhole();

@@ -1,6 +1,7 @@
 #include "app/floating_status.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "platform/io/byte_io.h"
 #include "platform/win/window_system.h"
@@ -131,13 +132,18 @@ void FloatingStatus::showTexts(std::span<const StatusText> texts, int x, int y, 
     }
     // Left of the pointer by a third, inside the client; below it unless
     // that runs past the bottom, then above. The left edge wins when the
-    // client is narrower than the texts.
-    left_ = std::max(std::min(x - w / 3, clientWidth - w - kEdgeMargin), kEdgeMargin);
-    top_ = y + h + kBelowPointer > clientHeight ? y - kAbovePointer : y + kBelowPointer;
+    // client is narrower than the texts. The distances are the desktop's
+    // pixels, as many more of the window's as the desktop is scaled.
+    auto* ws = win::windowSystem();
+    const double ratio = ws && mainWindow ? ws->pixelRatio(mainWindow) : 1.0;
+    auto scaled = [ratio](int pixels) { return int(std::lround(pixels * ratio)); };
+    const int margin = scaled(kEdgeMargin);
+    left_ = std::max(std::min(x - w / 3, clientWidth - w - margin), margin);
+    top_ = y + h + scaled(kBelowPointer) > clientHeight ? y - scaled(kAbovePointer) : y + scaled(kBelowPointer);
     width_ = w;
     height_ = h;
     int sx = left_, sy = top_;
-    if (auto* ws = win::windowSystem(); ws && mainWindow) ws->clientToScreen(mainWindow, sx, sy);
+    if (ws && mainWindow) ws->clientToScreen(mainWindow, sx, sy);
     surface_->present(placed_, sx, sy, w, h);
     shown_ = true;
 }

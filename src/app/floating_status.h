@@ -38,7 +38,8 @@ struct PlacedText {
 class StatusSurface {
 public:
     virtual ~StatusSurface() = default;
-    // Pixel size of a text in the window's font.
+    // Size of a text in the window's font, in device pixels (as everything
+    // here is).
     virtual void measure(std::string_view text, int& width, int& height) = 0;
     // Shows the texts in a window at that screen rectangle, without taking
     // the focus.

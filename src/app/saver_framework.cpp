@@ -265,6 +265,7 @@ int32_t SaverFramework::createRenderUnit(int monitorIndex, bool windowed) {
         if (d.type == u.type && !d.behaviours.empty()) u.behaviour = d.behaviours.front();
     u.window = windowed ? mainWindow_ : mon.window;
     u.params.windowed = windowed;
+    u.params.pixelRatio = float(ws->pixelRatio(u.window));
     if (windowed) {
         win::Rect c = ws->clientRect(u.window);
         u.params.backBufferWidth = uint32_t(std::max(1, c.width()));
@@ -275,10 +276,14 @@ int32_t SaverFramework::createRenderUnit(int monitorIndex, bool windowed) {
         if (!chooseFullScreenMode(a, u.type, mode)) return kErrCreateDeviceFailed;
         // Step down through the adapter's modes until a device can be made.
         auto it = std::find(a.modes.begin(), a.modes.end(), mode);
+        const float windowRatio = u.params.pixelRatio;
         for (;;) {
             u.params.backBufferWidth = mode.width;
             u.params.backBufferHeight = mode.height;
             u.params.backBufferFormat = mode.format;
+            // A lower render resolution is scaled up to the monitor: fewer
+            // back-buffer pixels to a pixel of the desktop.
+            u.params.pixelRatio = windowRatio * float(mode.width) / float(std::max(1, mon.info.rect.width()));
             u.device = ws->createDevice(u.window, u.params);
             if (u.device || it == a.modes.begin() || it == a.modes.end()) break;
             --it;
@@ -373,6 +378,7 @@ void SaverFramework::refreshClientRects() {
         win::Rect c = ws->clientRect(u.window);
         u.params.backBufferWidth = uint32_t(std::max(1, c.width()));
         u.params.backBufferHeight = uint32_t(std::max(1, c.height()));
+        u.params.pixelRatio = float(ws->pixelRatio(u.window));
         renderRect_ = windowedRenderRect(u);
         unionRect_ = renderRect_;
     }
@@ -691,8 +697,9 @@ void SaverFramework::enterErrorState(int32_t code) {
     // Boxes start centred on their monitors.
     for (auto& m : monitors_) {
         float w = float(m.info.rect.width()), h = float(m.info.rect.height());
-        m.boxX = (w - 300) / 2;
-        m.boxY = (h - 150) / 2;
+        const ErrorBoxSize box = errorBoxSize(m.window);
+        m.boxX = (w - float(box.width)) / 2;
+        m.boxY = (h - float(box.height)) / 2;
         m.boxVx = 0.1f * w;
         m.boxVy = 0.05f * h;
     }
@@ -700,21 +707,28 @@ void SaverFramework::enterErrorState(int32_t code) {
     if (mode_ == SaverMode::InteractiveViewer) showError(code);
 }
 
+SaverFramework::ErrorBoxSize SaverFramework::errorBoxSize(win::WindowId window) {
+    auto* ws = win::windowSystem();
+    const double ratio = ws && window ? ws->pixelRatio(window) : 1.0;
+    return {int(std::lround(300 * ratio)), int(std::lround(150 * ratio))};
+}
+
 void SaverFramework::paintError(win::WindowId window) {
     auto* ws = win::windowSystem();
     if (!ws || !window) return;
+    const ErrorBoxSize size = errorBoxSize(window);
     if (ownSaverWindows()) {
         for (auto& m : monitors_)
             if (m.window == window) {
-                win::Rect box{int(m.boxX), int(m.boxY), int(m.boxX) + 300, int(m.boxY) + 150};
+                win::Rect box{int(m.boxX), int(m.boxY), int(m.boxX) + size.width, int(m.boxY) + size.height};
                 m.lastBox = box;
                 ws->paintErrorBox(window, box, errorText_);
             }
         return;
     }
     win::Rect c = ws->clientRect(window);
-    int x = (c.width() - 300) / 2, y = (c.height() - 150) / 2;
-    ws->paintErrorBox(window, {x, y, x + 300, y + 150}, errorText_);
+    int x = (c.width() - size.width) / 2, y = (c.height() - size.height) / 2;
+    ws->paintErrorBox(window, {x, y, x + size.width, y + size.height}, errorText_);
 }
 
 void SaverFramework::updateErrorDisplay() {
@@ -724,13 +738,14 @@ void SaverFramework::updateErrorDisplay() {
     if (ownSaverWindows()) {
         for (auto& m : monitors_) {
             if (!m.window) continue;
-            float w = float(m.info.rect.width()), h = float(m.info.rect.height());
+            const ErrorBoxSize box = errorBoxSize(m.window);
+            const float w = float(m.info.rect.width() - box.width), h = float(m.info.rect.height() - box.height);
             m.boxX += m.boxVx * float(dt);
             m.boxY += m.boxVy * float(dt);
             if (m.boxX < 0) { m.boxX = -m.boxX; m.boxVx = std::fabs(m.boxVx); }
-            if (m.boxX + 300 > w) { m.boxX = std::max(0.0f, 2 * (w - 300) - m.boxX); m.boxVx = -std::fabs(m.boxVx); }
+            if (m.boxX > w) { m.boxX = std::max(0.0f, 2 * w - m.boxX); m.boxVx = -std::fabs(m.boxVx); }
             if (m.boxY < 0) { m.boxY = -m.boxY; m.boxVy = std::fabs(m.boxVy); }
-            if (m.boxY + 150 > h) { m.boxY = std::max(0.0f, 2 * (h - 150) - m.boxY); m.boxVy = -std::fabs(m.boxVy); }
+            if (m.boxY > h) { m.boxY = std::max(0.0f, 2 * h - m.boxY); m.boxVy = -std::fabs(m.boxVy); }
             paintError(m.window);
         }
     } else if (mainWindow_) {

@@ -182,6 +182,9 @@ protected:
     virtual void afterFrame() {}
 
     void enterErrorState(int32_t code);
+    // Paints the error box into the window (centred, or where it drifts on
+    // a saver's monitor).
+    void paintError(win::WindowId window);
     void cleanup3DEnvironment();
     int32_t create3DEnvironment();
     void setMainWindow(win::WindowId id) { mainWindow_ = id; }
@@ -207,7 +210,11 @@ private:
     void updateDeviceStats(RenderUnit& u);
     void updateFrameStats();
     void updateErrorDisplay();
-    void paintError(win::WindowId window);
+    // The error box: 300 x 150 pixels of the desktop, in the window's.
+    struct ErrorBoxSize {
+        int width, height;
+    };
+    static ErrorBoxSize errorBoxSize(win::WindowId window);
     void drawPass(RenderUnit& u);
     // A paint: shows the last frame again, or where the device no longer
     // holds it, asks for the overlays to be drawn over the kept scene.

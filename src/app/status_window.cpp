@@ -7,8 +7,10 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <QWidget>
+#include <cmath>
 
 #include "platform/text/text_encoding.h"
+#include "platform/win/desktop_pixels.h"
 
 namespace tnx::app {
 
@@ -46,15 +48,19 @@ public:
         return false;
     }
 
+    // The shell counts device pixels; the widget, Qt's scaled ones.
     void measure(std::string_view text, int& width, int& height) override {
         QFontMetrics m(font_);
-        width = m.horizontalAdvance(fromWindows1252(text));
-        height = m.height();
+        const qreal r = devicePixelRatioF();
+        width = int(std::ceil(m.horizontalAdvance(fromWindows1252(text)) * r));
+        height = int(std::ceil(m.height() * r));
     }
 
     void present(const std::vector<PlacedText>& texts, int x, int y, int width, int height) override {
         texts_ = texts;
-        setGeometry(x, y, std::max(width, 1), std::max(height, 1));
+        const qreal r = devicePixelRatioF();
+        setGeometry(QRect(win::fromDevicePixels(QPoint(x, y)),
+                          QSize(std::max(int(std::ceil(width / r)), 1), std::max(int(std::ceil(height / r)), 1))));
         if (!isVisible()) show();
         update();
     }
@@ -72,8 +78,10 @@ protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         p.setFont(font_);
+        const qreal scale = devicePixelRatioF();
         for (const PlacedText& t : texts_) {
-            QRect r(t.x, 0, t.width, height());
+            const int left = int(t.x / scale);
+            QRect r(left, 0, int(std::ceil((t.x + t.width) / scale)) - left, height());
             p.fillRect(r, fromColorRef(t.backgroundColour));
             p.setPen(fromColorRef(t.textColour));
             p.drawText(r, Qt::AlignLeft | Qt::AlignVCenter, fromWindows1252(t.text));

@@ -20,7 +20,9 @@ float ViewerCore::fieldOfViewFor(int32_t width, int32_t height) {
 
 ViewerCore::ViewerCore(gfx::Device& device, SaverMode mode) : device_(&device), mode_(mode) {
     readViewport(device);
-    font_ = std::make_unique<text::TextureFont>("Arial", 25, 700, false, device, 0);
+    // Sharp on a scaled desktop: as many texels to a letter as it has pixels.
+    const int32_t points = int32_t(std::lround(kFontPoints * device.presentParameters().pixelRatio));
+    font_ = std::make_unique<text::TextureFont>("Arial", points, 700, false, device, 0);
 }
 
 ViewerCore::~ViewerCore() {

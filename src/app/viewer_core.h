@@ -28,6 +28,9 @@ enum class InputOwner { Scene, Hud, Visual };
 
 class ViewerCore {
 public:
+    // The font's size on an unscaled desktop.
+    static constexpr int32_t kFontPoints = 25;
+
     ViewerCore(gfx::Device& device, SaverMode mode);
     ~ViewerCore();
 

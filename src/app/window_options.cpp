@@ -1,5 +1,7 @@
 #include "app/window_options.h"
 
+#include <cmath>
+
 #include "core/process_state.h"
 #include "platform/io/byte_io.h"
 #include "settings/preferences_store.h"
@@ -47,7 +49,10 @@ bool WindowOptions::fromRecord(const std::vector<uint8_t>& b) {
     // A client area lies inside its window; anything else is not used.
     if (p.clientWidth <= 0 || p.clientHeight <= 0 || p.clientWidth > p.width || p.clientHeight > p.height)
         p.clientWidth = p.clientHeight = 0;
-    if (p.width >= 100 && p.height >= 100 && p.width <= 32768 && p.height <= 32768) windowed_ = p;
+    if (p.width >= 100 && p.height >= 100 && p.width <= 32768 && p.height <= 32768) {
+        windowed_ = p;
+        windowedRemembered_ = true;
+    }
     flags_ = io::loadI32(&b[128]);
     return true;
 }
@@ -67,22 +72,28 @@ void WindowOptions::save() const {
     store->setBinary(kRecordName, rec.data(), uint32_t(rec.size()));
 }
 
-void WindowOptions::screenSize(int& w, int& h) const {
+void WindowOptions::screenSize(int& w, int& h, double& pixelRatio) const {
     w = 1280;
     h = 1024;
+    pixelRatio = 1;
     auto* ws = win::windowSystem();
     if (!ws) return;
     for (const auto& m : ws->monitors())
         if (m.primary || (w == 1280 && h == 1024)) {
             w = m.rect.width();
             h = m.rect.height();
+            pixelRatio = m.pixelRatio;
             if (m.primary) break;
         }
 }
 
-Placement WindowOptions::placement(int sw, int sh) const {
+Placement WindowOptions::placement(int sw, int sh, double pixelRatio) const {
+    auto scaled = [pixelRatio](int32_t pixels) { return int32_t(std::lround(pixels * pixelRatio)); };
     switch (mode_) {
-        case kWindowed: return windowed_;
+        case kWindowed:
+            if (windowedRemembered_) return windowed_;
+            return {scaled(windowed_.x), scaled(windowed_.y), scaled(windowed_.width), scaled(windowed_.height),
+                    0, 0, windowed_.style};
         case kTransparent: return {0, 0, sw, sh - 1, sw, sh - 1, kBorderlessStyle};
         default: return {0, 0, sw, sh, sw, sh, kBorderlessStyle};
     }
@@ -94,8 +105,9 @@ bool WindowOptions::applyMode(win::WindowId window, int32_t mode) {
     if (ws && window) ws->setRegion(window, std::nullopt);
     mode_ = mode;
     int sw, sh;
-    screenSize(sw, sh);
-    Placement p = placement(sw, sh);
+    double ratio;
+    screenSize(sw, sh, ratio);
+    Placement p = placement(sw, sh, ratio);
     if (ws && window) {
         ws->setWindowStyle(window, p.style);
         // The remembered client size, when there is one, is what comes back
@@ -120,6 +132,7 @@ void WindowOptions::rememberWindowedPlacement(win::WindowId window) {
     windowed_.height = r.height();
     windowed_.clientWidth = c.width();
     windowed_.clientHeight = c.height();
+    windowedRemembered_ = true;
 }
 
 void WindowOptions::toggleAlwaysOnTop(win::WindowId window, win::Menu* menu, uint32_t item) {

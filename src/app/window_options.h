@@ -44,8 +44,10 @@ public:
     int32_t mode() const { return mode_; }
     bool alwaysOnTop() const { return flags_ & 1; }
     const Placement& windowed() const { return windowed_; }
-    // The placement of the current mode for a screen of the given size.
-    Placement placement(int screenWidth, int screenHeight) const;
+    // The placement of the current mode for a screen of the given size (in
+    // device pixels) and pixel ratio: a windowed placement never remembered
+    // is the default one, scaled as the screen is.
+    Placement placement(int screenWidth, int screenHeight, double pixelRatio = 1) const;
 
     // Switches mode: false when it is the current one already.
     bool applyMode(win::WindowId window, int32_t mode);
@@ -64,11 +66,12 @@ public:
     std::array<float, 3> extra{std::bit_cast<float>(0x3F490FD0u), 0.0f, 0.0f};
 
 private:
-    void screenSize(int& w, int& h) const;
+    void screenSize(int& w, int& h, double& pixelRatio) const;
 
     win::WindowId window_ = 0;
     int32_t mode_ = kFullScreen;
     Placement windowed_{50, 50, 800, 600, 0, 0, kWindowedStyle};
+    bool windowedRemembered_ = false;
     int32_t flags_ = 0;
 };
 

@@ -99,7 +99,8 @@ void Camera::storeToPreferences() {
     store_->setBinary(kCountdownKey, bytes, sizeof bytes);
 }
 
-void Camera::resize(int viewportWidth, int viewportHeight, float fov) {
+void Camera::resize(int viewportWidth, int viewportHeight, float fov, float pixelRatio) {
+    pixelRatio_ = std::max(pixelRatio, 0.01f);
     halfWidth_ = float(std::max(viewportWidth, 1)) / 2;
     halfHeight_ = float(std::max(viewportHeight, 1)) / 2;
     fov_ = fov;

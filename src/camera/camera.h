@@ -80,8 +80,9 @@ public:
     Camera& operator=(const Camera&) = delete;
 
     // New viewport: half sizes, focal length and the camera's own projection
-    // (near 1, far 10000).
-    void resize(int viewportWidth, int viewportHeight, float fov);
+    // (near 1, far 10000); the viewport's pixels per pixel of an unscaled
+    // desktop, by which drags are measured.
+    void resize(int viewportWidth, int viewportHeight, float fov, float pixelRatio = 1);
 
     // Once per frame with the frame's duration and the globe's spin angle;
     // returns (and publishes in the process state) whether to draw.
@@ -126,6 +127,7 @@ public:
     const math::Matrix& cameraMatrix() const { return camera_; }
     const math::Matrix& projectionMatrix() const { return projection_; }
     float focalLength() const { return focal_; }
+    float pixelRatio() const { return pixelRatio_; }
     float halfWidth() const { return halfWidth_; }
     float halfHeight() const { return halfHeight_; }
     float fieldOfView() const { return fov_; }
@@ -214,7 +216,7 @@ private:
     float idleTimer_ = 0;
     float rho_ = 0;
     math::Vec3 pointerRay_{0, 0, 1};
-    float halfWidth_ = 1, halfHeight_ = 1, focal_ = 1, fov_ = 0.785f;
+    float halfWidth_ = 1, halfHeight_ = 1, focal_ = 1, fov_ = 0.785f, pixelRatio_ = 1;
 
     // Automatic flight.
     float theta_ = 0;

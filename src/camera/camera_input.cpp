@@ -257,7 +257,7 @@ void Camera::zoomDrag(int32_t y) {
     float dist = math::length(current_.position);
     // Slower near the surface, capped far out.
     float f = std::clamp(std::fabs((dist - kGlobeRadius) / kGlobeRadius), 0.02f, 20.0f);
-    float amount = float(y - lastY_) * f * -0.02f;
+    float amount = float(y - lastY_) / pixelRatio_ * f * -0.02f;
     if (host_.windowMode() == WindowMode::Transparent) {
         // Along the line to the centre, so the globe stays where the window is.
         current_.position -= math::normalize(current_.position) * (-10.01f * amount);
@@ -270,10 +270,12 @@ void Camera::zoomDrag(int32_t y) {
 
 void Camera::rotateDrag() {
     float g = std::clamp(std::fabs((math::length(current_.position) - kSurfaceLimit) * 0.015673982f), 0.01f, 1.0f);
-    float dx = std::clamp(float(tracker_.dx()), -50.0f, 50.0f);
-    float dy = std::clamp(float(tracker_.dy()), -50.0f, 50.0f);
-    float sx = std::sqrt(std::fabs(tracker_.velocityX()) + 1e-9f);
-    float sy = std::sqrt(std::fabs(tracker_.velocityY()) + 1e-9f);
+    // In pixels of an unscaled desktop: on a scaled one the same stretch of
+    // the screen, which holds as much more of the globe, turns it as far.
+    float dx = std::clamp(float(tracker_.dx()) / pixelRatio_, -50.0f, 50.0f);
+    float dy = std::clamp(float(tracker_.dy()) / pixelRatio_, -50.0f, 50.0f);
+    float sx = std::sqrt(std::fabs(tracker_.velocityX()) / pixelRatio_ + 1e-9f);
+    float sy = std::sqrt(std::fabs(tracker_.velocityY()) / pixelRatio_ + 1e-9f);
     // Both axes from the frame before this move.
     Vec3 up = current_.up;
     Vec3 right = math::cross(up, math::normalize(current_.direction));
@@ -295,8 +297,8 @@ void Camera::moveDrag(int32_t x, int32_t y) {
     current_.up = math::normalize(math::cross(current_.direction, right));
     current_.direction =
         math::normalize(math::transformNormal(current_.direction,
-                                              math::matrixRotationAxis(current_.up, float(x - lastX_) * -0.001f)));
-    Matrix pitch = math::matrixRotationAxis(right, float(y - lastY_) * -0.001f);
+                                              math::matrixRotationAxis(current_.up, float(x - lastX_) / pixelRatio_ * -0.001f)));
+    Matrix pitch = math::matrixRotationAxis(right, float(y - lastY_) / pixelRatio_ * -0.001f);
     current_.direction = math::normalize(math::transformNormal(current_.direction, pitch));
     current_.up = math::normalize(math::transformNormal(current_.up, pitch));
     target_ = current_;

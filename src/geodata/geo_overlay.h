@@ -32,7 +32,7 @@ class ZoneTree;
 struct OverlayFrame {
     math::Vec3 cameraPosition;  // world space
     float spin = 0;             // the globe's spin angle; the overlay draws with world = rotation by -spin
-    float focalLength = 1;      // pixels
+    float focalLength = 1;      // pixels of an unscaled desktop
     float frameSeconds = 0;
     bool pointerOnGlobe = false;
     float pointerLongitude = 0;  // radians

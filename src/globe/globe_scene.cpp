@@ -217,7 +217,7 @@ void GlobeScene::restore(gfx::Device& device, float fieldOfView) {
     starTexture_ = images.loadColourTexture("pack\\star.jpg", 1, gfx::Format::R5G6B5);
     stars_.restore(spaceTexture_.get(), starTexture_.get());
     overlay_->setPlaceTexture(images.loadAlphaTexture("pack\\place.jpg", 1, gfx::Format::A4R4G4B4, false));
-    camera_->resize(viewportWidth_, viewportHeight_, fov_);
+    camera_->resize(viewportWidth_, viewportHeight_, fov_, device.presentParameters().pixelRatio);
     moonTexture_ = images.loadColourTexture("pack\\moon.jpg", 1, gfx::Format::R5G6B5);
     lineTexture_ = images.makeBandTexture(4);
     if (terrain_) terrain_->restore(device);
@@ -354,7 +354,7 @@ void GlobeScene::draw(gfx::Device& device) {
                 default: return SphereVisibility::Partial;
             }
         };
-        stars_.draw(device, astro_.sunRightAscension, inView, camera_->focalLength());
+        stars_.draw(device, astro_.sunRightAscension, inView, eyeFocalLength());
     }
     sun_.draw(device, kPi, astro_.sunDeclination, SunDisc::kDefaultDistance);
     drawMoon(device);
@@ -397,7 +397,7 @@ void GlobeScene::draw(gfx::Device& device) {
     geodata::OverlayFrame overlay;
     overlay.cameraPosition = cam;
     overlay.spin = astro_.spinAngle;
-    overlay.focalLength = camera_->focalLength();
+    overlay.focalLength = eyeFocalLength();
     overlay.frameSeconds = frameSeconds_;
     overlay.pointerOnGlobe = pointer_.hit;
     overlay.pointerLongitude = pointer_.longitude;

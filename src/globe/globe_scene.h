@@ -139,6 +139,9 @@ private:
     void drawBackingDisc(gfx::Device& device);
     void setGraticuleColor(uint32_t colorRef, int opacity);
     void drawTerrain(gfx::Device& device);
+    // The camera's focal length in pixels of an unscaled desktop: the
+    // smallest markers and stars keep their size on a scaled one.
+    float eyeFocalLength() const { return camera_->focalLength() / camera_->pixelRatio(); }
     // Scene units above the globe's radius at a point: the terrain's.
     float surfaceHeight(float longitude, float latitude) const;
     static TerrainSettings terrainSettings(const GlobeConfiguration& config);

@@ -221,7 +221,8 @@ void HudElement::dragRight(int dx, int dy) {
 
 void HudElement::dragBoth(int, int dy) {
     flags_ |= kLeftDragged | kRightDragged;
-    z_ = std::clamp(z_ - float(dy) * depthPerPixel(), minDepth(), maxDepth());
+    const float ratio = root_ ? root_->pixelRatio() : 1.0f;
+    z_ = std::clamp(z_ - float(dy) / ratio * depthPerPixel(), minDepth(), maxDepth());
     tz_ = z_;
     if (root_) keepInView(root_->halfExtentX(), root_->halfExtentY());
 }

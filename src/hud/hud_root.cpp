@@ -43,6 +43,7 @@ void HudRoot::setViewport(float fov, int32_t width, int32_t height) {
 void HudRoot::resize(gfx::Device& device, float fov) {
     const gfx::Viewport& vp = device.viewport();
     setViewport(fov, int32_t(vp.width), int32_t(vp.height));
+    pixelRatio_ = std::max(device.presentParameters().pixelRatio, 0.01f);
     buttonTexture_ = globe::ImageTexture(device).loadAlphaTexture(kButtonImageName, 1, gfx::Format::A4R4G4B4, true);
     // A smaller window must not leave elements where they cannot be reached.
     for (auto& e : elements_) e->keepInView(X_, Y_);

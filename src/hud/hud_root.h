@@ -72,6 +72,9 @@ public:
 
     // --- what elements read ---
     float pixelScale() const { return s_; }
+    // Viewport pixels per pixel of an unscaled desktop: a pointer moving a
+    // pixel of the desktop moves this many.
+    float pixelRatio() const { return pixelRatio_; }
     float halfExtentX() const { return X_; }
     float halfExtentY() const { return Y_; }
     float pointerX() const { return mx_; }
@@ -104,6 +107,7 @@ private:
     float fov_ = 0;
     int32_t halfWidth_ = 1, halfHeight_ = 1;
     float s_ = 0, X_ = 0, Y_ = 0;
+    float pixelRatio_ = 1;
     float frameStep_ = 0, animationTime_ = 0;
     float mx_ = 0, my_ = 0;
     int captured_ = -1, hovered_ = -1;

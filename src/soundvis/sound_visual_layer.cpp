@@ -62,6 +62,7 @@ DisplayView SoundVisualLayer::view() const {
     v.halfY = root_.halfExtentY();
     v.halfWidth = std::max(1, root_.halfWidth());
     v.halfHeight = std::max(1, root_.halfHeight());
+    v.pixelRatio = root_.pixelRatio();
     return v;
 }
 

@@ -75,9 +75,10 @@ void SpectrumDisplay::move(const DisplayView& v, int dx, int dy) {
 }
 
 void SpectrumDisplay::resize(const DisplayView& v, int dx, int dy) {
-    placement_.size = std::clamp(placement_.size + float(dy), kMinSize, kMaxSize);
+    // As far for the same stretch of the screen on a scaled desktop.
+    placement_.size = std::clamp(placement_.size + float(dy) / v.pixelRatio, kMinSize, kMaxSize);
     float& p = placement_.params[kColourParam];
-    p = std::fmod(p + kParamPerPixel * float(dx), 1000.0f);
+    p = std::fmod(p + kParamPerPixel * float(dx) / v.pixelRatio, 1000.0f);
     // A nearer display has nearer edges.
     placement_.x = std::clamp(placement_.x, -limitX(v), limitX(v));
     placement_.y = std::clamp(placement_.y, -limitY(v), limitY(v));

@@ -30,11 +30,12 @@ struct DisplayPlacement {
     std::array<float, 5> params{1.0f, 0.045f, 1.0f, 0.0f, 0.0f};
 };
 
-// The view the display is placed in: the half-extents at unit depth and the
-// viewport in pixels.
+// The view the display is placed in: the half-extents at unit depth, the
+// viewport in pixels and its pixels per pixel of an unscaled desktop.
 struct DisplayView {
     float halfX = 1, halfY = 1;
     int32_t halfWidth = 1, halfHeight = 1;
+    float pixelRatio = 1;
     float pixelScale() const { return halfX / float(halfWidth); }
 };
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "platform/io/byte_io.h"
 #include "platform/win/headless_window_system.h"
 #include "settings/preferences_store.h"
@@ -74,6 +76,13 @@ TEST(FloatingStatus, TextsSitBesideThePointerInsideTheClientAndMoveOnlyWhenTheyC
     show({}, 1, 1);
     show({{0, "a"}}, 1, 1);  // hidden, the same text shows again
     EXPECT_EQ(surface->presents, 6);
+
+    for (double r : {1.5, 2.0}) {  // a scaled desktop: its pixels, as many more of the window's
+        ws.setPixelRatio(r);
+        show({{0, "scaled " + std::to_string(r)}}, 3, 590);
+        EXPECT_EQ(status.left(), std::lround(10 * r));
+        EXPECT_EQ(status.top(), 590 - std::lround(68 * r));
+    }
     win::setWindowSystem(nullptr);
 }
 

@@ -19,6 +19,9 @@ struct PresentParameters {
     Format backBufferFormat = Format::X8R8G8B8;
     Format depthStencilFormat = Format::D24S8;
     bool windowed = true;
+    // Back-buffer pixels per pixel of an unscaled desktop (a desktop scaled
+    // to 150 % gives 1.5): sizes meant for the eye are multiplied by it.
+    float pixelRatio = 1.0f;
 };
 
 constexpr int kMaxLights = 8;

@@ -3,6 +3,7 @@
 #include "platform/gfx/gl_blit.h"
 #include "platform/gfx/glx_sub_buffer.h"
 #include "platform/io/png_writer.h"
+#include "platform/win/desktop_pixels.h"
 
 #include <GL/gl.h>
 #include <GL/glext.h>
@@ -16,6 +17,7 @@
 #include <QScreen>
 #include <QWindow>
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <unordered_set>
 #include <utility>
@@ -216,9 +218,8 @@ bool GlDevice::drawsToWindow() const {
     if (inFrame_) return direct_;
     const QWindow* w = impl_->window;
     if (!w || alwaysOffscreen_ || !w->isExposed()) return false;
-    const qreal dpr = w->devicePixelRatio();
-    return uint32_t(qRound(w->width() * dpr)) == params_.backBufferWidth &&
-           uint32_t(qRound(w->height() * dpr)) == params_.backBufferHeight;
+    const QSize size = win::deviceSize(*w);
+    return uint32_t(size.width()) == params_.backBufferWidth && uint32_t(size.height()) == params_.backBufferHeight;
 }
 
 bool GlDevice::bindFrameTarget() {
@@ -391,6 +392,8 @@ void GlDevice::applyState() {
         glDepthFunc(compareFunc(renderState(RenderState::ZFunc)));
         uint32_t fill = renderState(RenderState::FillMode);
         glPolygonMode(GL_FRONT_AND_BACK, fill == kFillWireframe ? GL_LINE : fill == kFillPoint ? GL_POINT : GL_FILL);
+        // A line is a pixel of the desktop wide, however it is scaled.
+        glLineWidth(std::max(1.0f, std::round(params_.pixelRatio)));
         glShadeModel(renderState(RenderState::ShadeMode) == 1 ? GL_FLAT : GL_SMOOTH);
         // Cull modes name the winding as the viewer sees it on screen.
         uint32_t cull = renderState(RenderState::CullMode);
@@ -651,9 +654,9 @@ Result GlDevice::present() {
     }
     backHoldsPicture_ = shownDirect_ = false;
     if (!impl_->context->makeCurrent(w)) return kDeviceLost;
-    const qreal dpr = w->devicePixelRatio();
     glBindFramebuffer(GL_FRAMEBUFFER, impl_->context->defaultFramebufferObject());
-    const GLsizei width = GLsizei(w->width() * dpr), height = GLsizei(w->height() * dpr);
+    const QSize window = win::deviceSize(*w);
+    const GLsizei width = window.width(), height = window.height();
     glViewport(0, 0, width, height);
     // Scaled to the window when the render resolution differs from it.
     const QSize size = impl_->target->size();

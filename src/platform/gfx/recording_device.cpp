@@ -10,6 +10,10 @@ RecordingDevice::RecordingDevice(uint32_t width, uint32_t height) {
     setViewport({0, 0, width, height, 0, 1});
 }
 
+RecordingDevice::RecordingDevice(const PresentParameters& params) : RecordingDevice(params.backBufferWidth, params.backBufferHeight) {
+    params_ = params;
+}
+
 void RecordingDevice::clearRecord() {
     draws_.clear();
     calls_.clear();

@@ -40,6 +40,7 @@ struct RecordedCall {
 class RecordingDevice : public Device {
 public:
     explicit RecordingDevice(uint32_t width = 800, uint32_t height = 600);
+    explicit RecordingDevice(const PresentParameters& params);
 
     Result clear(uint32_t flags, Color color, float z, uint32_t stencil) override;
     Result beginScene() override;

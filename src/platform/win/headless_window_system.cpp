@@ -25,6 +25,12 @@ HeadlessWindowSystem::HeadlessWindowSystem() {
     monitors_.push_back(m);
 }
 
+std::vector<MonitorInfo> HeadlessWindowSystem::monitors() {
+    std::vector<MonitorInfo> all = monitors_;
+    for (MonitorInfo& m : all) m.pixelRatio = pixelRatio_;
+    return all;
+}
+
 AdapterInfo HeadlessWindowSystem::describeAdapter(const MonitorInfo& monitor) {
     if (adapter_) return *adapter_;
     AdapterInfo a;
@@ -100,7 +106,7 @@ void HeadlessWindowSystem::clientToScreen(WindowId id, int& x, int& y) {
 
 std::unique_ptr<gfx::Device> HeadlessWindowSystem::createDevice(WindowId, const gfx::PresentParameters& p) {
     if (failDevices_) return nullptr;
-    auto d = std::make_unique<gfx::RecordingDevice>(p.backBufferWidth, p.backBufferHeight);
+    auto d = std::make_unique<gfx::RecordingDevice>(p);
     devices_.push_back(d.get());
     return d;
 }

@@ -36,8 +36,11 @@ public:
     void setMonitors(std::vector<MonitorInfo> m) { monitors_ = std::move(m); }
     void setMenuChoice(uint32_t id) { menuChoice_ = id; }
     void failDeviceCreation(bool on) { failDevices_ = on; }
+    // The desktop's scale, as a scaled desktop reports it for every window.
+    void setPixelRatio(double ratio) { pixelRatio_ = ratio; }
+    double pixelRatio(WindowId) override { return pixelRatio_; }
 
-    std::vector<MonitorInfo> monitors() override { return monitors_; }
+    std::vector<MonitorInfo> monitors() override;
     AdapterInfo describeAdapter(const MonitorInfo& monitor) override;
     void setAdapter(const AdapterInfo& a) { adapter_ = a; }
     WindowId createWindow(const WindowRequest& request) override;
@@ -77,6 +80,7 @@ private:
     uint32_t menuChoice_ = 0;
     std::optional<AdapterInfo> adapter_;
     bool failDevices_ = false;
+    double pixelRatio_ = 1.0;
     WindowId nextId_ = 1;
 };
 

@@ -10,7 +10,9 @@
 #include <QWheelEvent>
 
 #include "platform/gfx/gl_blit.h"
+#include "platform/win/desktop_pixels.h"
 #include "platform/win/message_queue.h"
+#include "platform/win/native_window.h"
 
 namespace tnx::win {
 
@@ -45,8 +47,29 @@ WParam HostWindow::mouseKeys(Qt::MouseButtons b, Qt::KeyboardModifiers m) const 
 }
 
 LParam HostWindow::pointParam(const QPointF& p) const {
-    const qreal dpr = devicePixelRatio();
-    return makeLParam(int(p.x() * dpr), int(p.y() * dpr));
+    // Qt divided the device pixel by the ratio; rounding undoes that exactly.
+    const QPoint device = (p * devicePixelRatio()).toPoint();
+    return makeLParam(device.x(), device.y());
+}
+
+QSize HostWindow::deviceSize() const {
+    return deviceSize_.isValid() ? deviceSize_ : size() * devicePixelRatio();
+}
+
+void HostWindow::setDeviceSize(const QSize& size) {
+    if (handle()) readDeviceSize();
+    else deviceSize_ = size;
+}
+
+void HostWindow::readDeviceSize() {
+    // Qt's size is in whole scaled pixels: times a fractional ratio it can
+    // be a device pixel off the window's real size.
+    if (handle() && NativeWindow::available())
+        if (std::optional<NativeWindow::Size> s = NativeWindow::size(winId())) {
+            deviceSize_ = QSize(s->width, s->height);
+            return;
+        }
+    deviceSize_ = size() * devicePixelRatio();
 }
 
 bool HostWindow::event(QEvent* e) {
@@ -66,7 +89,7 @@ bool HostWindow::event(QEvent* e) {
             break;
         case QEvent::WindowStateChange:
             if (windowStates() & Qt::WindowMaximized)
-                post(kWmSize, kSizeMaximized, makeLParam(width(), height()));
+                post(kWmSize, kSizeMaximized, makeLParam(deviceSize().width(), deviceSize().height()));
             break;
         default: break;
     }
@@ -74,18 +97,21 @@ bool HostWindow::event(QEvent* e) {
 }
 
 void HostWindow::exposeEvent(QExposeEvent*) {
-    if (isExposed()) post(kWmPaint);
+    if (!isExposed()) return;
+    readDeviceSize();
+    post(kWmPaint);
 }
 
 void HostWindow::resizeEvent(QResizeEvent*) {
-    const qreal dpr = devicePixelRatio();
+    readDeviceSize();
     WParam kind = (windowStates() & Qt::WindowMaximized) ? kSizeMaximized : kSizeRestored;
-    post(kWmSize, kind, makeLParam(int(width() * dpr), int(height() * dpr)));
+    post(kWmSize, kind, makeLParam(deviceSize_.width(), deviceSize_.height()));
     sizeMoveTimer_.start();
 }
 
 void HostWindow::moveEvent(QMoveEvent*) {
-    post(kWmMove, 0, makeLParam(x(), y()));
+    const QPoint at = toDevicePixels(position());
+    post(kWmMove, 0, makeLParam(at.x(), at.y()));
     sizeMoveTimer_.start();
 }
 
@@ -123,9 +149,8 @@ void HostWindow::mouseDoubleClickEvent(QMouseEvent* e) {
 void HostWindow::wheelEvent(QWheelEvent* e) {
     int delta = e->angleDelta().y();
     if (delta == 0) return;
-    QPointF g = e->globalPosition();
-    post(kWmMouseWheel, makeWParam(int(mouseKeys(e->buttons(), e->modifiers())), delta),
-         makeLParam(int(g.x()), int(g.y())));
+    const QPoint g = toDevicePixels(e->globalPosition());
+    post(kWmMouseWheel, makeWParam(int(mouseKeys(e->buttons(), e->modifiers())), delta), makeLParam(g.x(), g.y()));
 }
 
 void HostWindow::keyPressEvent(QKeyEvent* e) {
@@ -153,8 +178,7 @@ void HostWindow::showImage(const QImage& image) {
     }
     if (!blitContext_->makeCurrent(this)) return;
     QOpenGLFunctions* f = blitContext_->functions();
-    const qreal dpr = devicePixelRatio();
-    f->glViewport(0, 0, int(width() * dpr), int(height() * dpr));
+    f->glViewport(0, 0, deviceSize().width(), deviceSize().height());
     f->glClearColor(0, 0, 0, 1);
     f->glClear(GL_COLOR_BUFFER_BIT);
     {

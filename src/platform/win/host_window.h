@@ -17,6 +17,11 @@ public:
     WindowId id() const { return id_; }
     // Shows an image filling the window (used for the error box).
     void showImage(const QImage& image);
+    // The client area in device pixels: as the display has it once the
+    // window is there, before that as asked for.
+    QSize deviceSize() const;
+    // A new size asked for: taken from the display once the window is there.
+    void setDeviceSize(const QSize& size);
 
 protected:
     bool event(QEvent* e) override;
@@ -35,10 +40,13 @@ private:
     void post(uint32_t msg, WParam w = 0, LParam l = 0);
     WParam mouseKeys(Qt::MouseButtons buttons, Qt::KeyboardModifiers mods) const;
     LParam pointParam(const QPointF& p) const;
+    // Takes the client size from the display.
+    void readDeviceSize();
 
     WindowId id_;
     QTimer sizeMoveTimer_;
     std::unique_ptr<QOpenGLContext> blitContext_;
+    QSize deviceSize_;
 };
 
 // Maps a Qt key to the virtual-key code the viewer reads (0 when unknown).

@@ -17,10 +17,12 @@
 #include <QRegion>
 #include <QScreen>
 #include <QTimer>
+#include <cmath>
 
 #include "platform/gfx/gl_device.h"
 #include "platform/io/file_io.h"
 #include "platform/win/cursor_file.h"
+#include "platform/win/desktop_pixels.h"
 #include "platform/win/host_window.h"
 #include "platform/win/message_queue.h"
 #include "platform/win/native_window.h"
@@ -62,9 +64,10 @@ std::vector<MonitorInfo> QtWindowSystem::monitors() {
         m.deviceName = s->name().toStdString();
         QString desc = (s->manufacturer() + " " + s->model()).trimmed();
         m.description = desc.isEmpty() ? s->name().toStdString() : desc.toStdString();
-        QRect g = s->geometry();
+        const QRect g = deviceGeometry(*s);
         m.rect = {g.left(), g.top(), g.left() + g.width(), g.top() + g.height()};
         m.primary = s == primary;
+        m.pixelRatio = s->devicePixelRatio();
         m.handle = ++n;
         m.refreshRate = s->refreshRate();
         m.depth = s->depth();
@@ -108,20 +111,34 @@ Qt::WindowFlags flagsFor(uint32_t style, bool topmost) {
 
 bool framed(const QWindow* w) { return w->property("tnxStyle").toUInt() & kWsCaption; }
 
+// A size in device pixels as Qt's pixels of the window's screen.
+QSize qtSize(const QWindow* w, int width, int height) {
+    const qreal dpr = w->devicePixelRatio();
+    return {std::max(1, qRound(width / dpr)), std::max(1, qRound(height / dpr))};
+}
+
+// The decorations' share of the frame, in device pixels.
+QSize frameExtra(const QWindow* w) {
+    if (!framed(w)) return {};
+    const QMargins m = w->frameMargins();
+    return QSize(m.left() + m.right(), m.top() + m.bottom()) * w->devicePixelRatio();
+}
+
 // A framed window is placed by its frame's corner (the window manager keeps
 // that corner where asked) and sized by its client area: Qt's own geometry
 // is the client area, while the rectangle the shell remembers is the frame.
 // A borderless window's frame is its client area; a decoration still
-// disappearing after a style change must not shift it.
-void place(QWindow* w, int left, int top, int clientWidth, int clientHeight) {
-    const qreal dpr = w->devicePixelRatio();
-    QSize client(std::max(1, int(clientWidth / dpr)), std::max(1, int(clientHeight / dpr)));
+// disappearing after a style change must not shift it. All in device pixels.
+void place(HostWindow* w, int left, int top, int clientWidth, int clientHeight) {
+    const QSize client = qtSize(w, clientWidth, clientHeight);
+    const QPoint corner = fromDevicePixels(QPoint(left, top));
     if (!framed(w)) {
-        w->setGeometry(QRect(QPoint(left, top), client));
-        return;
+        w->setGeometry(QRect(corner, client));
+    } else {
+        w->resize(client);
+        w->setFramePosition(corner);
     }
-    w->resize(client);
-    w->setFramePosition(QPoint(left, top));
+    w->setDeviceSize(QSize(std::max(1, clientWidth), std::max(1, clientHeight)));
 }
 }  // namespace
 
@@ -141,8 +158,8 @@ void QtWindowSystem::embed(WindowId id, HostWindow* w, uint64_t nativeParent) {
         w->setParent(e.parent.get());
     }
     NativeWindow::Size size = NativeWindow::size(nativeParent).value_or(NativeWindow::Size{1, 1});
-    const qreal dpr = w->devicePixelRatio();
-    w->setGeometry(QRect(0, 0, std::max(1, int(size.width / dpr)), std::max(1, int(size.height / dpr))));
+    w->setGeometry(QRect(QPoint(0, 0), qtSize(w, size.width, size.height)));
+    w->setDeviceSize(QSize(size.width, size.height));
     e.watch = std::make_unique<QTimer>();
     e.watch->setInterval(250);
     QObject::connect(e.watch.get(), &QTimer::timeout, [this, id] { followParent(id); });
@@ -160,9 +177,9 @@ void QtWindowSystem::followParent(WindowId id) {
         messageQueue().post({id, kWmClose, 0, 0});
         return;
     }
-    const qreal dpr = w->devicePixelRatio();
-    QSize want(std::max(1, int(size->width / dpr)), std::max(1, int(size->height / dpr)));
-    if (w->size() != want) w->resize(want);
+    if (w->deviceSize() == QSize(size->width, size->height)) return;
+    w->resize(qtSize(w, size->width, size->height));
+    w->setDeviceSize(QSize(size->width, size->height));
 }
 
 WindowId QtWindowSystem::createWindow(const WindowRequest& request) {
@@ -211,8 +228,8 @@ void QtWindowSystem::showWindow(WindowId id, bool show) {
 void QtWindowSystem::setWindowRect(WindowId id, const Rect& r) {
     auto* w = host(id);
     if (!w) return;
-    QMargins m = framed(w) ? w->frameMargins() : QMargins();
-    place(w, r.left, r.top, r.width() - m.left() - m.right(), r.height() - m.top() - m.bottom());
+    const QSize extra = frameExtra(w);
+    place(w, r.left, r.top, r.width() - extra.width(), r.height() - extra.height());
 }
 
 void QtWindowSystem::placeWindow(WindowId id, int left, int top, int clientWidth, int clientHeight) {
@@ -240,15 +257,20 @@ void QtWindowSystem::setTopmost(WindowId id, bool topmost) {
 Rect QtWindowSystem::windowRect(WindowId id) {
     auto* w = host(id);
     if (!w) return {};
-    QRect g = w->frameGeometry();
-    return {g.left(), g.top(), g.left() + g.width(), g.top() + g.height()};
+    const QPoint corner = toDevicePixels(w->frameGeometry().topLeft());
+    const QSize size = w->deviceSize() + frameExtra(w);
+    return {corner.x(), corner.y(), corner.x() + size.width(), corner.y() + size.height()};
 }
 
 Rect QtWindowSystem::clientRect(WindowId id) {
     auto* w = host(id);
     if (!w) return {};
-    const qreal dpr = w->devicePixelRatio();
-    return {0, 0, int(w->width() * dpr), int(w->height() * dpr)};
+    return {0, 0, w->deviceSize().width(), w->deviceSize().height()};
+}
+
+double QtWindowSystem::pixelRatio(WindowId id) {
+    auto* w = host(id);
+    return w ? w->devicePixelRatio() : 1.0;
 }
 
 void QtWindowSystem::setRegion(WindowId id, const std::optional<Region>& region) {
@@ -258,8 +280,13 @@ void QtWindowSystem::setRegion(WindowId id, const std::optional<Region>& region)
         w->setMask(QRegion());
         return;
     }
+    // Qt's pixels covering the device pixels of every rectangle.
+    const qreal dpr = w->devicePixelRatio();
     QRegion r;
-    for (const Rect& rc : region->rects) r += QRect(rc.left, rc.top, rc.width(), rc.height());
+    for (const Rect& rc : region->rects) {
+        const int left = int(std::floor(rc.left / dpr)), top = int(std::floor(rc.top / dpr));
+        r += QRect(left, top, int(std::ceil(rc.right / dpr)) - left, int(std::ceil(rc.bottom / dpr)) - top);
+    }
     // An empty region hides the whole window: keep one pixel off the client.
     if (r.isEmpty()) r = QRegion(QRect(-1, -1, 1, 1));
     w->setMask(r);
@@ -301,9 +328,9 @@ void QtWindowSystem::maximize(WindowId id) {
 
 void QtWindowSystem::clientToScreen(WindowId id, int& x, int& y) {
     if (auto* w = host(id)) {
-        QPoint p = w->mapToGlobal(QPoint(x, y));
-        x = p.x();
-        y = p.y();
+        const QPoint corner = toDevicePixels(w->mapToGlobal(QPoint(0, 0)));
+        x += corner.x();
+        y += corner.y();
     }
 }
 
@@ -375,15 +402,18 @@ uint32_t QtWindowSystem::trackPopupMenu(WindowId, const Menu& menu, int x, int y
     QMenu q;
     q.setObjectName("contextMenu");
     fillMenu(&q, menu);
-    QAction* chosen = q.exec(QPoint(x, y));
+    QAction* chosen = q.exec(fromDevicePixels(QPoint(x, y)));
     return chosen ? chosen->data().toUInt() : 0;
 }
 
-QImage QtWindowSystem::errorBoxImage(int width, int height, const Rect& box, const std::string& text) {
+QImage QtWindowSystem::errorBoxImage(int width, int height, const Rect& box, const std::string& text, double ratio) {
     QImage img(std::max(1, width), std::max(1, height), QImage::Format_RGB32);
     img.fill(Qt::black);
+    // The painter counts Qt's pixels, so the text has the desktop's size.
+    img.setDevicePixelRatio(ratio);
     QPainter p(&img);
-    QRect r(box.left, box.top, box.width(), box.height());
+    const QRectF device(box.left, box.top, box.width(), box.height());
+    const QRect r = QRectF(device.topLeft() / ratio, device.size() / ratio).toRect();
     QPalette pal = QGuiApplication::palette();
     p.fillRect(r, pal.color(QPalette::Window));
     p.setPen(Qt::black);
@@ -397,8 +427,7 @@ QImage QtWindowSystem::errorBoxImage(int width, int height, const Rect& box, con
 void QtWindowSystem::paintErrorBox(WindowId id, const Rect& box, const std::string& text) {
     auto* w = host(id);
     if (!w) return;
-    const qreal dpr = w->devicePixelRatio();
-    w->showImage(errorBoxImage(int(w->width() * dpr), int(w->height() * dpr), box, text));
+    w->showImage(errorBoxImage(w->deviceSize().width(), w->deviceSize().height(), box, text, w->devicePixelRatio()));
 }
 
 }  // namespace tnx::win

@@ -35,6 +35,7 @@ public:
     void setTopmost(WindowId id, bool topmost) override;
     Rect windowRect(WindowId id) override;
     Rect clientRect(WindowId id) override;
+    double pixelRatio(WindowId id) override;
     void setRegion(WindowId id, const std::optional<Region>& region) override;
     void setCursor(WindowId id, CursorShape shape, const std::string& cursorFile) override;
     void setTitle(WindowId id, const std::string& title) override;
@@ -47,9 +48,10 @@ public:
     bool pointerOver(WindowId id) override;
     void paintErrorBox(WindowId id, const Rect& box, const std::string& text) override;
 
-    // The error box as painted into a window of the given size: black, with
-    // the text word-wrapped in a framed box of the window colour.
-    static QImage errorBoxImage(int width, int height, const Rect& box, const std::string& text);
+    // The error box as painted into a window of the given size (device
+    // pixels): black, with the text word-wrapped in a framed box of the
+    // window colour, its letters sized for a desktop of that pixel ratio.
+    static QImage errorBoxImage(int width, int height, const Rect& box, const std::string& text, double ratio = 1);
 
     // Off-screen runs (snapshots) create windows that are never shown.
     void setOffscreen(bool on) { offscreen_ = on; }

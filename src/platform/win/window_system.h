@@ -28,6 +28,7 @@ struct MonitorInfo {
     int handle = 0;           // non-zero for a monitor that can host a window
     double refreshRate = 60;
     int depth = 32;
+    double pixelRatio = 1;    // the desktop's scale there (see WindowSystem::pixelRatio)
 };
 
 // Window styles the shell uses, with their classic bit values.
@@ -103,6 +104,10 @@ public:
     // The pointer is over the window's client area, and no other window of
     // ours lies over it there; true where that cannot be told.
     virtual bool pointerOver(WindowId /*id*/) { return true; }
+    // Device pixels per pixel of an unscaled desktop where the window is
+    // (the desktop's scale, 1.25, 1.5, 2 ...). Every coordinate of this
+    // interface is in device pixels, the pixels frames are drawn in.
+    virtual double pixelRatio(WindowId /*id*/) { return 1.0; }
 
     // A device rendering for the window at the given back-buffer size.
     virtual std::unique_ptr<gfx::Device> createDevice(WindowId id, const gfx::PresentParameters& params) = 0;
