@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev qt6-multimedia-dev
   libqt6svg6
   libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri mesa-utils
-  libjpeg-dev libmpg123-dev libnetcdf-dev libkissfft-dev libxcb1-dev
+  libjpeg-dev libpng-dev libmpg123-dev libnetcdf-dev libkissfft-dev libxcb1-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-xserver-utils x11-utils openbox fonts-liberation
   libxkbcommon-x11-0 libxcb-cursor0 libxcb-icccm4 libxcb-image0 libxcb-keysyms1

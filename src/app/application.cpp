@@ -450,22 +450,21 @@ win::LParam Application::windowProc(const win::Message& m) {
 }
 
 void Application::afterFrame() {
+    if (!series_ && (!launch_.snapshotPath || snapshotWritten_)) return;
+    // Only the textures still to come keep a picture waiting (the HUD's
+    // animations may ask for frames for ever while the clock stands still).
+    auto* view = current_ && current_->core ? dynamic_cast<GlobeView*>(current_->core->scene()) : nullptr;
+    globe::TerrainRenderer* terrain = view ? view->scene().terrain() : nullptr;
+    const bool pending = terrain ? terrain->texturesPending() : processState().forceRedraw;
     if (series_) {
-        // Only the textures still to come keep a picture waiting (the HUD's
-        // animations may ask for frames for ever while the clock stands still).
-        auto* view = current_ && current_->core ? dynamic_cast<GlobeView*>(current_->core->scene()) : nullptr;
-        globe::TerrainRenderer* terrain = view ? view->scene().terrain() : nullptr;
-        const bool pending = terrain ? terrain->texturesPending() : processState().forceRedraw;
         if (series_->afterFrame(pending, [this](const std::string& p) { return saveFrameTo(p); })) shutdown();
         return;
     }
-    if (!launch_.snapshotPath || snapshotWritten_) return;
-    // A few frames let the camera settle; the texture cache builds its tiles
-    // a few per frame and asks for more frames until it has them all.
+    // A snapshot's frame builds every texture it shows, so the first frame
+    // is normally the picture.
     ++framesPresented_;
-    if (framesPresented_ < 6 || (processState().forceRedraw && framesPresented_ < 400)) return;
+    if (pending && framesPresented_ < 400) return;
     // With --online the picture waits for its view's imagery (--online-wait).
-    auto* view = current_ && current_->core ? dynamic_cast<GlobeView*>(current_->core->scene()) : nullptr;
     if (view && launch_.online && view->waitForImagery(launch_.onlineWaitSeconds)) return;
     writeSnapshot();
     shutdown();

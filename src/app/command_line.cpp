@@ -343,7 +343,7 @@ std::string helpText() {
            "  -window-id ID  the saver in the X window ID (0x hex or decimal)\n"
            "\n"
            "Options:\n"
-           "  --snapshot FILE.png   render a few frames off-screen, write the image, exit\n"
+           "  --snapshot FILE.png   render the view off-screen, write the image, exit\n"
            "  --size WxH            the snapshot's size (default: the window's size)\n"
            "  --look-at LON,LAT,KM  start KM kilometres above that point (degrees)\n"
            "  --look-at NAME[,KM]   start above that city or country (KM by default\n"

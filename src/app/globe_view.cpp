@@ -57,6 +57,9 @@ GlobeView::GlobeView(gfx::Device& device, float fov, SaverFramework& framework, 
         scene_->camera().placeAbove(launch.lookAt->longitudeDeg, launch.lookAt->latitudeDeg, launch.lookAt->altitudeKm);
     else if (firstRun && !isFullScreenSaver())
         placeAtHome(int(device.viewport().width), int(device.viewport().height), fov);
+    // A snapshot shows the view the camera resumes, not the glide there.
+    camera::Camera& camera = scene_->camera();
+    if (launch.snapshotPath && !(camera.current() == camera.target())) camera.setFrame(camera.target());
     scene_->overlay().setSiteEditor(&siteEditor_);
     scene_->overlay().setSiteFileUi(&siteFiles_);
     syncViewOptions();

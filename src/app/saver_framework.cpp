@@ -1,6 +1,7 @@
 #include "app/saver_framework.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +14,14 @@
 namespace tnx::app {
 
 using win::Message;
+
+namespace {
+// Taken while the program loads, before main: start-up is timed from here.
+const auto kLoaded = std::chrono::steady_clock::now();
+double secondsSinceStart() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - kLoaded).count();
+}
+}  // namespace
 
 int DisplayMode::depth() const {
     switch (format) {
@@ -527,6 +536,21 @@ void SaverFramework::repaint() {
 }
 
 void SaverFramework::reportFrameCounts() {
+    if (!reportedShown_)
+        for (const auto& u : units_)
+            if (u.device && u.device->lastPresentShown()) {
+                reportedShown_ = true;
+                std::fprintf(stderr, "start-up: first frame on screen after %.3f s (frame %d)\n",
+                             secondsSinceStart(), counts_.presented);
+                break;
+            }
+    // The first frame shown that asked for no other (every texture it
+    // wanted was built).
+    if (reportedShown_ && !reportedComplete_ && !processState().forceRedraw) {
+        reportedComplete_ = true;
+        std::fprintf(stderr, "start-up: view complete after %.3f s (frame %d)\n", secondsSinceStart(),
+                     counts_.presented);
+    }
     const double now = appClock(ClockCommand::GetAbsoluteTime);
     if (lastReport_ == 0) lastReport_ = now;
     if (now - lastReport_ < reportInterval_) return;

@@ -219,7 +219,9 @@ private:
     // A paint: shows the last frame again, or where the device no longer
     // holds it, asks for the overlays to be drawn over the kept scene.
     void repaint();
-    // TERRANOX_FRAME_STATS=SECONDS: the frame counts on stderr that often.
+    // TERRANOX_FRAME_STATS=SECONDS: the frame counts on stderr that often,
+    // and once each, when the first frame reached the screen and when the
+    // first frame left nothing to build (seconds since the program started).
     void reportFrameCounts();
     win::Rect windowedRenderRect(const RenderUnit& u) const;
 
@@ -249,6 +251,7 @@ private:
     FramePacer pacer_;
     FrameCounts counts_, reported_;
     double reportInterval_ = 0, lastReport_ = 0;
+    bool reportedShown_ = false, reportedComplete_ = false;
 };
 
 // Device description text: "HAL (sw vp): <adapter>" and the like.

@@ -29,6 +29,7 @@ struct CameraFrame {
     math::Vec3 position;
     math::Vec3 direction;  // unit
     math::Vec3 up;         // unit
+    bool operator==(const CameraFrame&) const = default;
 };
 
 // The four camera values of the globe configuration.

@@ -3,6 +3,7 @@
 
 #include <QGuiApplication>
 #include <QImage>
+#include <string>
 
 #include "platform/gfx/gl_device.h"
 
@@ -39,7 +40,10 @@ protected:
         p.backBufferHeight = 48;
         device_ = GlDevice::create(nullptr, p);
         ASSERT_TRUE(device_) << "no OpenGL context";
-        // Camera at -10 on Z looking at the origin.
+        setView();
+    }
+    // Camera at -10 on Z looking at the origin, no lighting.
+    void setView() {
         device_->setTransform(TransformType::View, matrixLookAtLH({0, 0, -10}, {0, 0, 0}, {0, 1, 0}));
         device_->setTransform(TransformType::Projection, matrixPerspectiveFovLH(kPi / 4, 64.0f / 48, 1, 100));
         device_->setRenderState(RenderState::Lighting, 0);
@@ -89,6 +93,16 @@ TEST_F(GlDeviceTest, ImagesComeBackTopRowFirst) {
     QImage img = device_->readBack();
     EXPECT_EQ(qRed(img.pixel(32, 14)), 255);
     EXPECT_EQ(qRed(img.pixel(32, 34)), 0);
+    // The file holds the same picture, though written a band of rows at a
+    // time (48 rows: a whole band and part of the next). A path that
+    // cannot be written fails.
+    const std::string path = ::testing::TempDir() + "/top_row_first.png";
+    ASSERT_TRUE(device_->saveImage(path));
+    const QImage saved(QString::fromStdString(path));
+    ASSERT_EQ(saved.size(), img.size());
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x) ASSERT_EQ(saved.pixel(x, y), img.pixel(x, y)) << x << "," << y;
+    EXPECT_FALSE(device_->saveImage(::testing::TempDir() + "/no/such/folder/x.png"));
 }
 
 TEST_F(GlDeviceTest, CullsCounterClockwiseFacesOnScreen) {
@@ -142,25 +156,48 @@ TEST_F(GlDeviceTest, DirectionalLightShadesByNormal) {
     EXPECT_LT(qRed(img.pixel(46, 28)), 30);
 }
 
-TEST_F(GlDeviceTest, SamplesA4R4G4B4TextureModulatedByDiffuse) {
-    auto tex = device_->createTexture(2, 2, 1, Format::A4R4G4B4, Pool::Managed);
-    ASSERT_TRUE(tex);
-    LockedRect r;
-    ASSERT_EQ(tex->lock(0, r), kOk);
-    for (int i = 0; i < 4; ++i) reinterpret_cast<uint16_t*>(r.bits)[i] = 0xF0F0;  // opaque green
-    tex->unlock(0);
-    device_->clear(kClearTarget | kClearZBuffer, 0xFF000000, 1.0f, 0);
-    device_->setTexture(0, tex.get());
-    device_->setVertexShader(kFvfPosDiffuseTex1);
+// A 2 x 2 opaque green A4R4G4B4 texture in the given pool (through a
+// staging copy for the device pool), drawn on a triangle over the centre.
+QRgb drawGreenTexture(GlDevice& device, Texture& tex) {
+    device.clear(kClearTarget | kClearZBuffer, 0xFF000000, 1.0f, 0);
+    device.setTexture(0, &tex);
+    device.setVertexShader(kFvfPosDiffuseTex1);
     PosDiffuseTex v[3] = {{-2, -2, 0, 0xFFFFFFFF, 0, 1}, {0, 3, 0, 0xFFFFFFFF, 0.5f, 0}, {2, -2, 0, 0xFF808080, 1, 1}};
     uint16_t idx[3] = {0, 1, 2};
-    device_->beginScene();
-    device_->drawIndexedPrimitiveUP(PrimitiveType::TriangleList, 0, 3, 1, idx, v, sizeof(PosDiffuseTex));
-    device_->endScene();
-    QRgb c = device_->readBack().pixel(32, 24);
+    device.beginScene();
+    device.drawIndexedPrimitiveUP(PrimitiveType::TriangleList, 0, 3, 1, idx, v, sizeof(PosDiffuseTex));
+    device.endScene();
+    return device.readBack().pixel(32, 24);
+}
+std::unique_ptr<Texture> greenTexture(GlDevice& device, Pool pool) {
+    auto tex = device.createTexture(2, 2, 1, Format::A4R4G4B4, pool == Pool::Default ? Pool::SystemMem : pool);
+    LockedRect r;
+    if (!tex || tex->lock(0, r) != kOk) return nullptr;
+    for (int i = 0; i < 4; ++i) reinterpret_cast<uint16_t*>(r.bits)[i] = 0xF0F0;
+    tex->unlock(0);
+    if (pool != Pool::Default) return tex;
+    auto onDevice = device.createTexture(2, 2, 1, Format::A4R4G4B4, Pool::Default);
+    return device.updateTexture(*tex, *onDevice) == kOk ? std::move(onDevice) : nullptr;
+}
+
+TEST_F(GlDeviceTest, SamplesA4R4G4B4TextureModulatedByDiffuse) {
+    auto tex = greenTexture(*device_, Pool::Managed);
+    ASSERT_TRUE(tex);
+    QRgb c = drawGreenTexture(*device_, *tex);
     EXPECT_EQ(qRed(c), 0);
     EXPECT_GT(qGreen(c), 150);
     EXPECT_EQ(qBlue(c), 0);
+}
+
+TEST_F(GlDeviceTest, ADeviceTextureLivesInGlAloneOnceUploadedThroughAReset) {
+    auto tex = greenTexture(*device_, Pool::Default);
+    ASSERT_TRUE(tex);
+    EXPECT_GT(qGreen(drawGreenTexture(*device_, *tex)), 150);
+    EXPECT_FALSE(tex->holdsTexels());
+    device_->requestReset();
+    ASSERT_EQ(device_->reset(device_->presentParameters()), kOk);
+    setView();
+    EXPECT_GT(qGreen(drawGreenTexture(*device_, *tex)), 150);
 }
 
 TEST_F(GlDeviceTest, ResetResizesTargetAndReuploadsTextures) {

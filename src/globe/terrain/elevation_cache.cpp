@@ -33,19 +33,6 @@ int levelValue(uint16_t s) { return sampleElevation(s) + 4096; }
 
 }  // namespace
 
-uint32_t elevationWord(uint16_t s) {
-    uint32_t q = s >> 14;
-    return q * 0x8000u + uint32_t(int(s) - classBase(int(q)) + 0x4000);
-}
-
-namespace {
-uint16_t wordSample(uint32_t w) {
-    int q = int((w >> 15) & 3);
-    int elevation = int(w & 0x7FFF) - 16384;
-    return uint16_t(elevation + classBase(q));
-}
-}  // namespace
-
 struct ElevationCache::Impl {
     struct RingRow {
         int tileRow = -1;        // grid tile row it holds, -1 none
@@ -200,8 +187,7 @@ struct ElevationCache::Impl {
         } else {
             std::fill(samples.begin(), samples.end(), kFlatSample);
         }
-        t.words.resize(size_t(kTileWords));
-        for (int i = 0; i < kTileWords; ++i) t.words[size_t(i)] = elevationWord(samples[size_t(i)]);
+        t.samples = std::move(samples);
         t.flags = (t.flags & ~(kCacheDataLevelMask | (0xFFFu << kCacheDataShiftBit))) | uint32_t(dataLevel) |
                   (uint32_t(dataShift) << kCacheDataShiftBit) | kCacheTileLoaded | kCacheWordsReady;
         ++filled;
@@ -252,8 +238,7 @@ struct ElevationCache::Impl {
     static uint16_t interpolate(const CacheTile& c, int u, int v, int cs, int rs) {
         int ci = std::min(u / cs, 127), cj = std::min(v / rs, 127);
         int64_t fu = u - ci * cs, fv = v - cj * rs;
-        uint16_t corner[4] = {wordSample(c.word(ci, cj)), wordSample(c.word(ci + 1, cj)), wordSample(c.word(ci, cj + 1)),
-                              wordSample(c.word(ci + 1, cj + 1))};
+        uint16_t corner[4] = {c.sample(ci, cj), c.sample(ci + 1, cj), c.sample(ci, cj + 1), c.sample(ci + 1, cj + 1)};
         int64_t weight[4] = {(cs - fu) * (rs - fv), fu * (rs - fv), (cs - fu) * fv, fu * fv};
         int64_t sum = 0;
         int class1 = 0, class3 = 0, class1Sum = 0;

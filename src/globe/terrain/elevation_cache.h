@@ -2,7 +2,8 @@
 // the finest). Every level but the last keeps a ring of a x a cache tiles
 // centred on the view; the last holds the whole globe as 16 x 8 tiles. A
 // tile of level l spans 2^(l + 7) grid rows and 2^(l + 7 + d) grid columns,
-// d being its tile row's decimation shift, as 129 x 129 elevation words.
+// d being its tile row's decimation shift, as 129 x 129 elevation words
+// (kept as the 16-bit samples they are made from, at half the memory).
 //
 // The cache works in the renderer's grid (TileFileSet::rendererGridWidth):
 // level l reads terrain file level l - s at (x >> s, y >> s), s the terrain
@@ -24,10 +25,9 @@
 #include <vector>
 
 #include "globe/terrain/row_shift_table.h"
+#include "globe/terrain/tile_file.h"
 
 namespace tnx::globe {
-
-class TileFile;
 
 // Cache tile flags.
 constexpr uint32_t kCacheDataLevelMask = 0xF;         // the level whose data it holds
@@ -37,17 +37,13 @@ constexpr uint32_t kCacheWordsReady = 0x400;
 constexpr uint32_t kRowAboveCoarser = 0x2000000;      // tile row r + 1 has a larger shift
 constexpr uint32_t kRowBelowCoarser = 0x1000000;      // tile row r - 1 has a larger shift
 
-// A file sample -> elevation word: class q = s / 0x4000, word = q * 0x8000 +
-// (elevation + 0x4000). Metres of a word: (word & 0x7FFF) - 16384.
-uint32_t elevationWord(uint16_t sample);
-
 struct CacheTile {
     int level = 0;      // the cache level of its slot
     int rowShift = 0;   // decimation shift of its tile row
     uint32_t flags = 0;
     int originX = -1;   // first grid column and row; -1 while unassigned
     int originY = -1;
-    std::vector<uint32_t> words;  // 129 x 129, row j then column i, once ready
+    std::vector<uint16_t> samples;  // 129 x 129, row j then column i, once ready
 
     bool ready() const { return (flags & kCacheWordsReady) != 0; }
     // The level whose samples it holds: its own level when read from the
@@ -59,7 +55,8 @@ struct CacheTile {
     int rowStep() const { return 1 << level; }
     // Word i (column) of row j, 0 <= i, j <= 128; grid column originX + i *
     // columnStep() (wrapping at the date line), row originY + j * rowStep().
-    uint32_t word(int i, int j) const { return words[size_t(j) * 129 + size_t(i)]; }
+    uint16_t sample(int i, int j) const { return samples[size_t(j) * 129 + size_t(i)]; }
+    uint32_t word(int i, int j) const { return elevationWord(sample(i, j)); }
 };
 
 class ElevationCache {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "globe/terrain/terrain_palette.h"
+#include "globe/terrain/tile_file.h"
 
 namespace tnx::globe {
 
@@ -27,7 +28,7 @@ bool ElevationSampler::tileFor(int level, int x, int y, const ElevationTile*& ti
         }
     }
     ElevationTile t;
-    if (!source_.tileAt(level, x, y, t) || !t.words) return false;
+    if (!source_.tileAt(level, x, y, t) || !t.samples) return false;
     r.tile = t;
     r.valid = true;
     tile = &r.tile;
@@ -48,9 +49,9 @@ bool ElevationSampler::wordAt(int level, int x, int y, uint32_t& out) {
     if (ix > kTileCells || iy > kTileCells || py < 0) return false;
     const int fxMask = (1 << t->columnShift) - 1, fyMask = (1 << t->rowShift) - 1;
     const int fx = px & fxMask, fy = py & fyMask;
-    const uint32_t* w = t->words;
+    const uint16_t* w = t->samples;
     if (fx == 0 && fy == 0) {
-        out = w[iy * kTileSamples + ix];
+        out = elevationWord(w[iy * kTileSamples + ix]);
         return true;
     }
     // Between lattice samples: bilinear in metres; the class of the nearest
@@ -58,8 +59,8 @@ bool ElevationSampler::wordAt(int level, int x, int y, uint32_t& out) {
     const int x1 = std::min(ix + 1, kTileCells), y1 = std::min(iy + 1, kTileCells);
     const float tx = float(fx) / float(1 << t->columnShift);
     const float ty = float(fy) / float(1 << t->rowShift);
-    const uint32_t c00 = w[iy * kTileSamples + ix], c10 = w[iy * kTileSamples + x1];
-    const uint32_t c01 = w[y1 * kTileSamples + ix], c11 = w[y1 * kTileSamples + x1];
+    const uint32_t c00 = elevationWord(w[iy * kTileSamples + ix]), c10 = elevationWord(w[iy * kTileSamples + x1]);
+    const uint32_t c01 = elevationWord(w[y1 * kTileSamples + ix]), c11 = elevationWord(w[y1 * kTileSamples + x1]);
     const float e0 = float(wordElevation(c00)) + (float(wordElevation(c10)) - float(wordElevation(c00))) * tx;
     const float e1 = float(wordElevation(c01)) + (float(wordElevation(c11)) - float(wordElevation(c01))) * tx;
     const float e = e0 + (e1 - e0) * ty;

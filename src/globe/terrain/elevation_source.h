@@ -1,5 +1,5 @@
 // What the terrain renderer and the texture cache read elevations from: the
-// elevation cache's levels of 129 x 129 words around the view centre. The
+// elevation cache's levels of 129 x 129 samples around the view centre. The
 // interface keeps both independent of how the cache fills its tiles, and
 // lets tests feed synthetic terrain. ElevationSampler reads single samples
 // at any grid point, interpolating where a tile's lattice is coarser than
@@ -15,9 +15,9 @@ constexpr int kTileSamples = 129;  // samples per tile side
 constexpr int kTileCells = 128;
 
 struct ElevationTile {
-    const uint32_t* words = nullptr;  // 129 rows of 129 words, row 0 at originY
-    int originX = 0;                  // grid column of words[0]
-    int originY = 0;                  // grid row of words[0]
+    const uint16_t* samples = nullptr;  // 129 rows of 129 samples, row 0 at originY
+    int originX = 0;                    // grid column of samples[0]
+    int originY = 0;                    // grid row of samples[0]
     int columnShift = 0;              // log2 of the column spacing in grid samples
     int rowShift = 0;                 // log2 of the row spacing
     int dataLevel = 0;                // cache level the samples came from

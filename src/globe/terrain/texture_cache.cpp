@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "core/process_state.h"
 #include "globe/terrain/elevation_cache.h"
@@ -14,6 +15,7 @@ namespace {
 
 // Tiles built per frame beyond the last level's; the rest come in later
 // frames (the cache asks for a redraw), the coarser texture showing meanwhile.
+// A snapshot waits for nobody: its first frame builds every tile it shows.
 constexpr int kBuildsPerFrame = 12;
 constexpr int kLastLevelCols = 16;
 constexpr int kLastLevelRows = 8;
@@ -116,7 +118,7 @@ void TextureCache::place(Level& l, int column, int row) {
 }
 
 void TextureCache::beginFrame() {
-    budget_ = kBuildsPerFrame;
+    budget_ = app::processState().snapshotRun ? std::numeric_limits<int>::max() : kBuildsPerFrame;
     deferred_ = 0;
 }
 
@@ -219,6 +221,17 @@ void TextureCache::readPhoto(int level, int originX, int originY, int columnShif
     const int colSpan = kTexels << fileColumnShift;
     const double step = double(1 << fileColumnShift);
     const double rowStep = double(1 << fileLevel);
+    // Where each row falls in the file tile: the same in every column.
+    std::array<int, kTileSamples> y0s{}, y1s{};
+    std::array<float, kTileSamples> tys{};
+    for (int i = 0; i < kTileSamples; ++i) {
+        const double fy = double(originY + (i << level)) * scale;
+        const double ly = std::clamp((fy - tileY) / rowStep, 0.0, double(kTileCells));
+        y0s[size_t(i)] = int(ly);
+        y1s[size_t(i)] = std::min(y0s[size_t(i)] + 1, kTileCells);
+        tys[size_t(i)] = float(ly - y0s[size_t(i)]);
+    }
+    if (!(adjustTable_.builtFor() == adjustments_) || adjustTable_.empty()) adjustTable_.build(adjustments_);
     int loadedX = -1;
     bool loadedOk = false;
     for (int j = 0; j < kTileSamples; ++j) {
@@ -239,10 +252,8 @@ void TextureCache::readPhoto(int level, int originX, int originY, int columnShif
         const int x0 = int(lx), x1 = std::min(x0 + 1, kTileCells);
         const float tx = float(lx - x0);
         for (int i = 0; i < kTileSamples; ++i) {
-            const double fy = double(originY + (i << level)) * scale;
-            const double ly = std::clamp((fy - tileY) / rowStep, 0.0, double(kTileCells));
-            const int y0 = int(ly), y1 = std::min(y0 + 1, kTileCells);
-            const float ty = float(ly - y0);
+            const int y0 = y0s[size_t(i)], y1 = y1s[size_t(i)];
+            const float ty = tys[size_t(i)];
             uint8_t* out = &photo_[(size_t(i) * kTileSamples + size_t(j)) * 3];
             for (int c = 0; c < 3; ++c) {
                 auto at = [&](int yy, int xx) {
@@ -252,7 +263,7 @@ void TextureCache::readPhoto(int level, int originX, int originY, int columnShif
                 const float bottom = at(y1, x0) + (at(y1, x1) - at(y1, x0)) * tx;
                 out[c] = uint8_t(std::clamp(int(top + (bottom - top) * ty + 0.5f), 0, 255));
             }
-            Rgb8 adjusted = texels::adjust({out[0], out[1], out[2]}, adjustments_);
+            Rgb8 adjusted = adjustTable_.apply({out[0], out[1], out[2]});
             out[0] = adjusted.r;
             out[1] = adjusted.g;
             out[2] = adjusted.b;

@@ -179,6 +179,7 @@ private:
     float shadingScale_ = 400.0f;
     float exaggeration_ = 0.00001f;
     TextureAdjustments adjustments_;
+    texels::AdjustTable adjustTable_;
     gfx::Format format_;
 
     gfx::Device* device_ = nullptr;

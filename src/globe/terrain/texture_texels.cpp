@@ -34,13 +34,30 @@ uint8_t hillShade(float z, float zRight, float zDown, float spacing) {
     return uint8_t(std::clamp(d, 0.0f, 1.0f) * 255.01f);
 }
 
+namespace {
+uint8_t adjustChannel(int c, int mean, float factor, const TextureAdjustments& a) {
+    const float s = a.saturation - 1.0f;
+    return clampByte(a.brightness * (s * float(c - mean) + factor * float(c)));
+}
+}  // namespace
+
 Rgb8 adjust(Rgb8 in, const TextureAdjustments& a) {
     const int m = (int(in.r) + int(in.g) + int(in.b)) / 3;
-    const float s = a.saturation - 1.0f;
-    auto one = [&](uint8_t c, float factor) {
-        return clampByte(a.brightness * (s * float(int(c) - m) + factor * float(c)));
-    };
-    return {one(in.r, a.red), one(in.g, a.green), one(in.b, a.blue)};
+    return {adjustChannel(in.r, m, a.red, a), adjustChannel(in.g, m, a.green, a), adjustChannel(in.b, m, a.blue, a)};
+}
+
+void AdjustTable::build(const TextureAdjustments& a) {
+    for_ = a;
+    red_.resize(256 * 256);
+    green_.resize(256 * 256);
+    blue_.resize(256 * 256);
+    for (int mean = 0; mean < 256; ++mean)
+        for (int c = 0; c < 256; ++c) {
+            const size_t at = size_t(mean) * 256 + size_t(c);
+            red_[at] = adjustChannel(c, mean, a.red, a);
+            green_[at] = adjustChannel(c, mean, a.green, a);
+            blue_[at] = adjustChannel(c, mean, a.blue, a);
+        }
 }
 
 uint8_t light(uint8_t base, uint8_t shade, uint8_t colour) {

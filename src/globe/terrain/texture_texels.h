@@ -3,7 +3,9 @@
 // and packing into the 16- and 32-bit texture formats.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "platform/gfx/gfx_types.h"
 
@@ -14,6 +16,7 @@ struct TextureAdjustments {
     float saturation = 1.2f;
     float brightness = 1.2f;
     float red = 1.0f, green = 1.0f, blue = 1.0f;
+    bool operator==(const TextureAdjustments&) const = default;
 };
 
 struct Rgb8 {
@@ -34,6 +37,23 @@ uint8_t hillShade(float z, float zRight, float zDown, float spacing);
 
 // Photographic colour after saturation, brightness and channel factors.
 Rgb8 adjust(Rgb8 in, const TextureAdjustments& a);
+
+// adjust() looked up: every channel's result for every mean of the three
+// channels and every value, made once per set of adjustments (192 KB).
+class AdjustTable {
+public:
+    void build(const TextureAdjustments& a);
+    const TextureAdjustments& builtFor() const { return for_; }
+    bool empty() const { return red_.empty(); }
+    Rgb8 apply(Rgb8 in) const {
+        const size_t mean = size_t((int(in.r) + int(in.g) + int(in.b)) / 3) << 8;
+        return {red_[mean + in.r], green_[mean + in.g], blue_[mean + in.b]};
+    }
+
+private:
+    TextureAdjustments for_;
+    std::vector<uint8_t> red_, green_, blue_;  // [mean x 256 + value]
+};
 
 // base + (255 - base) x shade/255 x colour/255, clamped to 255.
 uint8_t light(uint8_t base, uint8_t shade, uint8_t colour);

@@ -75,6 +75,12 @@ inline int classBase(int q) {
     return kBase[q & 3];
 }
 inline int sampleElevation(uint16_t s) { return int(s) - classBase(sampleClass(s)); }
+// A sample -> elevation word: class q = s / 0x4000, word = q * 0x8000 +
+// (elevation + 0x4000). Metres of a word: (word & 0x7FFF) - 16384.
+inline uint32_t elevationWord(uint16_t s) {
+    const int q = sampleClass(s);
+    return uint32_t(q) * 0x8000u + uint32_t(sampleElevation(s) + 0x4000);
+}
 // Class 0/1: -4096..12287 m; class 2/3: -16384..-1 m. Out-of-range
 // elevations are clamped into the class's range.
 uint16_t makeSample(int elevationMetres, int surfaceClass);

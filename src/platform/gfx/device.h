@@ -70,6 +70,9 @@ public:
     // A device drawing straight into a window's back buffer loses it at
     // every swap.
     virtual bool keepsLastFrame() const { return true; }
+    // Whether the last present put a picture on screen (a window there,
+    // showing): start-up is timed to the first.
+    virtual bool lastPresentShown() const { return false; }
     // The scene image: a copy of what the current scene has drawn so far,
     // kept so that a later frame in which only the overlays changed can
     // start from it instead of drawing the scene again. Keeping fails

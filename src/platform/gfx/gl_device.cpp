@@ -2,6 +2,7 @@
 #include "platform/gfx/gl_device.h"
 #include "platform/gfx/gl_blit.h"
 #include "platform/gfx/glx_sub_buffer.h"
+#include "platform/io/png_writer.h"
 #include "platform/win/desktop_pixels.h"
 
 #include <GL/gl.h>
@@ -19,6 +20,7 @@
 #include <cmath>
 #include <cstring>
 #include <unordered_set>
+#include <utility>
 
 namespace tnx::gfx {
 
@@ -309,7 +311,9 @@ std::unique_ptr<Texture> GlDevice::createTexture(uint32_t width, uint32_t height
 }
 
 void GlDevice::upload(Texture& t) {
-    if (t.deviceHandle && t.uploadedVersion == t.version()) return;
+    // A released texture's texels live on in GL alone (the context outlives
+    // every reset), so only a new version is uploaded.
+    if (t.deviceHandle && (t.uploadedVersion == t.version() || !t.holdsTexels())) return;
     if (!t.deviceHandle) glGenTextures(1, &t.deviceHandle);
     glBindTexture(GL_TEXTURE_2D, t.deviceHandle);
     GLenum internal = GL_RGBA8, format = GL_BGRA, type = GL_UNSIGNED_BYTE;
@@ -326,9 +330,12 @@ void GlDevice::upload(Texture& t) {
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     for (uint32_t i = 0; i < t.levelCount(); ++i)
         glTexImage2D(GL_TEXTURE_2D, GLint(i), GLint(internal), GLsizei(t.width(i)), GLsizei(t.height(i)), 0,
-                     format, type, t.levelData(i).data());
+                     format, type, std::as_const(t).levelData(i).data());
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, GLint(t.levelCount() - 1));
     t.uploadedVersion = t.version();
+    // GL keeps its own copy; a second one here would double the memory
+    // every texture of the device pool costs.
+    if (t.pool() == Pool::Default) t.releaseTexels();
 }
 
 void GlDevice::onTransform(TransformType, const math::Matrix&) {
@@ -617,18 +624,25 @@ Result GlDevice::drawPrimitiveUP(PrimitiveType type, uint32_t primitiveCount, co
 
 Result GlDevice::present() {
     const bool drawn = inFrame_, direct = direct_, showArea = showArea_;
-    inFrame_ = direct_ = showArea_ = false;
+    inFrame_ = direct_ = showArea_ = lastPresentShown_ = false;
     if (clipped_) {
         clipped_ = false;
         glDisable(GL_SCISSOR_TEST);
     }
-    if (!impl_->window || !impl_->window->isExposed()) return kOk;
+    if (!impl_->window || !impl_->window->isExposed()) {
+        // Nothing to swap: wait for the frame here instead. Mesa frees a
+        // frame's vertex data only once something waits for it, and frames
+        // nobody shows (snapshots) would otherwise hold on to 6 to 12 MB
+        // each, frame after frame.
+        if (drawn && makeCurrent()) glFinish();
+        return kOk;
+    }
     QWindow* w = impl_->window;
     if (direct) {
         // The frame is in the window's back buffer already. Without a new
         // frame there is nothing to swap in (the caller redraws instead).
         if (!drawn) return kOk;
-        shownDirect_ = true;
+        shownDirect_ = lastPresentShown_ = true;
         if (showArea) {
             impl_->subBuffer.copy(w->winId(), area_[0], area_[1], area_[2], area_[3]);
             backHoldsPicture_ = true;
@@ -648,30 +662,75 @@ Result GlDevice::present() {
     const QSize size = impl_->target->size();
     drawTextureOverViewport(impl_->target->texture(), size.width() != width || size.height() != height);
     impl_->context->swapBuffers(w);
+    lastPresentShown_ = true;
     markAllStateDirty();
     makeCurrent();
     return kOk;
 }
 
-QImage GlDevice::readBack() {
-    QWindow* window = impl_->window;
-    if (!inFrame_ && shownDirect_ && window && window->isExposed() && window->screen()) {
-        // Shown already: what the window shows.
-        return window->screen()->grabWindow(window->winId()).toImage().convertToFormat(QImage::Format_RGB32);
-    }
+bool GlDevice::shownOnlyOnScreen() const {
+    const QWindow* window = impl_->window;
+    return !inFrame_ && shownDirect_ && window && window->isExposed() && window->screen();
+}
+
+bool GlDevice::bindPictureForReading() {
     // The window's back buffer before its swap, or the off-screen target.
     // Its alpha is not part of the picture (the window shows colour alone),
     // so the colour is read as it is, never divided by the alpha.
     const bool fromWindow = inFrame_ && direct_;
     if (!(fromWindow ? makeCurrent() : impl_->context->makeCurrent(impl_->offscreen.get())) || !impl_->target)
-        return {};
-    const int w = int(params_.backBufferWidth), h = int(params_.backBufferHeight);
-    QImage image(w, h, QImage::Format_RGBX8888);
+        return false;
     if (fromWindow) glBindFramebuffer(GL_FRAMEBUFFER, impl_->context->defaultFramebufferObject());
     else impl_->target->bind();
+    return true;
+}
+
+QImage GlDevice::readBack() {
+    if (shownOnlyOnScreen()) {
+        QWindow* window = impl_->window;
+        return window->screen()->grabWindow(window->winId()).toImage().convertToFormat(QImage::Format_RGB32);
+    }
+    const int w = int(params_.backBufferWidth), h = int(params_.backBufferHeight);
+    // Read straight into the image's own layout (BGRA bytes are RGB32's
+    // words), then turn it upright and make it opaque in place: one copy of
+    // the picture instead of three.
+    QImage image(w, h, QImage::Format_RGB32);
+    if (image.isNull() || !bindPictureForReading()) return {};
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, image.bits());
-    return image.mirrored().convertToFormat(QImage::Format_RGB32);
+    glReadPixels(0, 0, w, h, GL_BGRA, GL_UNSIGNED_BYTE, image.bits());
+    for (int top = 0, bottom = h - 1; top <= bottom; ++top, --bottom) {
+        auto* a = reinterpret_cast<uint32_t*>(image.scanLine(top));
+        auto* b = reinterpret_cast<uint32_t*>(image.scanLine(bottom));
+        for (int x = 0; x < w; ++x) {
+            const uint32_t upper = a[x];
+            a[x] = b[x] | 0xFF000000u;
+            b[x] = upper | 0xFF000000u;
+        }
+    }
+    return image;
+}
+
+bool GlDevice::saveImage(const std::string& path) {
+    if (shownOnlyOnScreen()) {
+        QImage img = readBack();
+        return !img.isNull() && img.save(QString::fromStdString(path), "PNG", 80);
+    }
+    // A band of rows at a time straight into the file: the picture is never
+    // held whole (3.7 MB at 1280 x 720, at the moment memory peaks).
+    const int w = int(params_.backBufferWidth), h = int(params_.backBufferHeight);
+    constexpr int kBand = 32;
+    std::vector<uint8_t> band(size_t(w) * 3 * kBand);
+    io::PngWriter png;
+    if (!bindPictureForReading() || !png.open(path, w, h)) return false;
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    // GL counts rows from the bottom; the file wants the top first.
+    for (int top = 0; top < h; top += kBand) {
+        const int rows = std::min(kBand, h - top);
+        glReadPixels(0, h - top - rows, w, rows, GL_RGB, GL_UNSIGNED_BYTE, band.data());
+        for (int r = rows - 1; r >= 0; --r)
+            if (!png.writeRow(&band[size_t(r) * size_t(w) * 3])) return false;
+    }
+    return png.finish();
 }
 
 bool GlDevice::keepSceneImage() {
@@ -701,11 +760,4 @@ bool GlDevice::restoreSceneImage() {
     return true;
 }
 
-}  // namespace tnx::gfx
-
-namespace tnx::gfx {
-bool GlDevice::saveImage(const std::string& path) {
-    QImage img = readBack();
-    return !img.isNull() && img.save(QString::fromStdString(path), "PNG");
-}
 }  // namespace tnx::gfx

@@ -37,6 +37,7 @@ public:
     CooperativeLevel testCooperativeLevel() override;
     Result reset(const PresentParameters& params) override;
     bool keepsLastFrame() const override { return !drawsToWindow(); }
+    bool lastPresentShown() const override { return lastPresentShown_; }
     bool keepSceneImage() override;
     bool restoreSceneImage() override;
     bool beginPartialFrame(int left, int top, int right, int bottom) override;
@@ -45,7 +46,8 @@ public:
     // (grabbed from the window when it went there), as an image (top row
     // first).
     QImage readBack();
-    // Writes the colour target as a PNG; false when that failed.
+    // Writes the picture readBack would give as a PNG; false when that
+    // failed (no file is left then).
     bool saveImage(const std::string& path);
     // Marks the device as needing a reset (the window changed size).
     void requestReset() { needsReset_ = true; }
@@ -64,6 +66,10 @@ private:
     GlDevice();
     // Makes the context current on the surface this frame draws to.
     bool makeCurrent();
+    // The last frame went to the window by a swap: only the screen holds it.
+    bool shownOnlyOnScreen() const;
+    // Binds the framebuffer holding the picture for glReadPixels.
+    bool bindPictureForReading();
     // Binds this frame's colour target, choosing it at the frame's start.
     bool bindFrameTarget();
     void markAllStateDirty();
@@ -100,6 +106,7 @@ private:
     // was swapped since it was last shown in full or in part.
     bool backHoldsPicture_ = false;
     bool shownDirect_ = false;  // the last frame shown went straight to the window
+    bool lastPresentShown_ = false;
     bool renderStatesDirty_ = true, stagesDirty_ = true, transformsDirty_ = true, lightsDirty_ = true,
          materialDirty_ = true, viewportDirty_ = true;
     std::vector<uint8_t> colorScratch_;

@@ -44,8 +44,23 @@ Texture::Texture(uint32_t width, uint32_t height, uint32_t levels, Format format
     if (levels == 0 || levels > maxLevels) levels = maxLevels;
     levels_.resize(levels);
     locked_.assign(levels, false);
-    for (uint32_t i = 0; i < levels; ++i)
-        levels_[i].assign(size_t(this->width(i)) * this->height(i) * bytesPerPixel(format), 0);
+    allocateTexels();
+}
+
+void Texture::allocateTexels() {
+    for (uint32_t i = 0; i < levels_.size(); ++i)
+        levels_[i].assign(size_t(width(i)) * height(i) * bytesPerPixel(format_), 0);
+    released_ = false;
+}
+
+void Texture::releaseTexels() {
+    for (auto& level : levels_) std::vector<uint8_t>().swap(level);
+    released_ = true;
+}
+
+std::vector<uint8_t>& Texture::levelData(uint32_t level) {
+    if (released_) allocateTexels();
+    return levels_[level];
 }
 
 Texture::~Texture() {
@@ -57,6 +72,7 @@ uint32_t Texture::height(uint32_t level) const { return std::max(1u, height_ >> 
 
 Result Texture::lock(uint32_t level, LockedRect& out) {
     if (level >= levels_.size() || locked_[level]) return kInvalidCall;
+    if (released_) allocateTexels();
     locked_[level] = true;
     out.pitch = int(width(level)) * bytesPerPixel(format_);
     out.bits = levels_[level].data();

@@ -34,11 +34,17 @@ public:
     Result unlock(uint32_t level);
     bool isLocked(uint32_t level) const;
 
+    // Empty after releaseTexels; writing through the second form (or a
+    // lock) brings every level back, zeroed.
     const std::vector<uint8_t>& levelData(uint32_t level) const { return levels_[level]; }
-    std::vector<uint8_t>& levelData(uint32_t level) { return levels_[level]; }
+    std::vector<uint8_t>& levelData(uint32_t level);
     // Bumped on every unlock; devices compare it with what they uploaded.
     uint64_t version() const { return version_; }
     void touch() { ++version_; }
+    // Frees the texels in memory once a device holds its own copy: the
+    // device pool's textures are only ever written, never read back.
+    void releaseTexels();
+    bool holdsTexels() const { return !released_; }
 
     // Device-side handle (a GL texture name) and the version it holds.
     uint32_t deviceHandle = 0;
@@ -47,12 +53,15 @@ public:
     std::function<void(Texture&)> onDestroy;
 
 private:
+    void allocateTexels();
+
     uint32_t width_, height_;
     Format format_;
     Pool pool_;
     std::vector<std::vector<uint8_t>> levels_;
     std::vector<bool> locked_;
     uint64_t version_ = 1;
+    bool released_ = false;
 };
 
 }  // namespace tnx::gfx

@@ -119,7 +119,7 @@ QSize qtSize(const QWindow* w, int width, int height) {
 
 // The decorations' share of the frame, in device pixels.
 QSize frameExtra(const QWindow* w) {
-    if (!framed(w)) return {};
+    if (!framed(w)) return QSize(0, 0);  // QSize() would be -1 x -1
     const QMargins m = w->frameMargins();
     return QSize(m.left() + m.right(), m.top() + m.bottom()) * w->devicePixelRatio();
 }

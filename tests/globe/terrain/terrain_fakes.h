@@ -63,15 +63,17 @@ public:
         auto key = std::make_tuple(level, tx, ty);
         auto it = tiles_.find(key);
         if (it == tiles_.end()) {
-            auto words = std::make_unique<std::vector<uint32_t>>(size_t(129) * 129);
+            auto samples = std::make_unique<std::vector<uint16_t>>(size_t(129) * 129);
             for (int j = 0; j <= 128; ++j)
-                for (int i = 0; i <= 128; ++i)
-                    (*words)[size_t(j) * 129 + size_t(i)] =
+                for (int i = 0; i <= 128; ++i) {
+                    const uint32_t w =
                         height_((tx * colSpan + (i << (level + shift))) & (cells - 1), ty * span + (j << level));
-            it = tiles_.emplace(key, std::move(words)).first;
+                    (*samples)[size_t(j) * 129 + size_t(i)] = makeSample(wordElevation(w), wordClass(w));
+                }
+            it = tiles_.emplace(key, std::move(samples)).first;
             ++tilesMade;
         }
-        out.words = it->second->data();
+        out.samples = it->second->data();
         out.originX = tx * colSpan;
         out.originY = ty * span;
         out.columnShift = level + shift;
@@ -90,7 +92,7 @@ private:
     RowShiftTable table_;
     Height height_;
     int centreColumn_ = 0, centreRow_ = 0;
-    std::map<std::tuple<int, int, int>, std::unique_ptr<std::vector<uint32_t>>> tiles_;
+    std::map<std::tuple<int, int, int>, std::unique_ptr<std::vector<uint16_t>>> tiles_;
 };
 
 // Rough land: long waves plus a hashed roughness, class 0.

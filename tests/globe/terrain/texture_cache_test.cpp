@@ -221,6 +221,31 @@ TEST(TextureCache, UploadsThroughAStagingCopyWithMips) {
     EXPECT_EQ(device.updates, 1);
 }
 
+TEST(TextureCache, TheViewerBuildsTwelveTilesAFrameASnapshotEveryTileAtOnce) {
+    // Tiles built so far and tiles put off, after each of two frames asking
+    // for the 25 tiles of level 0's ring round (1000, 1000). The viewer
+    // shows the last level's 5 tiles where level 0 waits.
+    const struct {
+        bool snapshot;
+        int built[2], deferred[2];
+    } cases[] = {{false, {12 + 5, 24 + 5}, {13, 1}}, {true, {25, 25}, {0, 0}}};
+    for (const auto& c : cases) {
+        Fixture f;
+        StagingDevice device;
+        f.cache->restore(device);
+        f.cache->setColours(greyBands(), 255, 255, kOptionColourLand | kOptionColourOcean);
+        app::processState().snapshotRun = c.snapshot;
+        for (int frame = 0; frame < 2; ++frame) {
+            f.cache->beginFrame();
+            for (int ty = 5; ty <= 9; ++ty)
+                for (int tx = 5; tx <= 9; ++tx) f.cache->textureFor(0, tx * 128 + 64, ty * 128 + 64);
+            EXPECT_EQ(f.cache->tilesBuilt(), c.built[frame]) << c.snapshot << " frame " << frame;
+            EXPECT_EQ(f.cache->deferred(), c.deferred[frame]) << c.snapshot << " frame " << frame;
+        }
+    }
+    app::processState().snapshotRun = false;
+}
+
 TEST(TextureCache, FallsBackToACoarserLevelWhenTheFinerHasNothing) {
     Fixture f;
     StagingDevice device;
