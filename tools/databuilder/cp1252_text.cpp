@@ -1,21 +1,16 @@
 #include "cp1252_text.h"
 
+#include "platform/text/text_encoding.h"
+
 #include <QList>
 #include <QString>
 
 #include <algorithm>
-#include <array>
 #include <string>
 
 namespace tnx::databuilder {
 
 namespace {
-
-// The code page's 0x80 .. 0x9F range (0 where it has no character).
-constexpr std::array<char16_t, 32> kHighControls = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
 // Letters that do not decompose into a base letter and an accent.
 struct Fallback {
@@ -75,12 +70,7 @@ void appendOther(std::string& out, char32_t cp) {
 
 }  // namespace
 
-unsigned char Cp1252Text::byteOf(char32_t cp) {
-    if ((cp >= 0x20 && cp < 0x7F) || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<unsigned char>(cp);
-    for (size_t i = 0; i < kHighControls.size(); ++i)
-        if (kHighControls[i] != 0 && kHighControls[i] == cp) return static_cast<unsigned char>(0x80 + i);
-    return 0;
-}
+unsigned char Cp1252Text::byteOf(char32_t cp) { return text::unicodeToWindows1252(cp); }
 
 std::string Cp1252Text::fromUtf8(std::string_view utf8) {
     std::string out;

@@ -2,7 +2,6 @@
 
 #include <QList>
 #include <QString>
-#include <array>
 #include <utility>
 
 #include "platform/text/text_encoding.h"
@@ -11,25 +10,13 @@ namespace tnx::geodata {
 
 namespace {
 
-// What Windows-1252 keeps at 0x80 .. 0x9F (0: nothing).
-constexpr std::array<char32_t, 32> kHighControls = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
 // Letters that do not decompose into one Windows-1252 has.
 constexpr std::pair<char32_t, char> kLookAlikes[] = {
     {0x0141, 'L'}, {0x0142, 'l'}, {0x0110, 'D'}, {0x0111, 'd'}, {0x0126, 'H'}, {0x0127, 'h'},
     {0x0131, 'i'}, {0x0166, 'T'}, {0x0167, 't'}, {0x014A, 'N'}, {0x014B, 'n'}, {0x018F, 'E'},
     {0x0259, 'e'}, {0x2010, '-'}, {0x2011, '-'}, {0x2012, '-'}, {0x2212, '-'}};
 
-// The Windows-1252 byte of a code point, or 0.
-char byteOf(char32_t c) {
-    if ((c >= 0x20 && c < 0x80) || (c >= 0xA0 && c <= 0xFF)) return char(c);
-    for (size_t i = 0; i < kHighControls.size(); ++i)
-        if (kHighControls[i] == c && c != 0) return char(0x80 + i);
-    return 0;
-}
+char byteOf(char32_t c) { return char(text::unicodeToWindows1252(c)); }
 
 std::string closestForm(char32_t c) {
     if (char b = byteOf(c)) return std::string(1, b);

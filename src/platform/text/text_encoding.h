@@ -11,5 +11,8 @@ namespace tnx::text {
 std::string utf8ToWindows1252(std::string_view utf8);
 // The five byte values Windows-1252 leaves undefined become U+FFFD.
 std::string windows1252ToUtf8(std::string_view text);
+// The Windows-1252 byte of one printable character (32..126, 128..255),
+// or 0 when the code page has none.
+unsigned char unicodeToWindows1252(char32_t c);
 
 }  // namespace tnx::text

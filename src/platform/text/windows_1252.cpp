@@ -1,4 +1,5 @@
 #include "platform/text/glyph_rasteriser.h"
+#include "platform/text/text_encoding.h"
 
 namespace tnx::text {
 
@@ -12,6 +13,14 @@ char32_t windows1252ToUnicode(uint8_t code) {
     };
     if (code >= 0x80 && code < 0xA0) return kHigh[code - 0x80];
     return code;
+}
+
+unsigned char unicodeToWindows1252(char32_t c) {
+    if ((c >= 0x20 && c < 0x7F) || (c >= 0xA0 && c <= 0xFF)) return static_cast<unsigned char>(c);
+    if (c < 0x100) return 0;  // controls, and what the high range moved elsewhere
+    for (int code = 0x80; code < 0xA0; ++code)
+        if (windows1252ToUnicode(uint8_t(code)) == c) return static_cast<unsigned char>(code);
+    return 0;
 }
 
 }  // namespace tnx::text
