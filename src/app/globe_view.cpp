@@ -81,8 +81,9 @@ std::string GlobeView::imageryNote() const {
     std::string note;
     if (shown && shown->onScreen()) {
         const globe::ImagerySource& source = imagery_->loader()->source();
-        const std::string credit = source.nasa() ? source.credit() : "imagery from " + source.host();
-        note = source.daily() ? "Imagery " + globe::isoDate(shown->newestDay()) + ", " + credit : "Imagery: " + credit;
+        // "Imagery 2026-05-31, NASA EOSDIS GIBS", "Imagery from tiles.example.org"
+        const std::string what = source.daily() ? "Imagery " + globe::isoDate(shown->newestDay()) : "Imagery";
+        note = source.nasa() ? what + (source.daily() ? ", " : ": ") + source.credit() : what + " from " + source.host();
     }
     if (imagery_ && !imagery_->status().empty()) note += (note.empty() ? "" : "  |  ") + imagery_->status();
     return note;
