@@ -28,10 +28,12 @@ export XDG_CONFIG_HOME="$work/config" XDG_CACHE_HOME="$work/cache"
 export QT_QPA_PLATFORM=xcb LIBGL_ALWAYS_SOFTWARE=1 TERRANOX_FRAME_STATS=5
 mkdir -p "$TERRANOX_HOME"
 
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-export DISPLAY=$display
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+# Xvfb takes a free display of its own and names it once it is ready (a
+# number picked here could be another server's, which may end mid-run).
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || { echo "idle-cost: Xvfb did not start" >&2; exit 1; }
+export DISPLAY=:$(head -n1 "$work/display")
 openbox >/dev/null 2>&1 &
 sleep 1
 
