@@ -23,6 +23,7 @@
 #include "platform/win/host_window.h"
 #include "platform/win/message_queue.h"
 #include "platform/win/qt_window_system.h"
+#include "qt_benchmark_main.h"
 
 using namespace tnx;
 
@@ -148,14 +149,4 @@ BENCHMARK(BM_ViewerFrameOverEurope)
 
 }  // namespace
 
-// As the flight benchmark: the Qt application outlives every run's windows.
-int main(int argc, char** argv) {
-    std::unique_ptr<QApplication> qapp;
-    if (std::getenv("DISPLAY")) qapp = std::make_unique<QApplication>(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    qapp.reset();
-    return 0;
-}
+TERRANOX_QT_BENCHMARK_MAIN()
