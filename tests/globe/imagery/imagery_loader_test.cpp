@@ -244,7 +244,7 @@ TEST_F(ImageryLoaderTest, FetchesAViewFromALocalServerAndDrawsFromTheCacheWhenIt
     const std::string url = server->url("wmts/{Time}/{TileMatrix}/{TileRow}/{TileCol}.jpg");
     auto http = net::makeHttpClient({.userAgent = "Terranox-test"});
     ASSERT_TRUE(http);
-    const ImageryTileGrid& grid = source(url).grid();
+    const ImageryTileGrid grid = source(url).grid();  // a copy: the source is a temporary
     // Across the date line and up to the pole.
     std::vector<ImageryTileKey> view = grid.tilesCovering({178, 87, -178, 90}, 7);
     ASSERT_EQ(view.size(), 4u);
