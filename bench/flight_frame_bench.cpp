@@ -41,6 +41,7 @@
 #include "platform/win/host_window.h"
 #include "platform/win/message_queue.h"
 #include "platform/win/qt_window_system.h"
+#include "bench_desktop.h"
 #include "qt_benchmark_main.h"
 
 using namespace tnx;
@@ -50,12 +51,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kFrameMillis = 25;
-
-fs::path dataFolder() {
-    if (const char* dir = std::getenv("TERRANOX_APP_DIR")) return dir;
-    std::error_code ec;
-    return fs::read_symlink("/proc/self/exe", ec).parent_path().parent_path() / "app";
-}
 
 // A folder holding the data with only the class 11 tile files (links).
 fs::path class11Folder(const fs::path& data) {
@@ -74,7 +69,7 @@ void BM_SaverFlightFrame(benchmark::State& state) {
         state.SkipWithError("needs an X display");
         return;
     }
-    const fs::path data = dataFolder();
+    const fs::path data = bench::dataFolder();
     const bool fine = state.range(0) == 13, floor = state.range(0) == 0;
     settings::optionBlock().set(settings::OptionBlock::kCityLightsOff, state.range(1) ? 0 : 1);
     if (!fs::exists(data / "globe11c.tem") || (fine && !fs::exists(data / "globetex13j90.tex"))) {
@@ -82,17 +77,9 @@ void BM_SaverFlightFrame(benchmark::State& state) {
         return;
     }
     home::setExecutableDir(fine ? data : class11Folder(data));
-    const fs::path dir = fs::temp_directory_path() / "terranox-bench";
-    fs::create_directories(dir);
-    setenv("TERRANOX_HOME", dir.c_str(), 1);
-    setenv("TERRANOX_REGISTRY", (dir / "registry.ini").c_str(), 1);
-    clock::FakeClock clk;
-    clock::setClockSource(&clk);
-    app::resetAppClockForTest();
-    app::frameTimer().start();
-    win::QtWindowSystem ws;
-    win::setWindowSystem(&ws);
-    win::messageQueue().clear();
+    bench::BenchDesktop desktop(fs::temp_directory_path() / "terranox-bench");
+    clock::FakeClock& clk = desktop.clk;
+    win::QtWindowSystem& ws = desktop.ws;
     {
         app::LaunchOptions launch;
         const char* at = std::getenv("TERRANOX_BENCH_TIME");
@@ -173,8 +160,6 @@ void BM_SaverFlightFrame(benchmark::State& state) {
         state.counters["drawn"] = double(drawn) / frames;
         state.counters["fps"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
     }
-    win::setWindowSystem(nullptr);
-    clock::setClockSource(nullptr);
 }
 BENCHMARK(BM_SaverFlightFrame)
     ->ArgNames({"class", "lights"})

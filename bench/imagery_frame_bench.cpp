@@ -23,6 +23,7 @@
 #include "platform/win/host_window.h"
 #include "platform/win/message_queue.h"
 #include "platform/win/qt_window_system.h"
+#include "bench_desktop.h"
 #include "qt_benchmark_main.h"
 
 using namespace tnx;
@@ -32,12 +33,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* kUnreachable = "http://127.0.0.1:1/wmts/{TileMatrix}/{TileRow}/{TileCol}.jpg";
-
-fs::path dataFolder() {
-    if (const char* dir = std::getenv("TERRANOX_APP_DIR")) return dir;
-    std::error_code ec;
-    return fs::read_symlink("/proc/self/exe", ec).parent_path().parent_path() / "app";
-}
 
 // Tiles of levels 5 to 8 round 10 E, 50 N with a land-like pattern.
 void fillCache(const fs::path& cache) {
@@ -67,7 +62,7 @@ void BM_ViewerFrameOverEurope(benchmark::State& state) {
         state.SkipWithError("needs an X display");
         return;
     }
-    const fs::path data = dataFolder();
+    const fs::path data = bench::dataFolder();
     if (!fs::exists(data / "globe11c.tem")) {
         state.SkipWithError("tile files not built (scripts/build-data.sh)");
         return;
@@ -76,19 +71,12 @@ void BM_ViewerFrameOverEurope(benchmark::State& state) {
     home::setExecutableDir(data);
     const fs::path dir = fs::temp_directory_path() / "terranox-imagery-bench";
     fs::remove_all(dir / "cache" / "terranox");
-    fs::create_directories(dir);
-    setenv("TERRANOX_HOME", dir.c_str(), 1);
-    setenv("TERRANOX_REGISTRY", (dir / "registry.ini").c_str(), 1);
+    bench::BenchDesktop desktop(dir);
+    clock::FakeClock& clk = desktop.clk;
+    win::QtWindowSystem& ws = desktop.ws;
     setenv("XDG_CACHE_HOME", (dir / "cache").c_str(), 1);
     setenv("TERRANOX_OFFLINE", "1", 1);
     if (cached) fillCache(dir / "cache" / "terranox" / "imagery");
-    clock::FakeClock clk;
-    clock::setClockSource(&clk);
-    app::resetAppClockForTest();
-    app::frameTimer().start();
-    win::QtWindowSystem ws;
-    win::setWindowSystem(&ws);
-    win::messageQueue().clear();
     {
         app::LaunchOptions launch;
         launch.time = "2026-06-21T10:00:00Z";
@@ -134,8 +122,6 @@ void BM_ViewerFrameOverEurope(benchmark::State& state) {
         if (view && view->scene().terrain()) state.counters["builtInTriangles"] = view->scene().terrain()->counters().triangles;
         state.counters["fps"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
     }
-    win::setWindowSystem(nullptr);
-    clock::setClockSource(nullptr);
 }
 BENCHMARK(BM_ViewerFrameOverEurope)
     ->ArgName("online")
