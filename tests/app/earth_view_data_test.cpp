@@ -8,11 +8,8 @@
 #include <QImage>
 #include <cmath>
 
-#include "core/app_clock.h"
-#include "app/application.h"
 #include "platform/home/program_home.h"
-#include "platform/win/message_queue.h"
-#include "platform/win/qt_window_system.h"
+#include "support/snapshot_run.h"
 #include "support/test_home.h"
 
 using namespace tnx;
@@ -37,29 +34,14 @@ protected:
     }
     // Renders like `terranox /t --snapshot --look-at lon,lat,km --time t`.
     QImage render(double lon, double lat, double km, const char* time, const char* keepAs) {
-        win::QtWindowSystem ws;
-        ws.setOffscreen(true);
-        win::setWindowSystem(&ws);
-        win::messageQueue().clear();
-        QImage img;
-        {
-            app::LaunchOptions launch;
-            std::string out = (home_.path() / (std::string(keepAs) + ".png")).string();
-            launch.snapshotPath = out;
-            launch.width = 480;
-            launch.height = 360;
-            launch.lookAt = app::LookAt{lon, lat, km};
-            launch.time = time;
-            app::Application application("terranox /t", launch);
-            EXPECT_EQ(application.create(), 0);
-            app::appClock(app::ClockCommand::Start);
-            application.createEnvironmentForTest();
-            // The snapshot is written, and the run ends, once the tiles are in.
-            for (int i = 0; i < 400 && !application.wroteSnapshot(); ++i) application.runFramesForTest(1);
-            EXPECT_TRUE(application.wroteSnapshot());
-            img.load(QString::fromStdString(out));
-        }
-        win::setWindowSystem(nullptr);
+        app::LaunchOptions launch;
+        launch.snapshotPath = (home_.path() / (std::string(keepAs) + ".png")).string();
+        launch.width = 480;
+        launch.height = 360;
+        launch.lookAt = app::LookAt{lon, lat, km};
+        launch.time = time;
+        // The snapshot is written, and the run ends, once the tiles are in.
+        QImage img = test::runSnapshot(launch, 400);
         if (const char* keep = std::getenv("TERRANOX_KEEP_SHOTS")) img.save(QString(keep) + "/" + keepAs + ".png");
         return img;
     }

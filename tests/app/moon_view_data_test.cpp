@@ -6,12 +6,10 @@
 #include <QImage>
 #include <cmath>
 
-#include "core/app_clock.h"
 #include "app/application.h"
 #include "app/globe_view.h"
 #include "platform/home/program_home.h"
-#include "platform/win/message_queue.h"
-#include "platform/win/qt_window_system.h"
+#include "support/snapshot_run.h"
 #include "support/test_home.h"
 
 using namespace tnx;
@@ -26,20 +24,13 @@ TEST(MoonViewData, MoonShowsItsSurface) {
     QGuiApplication qapp(argc, argv);
     test::TestHome home;
     home::setExecutableDir(appDir);
-    win::QtWindowSystem ws;
-    ws.setOffscreen(true);
-    win::setWindowSystem(&ws);
-    win::messageQueue().clear();
-    {
-        app::LaunchOptions launch;
-        launch.snapshotPath = (home.path() / "moon.png").string();
-        launch.width = 400;
-        launch.height = 300;
-        launch.time = "2026-04-17T12:00:00Z";  // new moon
-        app::Application application("terranox /t", launch);
-        ASSERT_EQ(application.create(), 0);
-        app::appClock(app::ClockCommand::Start);
-        application.createEnvironmentForTest();
+    app::LaunchOptions launch;
+    launch.snapshotPath = (home.path() / "moon.png").string();
+    launch.width = 400;
+    launch.height = 300;
+    launch.time = "2026-04-17T12:00:00Z";  // new moon
+    // The run ends with the snapshot, the view being gone then.
+    const QImage img = test::runSnapshot(launch, 10, [](app::Application& application) {
         auto* view = dynamic_cast<app::GlobeView*>(application.viewerCore()->scene());
         ASSERT_NE(view, nullptr);
         // The scene's construction has placed the Moon already.
@@ -53,24 +44,20 @@ TEST(MoonViewData, MoonShowsItsSurface) {
         view->scene().camera().setFrame(f);
         view->scene().camera().setTarget(f);
         EXPECT_NE(view->scene().moonTexture(), nullptr);
-        // The run ends with the snapshot, the view being gone then.
-        for (int i = 0; i < 10 && !application.wroteSnapshot(); ++i) application.runFramesForTest(1);
-        ASSERT_TRUE(application.wroteSnapshot());
-        QImage img(QString::fromStdString(*launch.snapshotPath));
-        if (const char* keep = std::getenv("TERRANOX_KEEP_SHOTS")) img.save(QString(keep) + "/moon.png");
-        // The Moon fills the middle: bright, and textured (not one flat grey).
-        double sum = 0, sum2 = 0;
-        int n = 0;
-        for (int y = 130; y < 170; ++y)
-            for (int x = 180; x < 220; ++x) {
-                double g = qGray(img.pixel(x, y));
-                sum += g;
-                sum2 += g * g;
-                ++n;
-            }
-        double mean = sum / n, sd = std::sqrt(sum2 / n - mean * mean);
-        EXPECT_GT(mean, 40) << "the Moon is not lit";
-        EXPECT_GT(sd, 3) << "the Moon has no surface detail";
-    }
-    win::setWindowSystem(nullptr);
+    });
+    ASSERT_FALSE(img.isNull());
+    if (const char* keep = std::getenv("TERRANOX_KEEP_SHOTS")) img.save(QString(keep) + "/moon.png");
+    // The Moon fills the middle: bright, and textured (not one flat grey).
+    double sum = 0, sum2 = 0;
+    int n = 0;
+    for (int y = 130; y < 170; ++y)
+        for (int x = 180; x < 220; ++x) {
+            double g = qGray(img.pixel(x, y));
+            sum += g;
+            sum2 += g * g;
+            ++n;
+        }
+    double mean = sum / n, sd = std::sqrt(sum2 / n - mean * mean);
+    EXPECT_GT(mean, 40) << "the Moon is not lit";
+    EXPECT_GT(sd, 3) << "the Moon has no surface detail";
 }

@@ -5,15 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
-#include <QImage>
 #include <algorithm>
 
-#include "app/application.h"
-#include "core/app_clock.h"
 #include "globe/image/test_jpeg.h"
 #include "platform/home/program_home.h"
-#include "platform/win/message_queue.h"
-#include "platform/win/qt_window_system.h"
+#include "support/snapshot_run.h"
 #include "support/test_home.h"
 #include "support/tile_server.h"
 
@@ -24,33 +20,18 @@ namespace {
 // `terranox /t --snapshot --look-at 2.35,48.85,60 --time (noon) --hide hud,cities,borders,rivers
 // [--online] --imagery URL`: the colour of the picture's middle.
 QColor snapshot(const test::TestHome& home, bool online, const std::string& url) {
-    win::QtWindowSystem ws;
-    ws.setOffscreen(true);
-    win::setWindowSystem(&ws);
-    win::messageQueue().clear();
-    QImage img;
-    {
-        app::LaunchOptions launch;
-        const std::string out = (home.path() / "paris.png").string();
-        launch.snapshotPath = out;
-        launch.width = 320;
-        launch.height = 240;
-        launch.lookAt = app::LookAt{2.35, 48.85, 60};
-        launch.time = "2026-06-21T12:00:00Z";
-        launch.online = online;
-        launch.imagery = url;
-        launch.onlineWaitSeconds = 60;
-        for (app::Layer hidden : {app::Layer::Hud, app::Layer::Cities, app::Layer::Borders, app::Layer::Rivers})
-            launch.layers.shown[size_t(hidden)] = false;
-        app::Application application("terranox /t", launch);
-        EXPECT_EQ(application.create(), 0);
-        app::appClock(app::ClockCommand::Start);
-        application.createEnvironmentForTest();
-        for (int i = 0; i < 20000 && !application.wroteSnapshot(); ++i) application.runFramesForTest(1);
-        EXPECT_TRUE(application.wroteSnapshot());
-        img.load(QString::fromStdString(out));
-    }
-    win::setWindowSystem(nullptr);
+    app::LaunchOptions launch;
+    launch.snapshotPath = (home.path() / "paris.png").string();
+    launch.width = 320;
+    launch.height = 240;
+    launch.lookAt = app::LookAt{2.35, 48.85, 60};
+    launch.time = "2026-06-21T12:00:00Z";
+    launch.online = online;
+    launch.imagery = url;
+    launch.onlineWaitSeconds = 60;
+    for (app::Layer hidden : {app::Layer::Hud, app::Layer::Cities, app::Layer::Borders, app::Layer::Rivers})
+        launch.layers.shown[size_t(hidden)] = false;
+    const QImage img = test::runSnapshot(launch, 20000);
     return img.isNull() ? QColor() : QColor(img.pixel(160, 120));
 }
 
